@@ -1,0 +1,452 @@
+#include "store/LinkStore.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/Clock.h"
+#include "store/TextRules.h"
+
+namespace brindlex {
+
+namespace {
+
+std::shared_ptr<Folder> makeRoot()
+{
+    auto root = std::make_shared<Folder>();
+    root->Caption = "NewDB";
+    root->id = RootFolderId;
+    root->parent = RootFolderId;
+    root->MDate = DateTime { 1905, 4, 10 };
+    return root;
+}
+
+bool startsWith(std::string_view text, std::string_view prefix)
+{
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace
+
+int ClientIcon(std::string_view client)
+{
+    if (client == "NETSCAPE") {
+        return 10;
+    }
+    if (client == "Iexplore") {
+        return 11;
+    }
+    if (client == "Mosaic.MosaicCCI") {
+        return 12;
+    }
+    if (client == "EMosaic") {
+        return 13;
+    }
+    if (client == "SMosaic") {
+        return 14;
+    }
+    return 5;
+}
+
+LinkStore::LinkStore(Clock& clock) : m_clock(clock), m_root(makeRoot()), m_current(m_root) { }
+
+void LinkStore::SetCurrentFolder(Folder& folder)
+{
+    m_current = folder.shared_from_this();
+}
+
+void LinkStore::SetDatabasePath(std::string path)
+{
+    const size_t slash = path.find_last_of('/');
+    m_databaseTitle = slash == std::string::npos ? path : path.substr(slash + 1);
+    m_databasePath = std::move(path);
+}
+
+std::string LinkStore::CreateEntry(bool IsFolder, std::string_view URL, int Icon, std::string_view Caption,
+    std::string_view URLType, std::string_view Description)
+{
+    if (m_entryCounter > 1000) {
+        m_entryCounter = 0;
+    }
+    const std::string url = QuotesToApostrophes(URL);
+    const std::string caption = QuotesToApostrophes(Caption);
+    const std::string description = StripLineBreaks(QuotesToApostrophes(Description));
+
+    auto item = std::make_shared<FolderItem>();
+    item->IID = NewId(m_entryCounter);
+    item->IsFolder = IsFolder;
+    const DateTime today = m_clock.now().dateOnly();
+    item->MDate = today;
+    item->Caption = caption.empty() ? DefaultCaption(IsFolder) : caption;
+    if (!IsFolder) {
+        item->URL = url;
+        if (m_autoAssign == 1 && Icon != 6) {
+            item->Client = m_defaultClient;
+            item->Icon = ClientIcon(m_defaultClient);
+        } else if (m_autoAssign >= 2 && m_autoAssign <= 7) {
+            static constexpr const char* Clients[] = { "None", "NETSCAPE", "Iexplore", "Mosaic.MosaicCCI",
+                "EMosaic", "SMosaic" };
+            static constexpr int Icons[] = { 5, 10, 11, 12, 13, 14 };
+            item->Client = Clients[m_autoAssign - 2];
+            item->Icon = Icons[m_autoAssign - 2];
+        } else {
+            item->Client = "None";
+            item->Icon = Icon;
+        }
+        item->URLType = std::string(URLType);
+        item->Description = description;
+    }
+    Folder& current = *m_current;
+    current.FolderItems.push_back(item);
+
+    if (IsFolder) {
+        auto folder = std::make_shared<Folder>();
+        folder->Caption = item->Caption;
+        folder->id = item->IID;
+        folder->parent = current.id;
+        folder->MDate = today;
+        folder->Description = description;
+        AppendToFlatList(folder);
+        if (&current != m_root.get()) {
+            current.SubFolders.push_back(folder);
+        }
+    }
+    return item->IID;
+}
+
+std::string LinkStore::DefaultCaption(bool isFolder) const
+{
+    const std::string_view base = isFolder ? "New Folder" : "New Item";
+    size_t count = 0;
+    if (isFolder) {
+        for (const auto& folder : m_root->SubFolders) {
+            count += startsWith(folder->Caption, base) ? 1 : 0;
+        }
+    } else {
+        for (const auto& item : m_current->FolderItems) {
+            count += startsWith(item->Caption, base) ? 1 : 0;
+        }
+    }
+    return std::string(base) + " " + std::to_string(count);
+}
+
+size_t LinkStore::AddLoadedFolder(std::string Caption, std::string id, std::string parent, DateTime MDate,
+    std::string Description)
+{
+    auto folder = std::make_shared<Folder>();
+    folder->Caption = std::move(Caption);
+    folder->id = std::move(id);
+    folder->parent = std::move(parent);
+    folder->MDate = MDate;
+    folder->Description = std::move(Description);
+    AppendToFlatList(std::move(folder));
+    return m_root->SubFolders.size();
+}
+
+FolderItem& LinkStore::AddLoadedItem(std::string Caption, std::string URL, bool IsFolder, std::string IID, int Icon,
+    DateTime MDate, std::string URLType, std::string Description, std::string Client, std::string Cache)
+{
+    auto item = std::make_shared<FolderItem>();
+    item->Caption = std::move(Caption);
+    item->URL = std::move(URL);
+    item->IsFolder = IsFolder;
+    item->IID = std::move(IID);
+    item->Icon = Icon;
+    item->MDate = MDate;
+    item->URLType = std::move(URLType);
+    item->Description = std::move(Description);
+    item->Client = std::move(Client);
+    item->Cache = std::move(Cache);
+    if (m_idSetValid) {
+        m_usedIds.insert(item->IID);
+    }
+    m_current->FolderItems.push_back(item);
+    return *item;
+}
+
+void LinkStore::LinkFolders()
+{
+    auto& flat = m_root->SubFolders;
+    for (const auto& folder : flat) {
+        folder->SubFolders.clear();
+    }
+    // A parent chain can be no longer than the flat list; a longer walk has looped.
+    const size_t limit = flat.size();
+    for (const auto& folder : flat) {
+        std::string_view p = folder->parent;
+        size_t steps = 0;
+        while (p != RootFolderId && steps++ < limit) {
+            Folder* ancestor = FindFolder(p);
+            if (ancestor == nullptr || ancestor == folder.get()) {
+                break;
+            }
+            ancestor->SubFolders.push_back(folder);
+            p = ancestor->parent;
+        }
+    }
+}
+
+void LinkStore::PurgeSubfolders(Folder& folder)
+{
+    std::unordered_set<const Folder*> below;
+    WalkFolders(folder, [&](Folder& f, int depth) {
+        if (depth > 0) {
+            below.insert(&f);
+        }
+        return true;
+    });
+    RemoveFromFlatList(below);
+}
+
+void LinkStore::NewDatabase(const std::string& programDir)
+{
+    m_root = makeRoot();
+    m_current = m_root;
+    m_databasePath = programDir + "/NewDB.BDX";
+    m_databaseTitle = "NewDB.BDX";
+    m_folderIndexValid = false;
+    m_itemIndexFolder = nullptr;
+    m_itemIndex.clear();
+    m_idSetValid = false;
+    m_usedIds.clear();
+}
+
+void LinkStore::ensureFolderIndex() const
+{
+    const auto& flat = m_root->SubFolders;
+    if (m_folderIndexValid && m_indexedSize == flat.size()) {
+        return;
+    }
+    m_folderIndex.clear();
+    m_folderIndex.reserve(flat.size());
+    for (size_t i = 0; i < flat.size(); ++i) {
+        m_folderIndex.emplace(flat[i]->id, i);  // keeps the first of equal ids
+    }
+    m_indexedSize = flat.size();
+    m_folderIndexValid = true;
+}
+
+Folder* LinkStore::FindFolder(std::string_view id)
+{
+    return const_cast<Folder*>(std::as_const(*this).FindFolder(id));
+}
+
+const Folder* LinkStore::FindFolder(std::string_view id) const
+{
+    const auto& flat = m_root->SubFolders;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        ensureFolderIndex();
+        const auto it = m_folderIndex.find(std::string(id));
+        if (it == m_folderIndex.end()) {
+            if (attempt == 0 && !m_folderIndexValid) {
+                continue;
+            }
+            return nullptr;
+        }
+        if (it->second < flat.size() && flat[it->second]->id == id) {
+            return flat[it->second].get();
+        }
+        // The list changed behind the index (an id edited in place): build it again.
+        m_folderIndexValid = false;
+    }
+    for (const auto& folder : flat) {
+        if (folder->id == id) {
+            return folder.get();
+        }
+    }
+    return nullptr;
+}
+
+std::shared_ptr<Folder> LinkStore::FindFolderPtr(std::string_view id)
+{
+    Folder* folder = FindFolder(id);
+    return folder == nullptr ? nullptr : folder->shared_from_this();
+}
+
+Folder* LinkStore::FindFolderOrRoot(std::string_view id)
+{
+    return id == RootFolderId ? m_root.get() : FindFolder(id);
+}
+
+FolderItem* LinkStore::FindItem(Folder& folder, std::string_view iid)
+{
+    auto& items = folder.FolderItems;
+    if (items.size() >= 32) {
+        if (m_itemIndexFolder != &folder || m_itemIndexSize != items.size()) {
+            m_itemIndex.clear();
+            m_itemIndex.reserve(items.size());
+            for (size_t i = 0; i < items.size(); ++i) {
+                m_itemIndex.emplace(items[i]->IID, i);
+            }
+            m_itemIndexFolder = &folder;
+            m_itemIndexSize = items.size();
+        }
+        const auto it = m_itemIndex.find(std::string(iid));
+        if (it == m_itemIndex.end()) {
+            return nullptr;
+        }
+        if (it->second < items.size() && items[it->second]->IID == iid) {
+            return items[it->second].get();
+        }
+        m_itemIndexFolder = nullptr;  // entries were reordered: fall back to a scan
+    }
+    for (const auto& item : items) {
+        if (item->IID == iid) {
+            return item.get();
+        }
+    }
+    return nullptr;
+}
+
+FolderItem* LinkStore::FolderEntry(const Folder& folder)
+{
+    Folder* parent = FindFolderOrRoot(folder.parent);
+    if (parent == nullptr) {
+        return nullptr;
+    }
+    for (const auto& item : parent->FolderItems) {
+        if (item->IsFolder && item->IID == folder.id) {
+            return item.get();
+        }
+    }
+    return nullptr;
+}
+
+void LinkStore::ensureIdSet()
+{
+    if (m_idSetValid) {
+        return;
+    }
+    m_usedIds.clear();
+    m_usedIds.insert(RootFolderId);
+    for (const auto& item : m_root->FolderItems) {
+        m_usedIds.insert(item->IID);
+    }
+    for (const auto& folder : m_root->SubFolders) {
+        m_usedIds.insert(folder->id);
+        for (const auto& item : folder->FolderItems) {
+            m_usedIds.insert(item->IID);
+        }
+    }
+    m_idSetValid = true;
+}
+
+bool LinkStore::IdInUse(std::string_view id)
+{
+    ensureIdSet();
+    return m_usedIds.count(std::string(id)) != 0;
+}
+
+void LinkStore::RegisterId(std::string_view id)
+{
+    if (m_idSetValid) {
+        m_usedIds.insert(std::string(id));
+    }
+}
+
+std::string LinkStore::NewId(int& counter)
+{
+    ensureIdSet();
+    const std::string dateText = idDateText(m_clock.now());
+    ++counter;
+    std::string id = dateText + std::to_string(counter);
+    if (m_usedIds.count(id) != 0) {
+        // Move on past everything this second has already handed out.
+        const auto last = m_lastCounter.find(dateText);
+        if (last != m_lastCounter.end() && last->second >= counter) {
+            counter = last->second + 1;
+            id = dateText + std::to_string(counter);
+        }
+        while (m_usedIds.count(id) != 0) {
+            ++counter;
+            id = dateText + std::to_string(counter);
+        }
+    }
+    if (m_lastCounter.size() > 64) {
+        m_lastCounter.clear();
+    }
+    int& highest = m_lastCounter[dateText];
+    highest = std::max(highest, counter);
+    m_usedIds.insert(id);
+    return id;
+}
+
+void LinkStore::WalkFolders(Folder& start, const std::function<bool(Folder&, int depth)>& enter,
+    const std::function<void(Folder&, int depth)>& leave)
+{
+    struct Frame
+    {
+        Folder* folder;
+        size_t next;  // index of the next entry to look at
+        int depth;
+    };
+    std::unordered_set<const Folder*> seen;
+    std::vector<Frame> stack;
+    seen.insert(&start);
+    if (!enter(start, 0)) {
+        return;
+    }
+    stack.push_back({ &start, 0, 0 });
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        auto& items = top.folder->FolderItems;
+        Folder* child = nullptr;
+        while (top.next < items.size() && child == nullptr) {
+            const FolderItem& item = *items[top.next++];
+            if (item.IsFolder) {
+                Folder* candidate = FindFolder(item.IID);
+                if (candidate != nullptr && seen.insert(candidate).second) {
+                    child = candidate;
+                }
+            }
+        }
+        if (child == nullptr) {
+            Folder* done = top.folder;
+            const int depth = top.depth;
+            stack.pop_back();
+            if (leave) {
+                leave(*done, depth);
+            }
+            continue;
+        }
+        const int depth = top.depth + 1;
+        if (enter(*child, depth)) {
+            stack.push_back({ child, 0, depth });
+        }
+    }
+}
+
+void LinkStore::AppendToFlatList(std::shared_ptr<Folder> folder)
+{
+    if (m_folderIndexValid && m_indexedSize == m_root->SubFolders.size()) {
+        m_folderIndex.emplace(folder->id, m_root->SubFolders.size());
+        ++m_indexedSize;
+    } else {
+        m_folderIndexValid = false;
+    }
+    if (m_idSetValid) {
+        m_usedIds.insert(folder->id);
+    }
+    m_root->SubFolders.push_back(std::move(folder));
+}
+
+void LinkStore::RemoveFromFlatList(const std::unordered_set<const Folder*>& folders)
+{
+    if (folders.empty()) {
+        return;
+    }
+    auto& flat = m_root->SubFolders;
+    std::erase_if(flat, [&](const std::shared_ptr<Folder>& f) { return folders.count(f.get()) != 0; });
+    if (m_current != m_root && folders.count(m_current.get()) != 0) {
+        m_current = m_root;
+    }
+    m_folderIndexValid = false;
+}
+
+void LinkStore::IndexesChanged()
+{
+    m_folderIndexValid = false;
+    m_itemIndexFolder = nullptr;
+    m_idSetValid = false;
+}
+
+}  // namespace brindlex

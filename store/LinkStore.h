@@ -1,0 +1,131 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "store/Folder.h"
+
+namespace brindlex {
+
+class Clock;
+
+// The image number of a link assigned to `client`: 10 "NETSCAPE", 11 "Iexplore",
+// 12 "Mosaic.MosaicCCI", 13 "EMosaic", 14 "SMosaic", 5 for anything else.
+int ClientIcon(std::string_view client);
+
+// Owns the open database: the root folder (whose SubFolders is the flat list of every
+// folder), CurrentFolder, the id counters and the database's path and title, plus the
+// indexes that answer "first folder whose id equals ..." in constant time.
+//
+// The flat list and the folders' entry lists are public members of the records. Code
+// that edits the root's SubFolders directly (rather than through the operations here)
+// calls IndexesChanged() afterwards.
+class LinkStore
+{
+public:
+    explicit LinkStore(Clock& clock);
+    LinkStore(const LinkStore&) = delete;
+    LinkStore& operator=(const LinkStore&) = delete;
+
+    Folder& Root() { return *m_root; }
+    const Folder& Root() const { return *m_root; }
+    std::shared_ptr<Folder> RootPtr() const { return m_root; }
+
+    // The folder shown in the contents list; CreateEntry and AddLoadedItem put new entries there.
+    Folder& CurrentFolder() { return *m_current; }
+    const Folder& CurrentFolder() const { return *m_current; }
+    std::shared_ptr<Folder> CurrentFolderPtr() const { return m_current; }
+    void SetCurrentFolder(Folder& folder);
+
+    int& EntryCounter() { return m_entryCounter; }
+    const std::string& DatabasePath() const { return m_databasePath; }
+    const std::string& DatabaseTitle() const { return m_databaseTitle; }
+    void SetDatabasePath(std::string path);  // also sets the title (file name part)
+    void SetDatabaseTitle(std::string title) { m_databaseTitle = std::move(title); }
+
+    // How CreateEntry assigns clients: the AutoAssign mode 0..7 and the service name of
+    // the current default browser client (used by mode 1).
+    void SetAutoAssign(int mode) { m_autoAssign = mode; }
+    int AutoAssign() const { return m_autoAssign; }
+    void SetDefaultClient(std::string client) { m_defaultClient = std::move(client); }
+    const std::string& DefaultClient() const { return m_defaultClient; }
+
+    Clock& clock() const { return m_clock; }
+
+    // Makes an entry in CurrentFolder (and, for a folder, its Folder); returns its IID.
+    std::string CreateEntry(bool IsFolder, std::string_view URL, int Icon, std::string_view Caption,
+        std::string_view URLType, std::string_view Description);
+    std::string DefaultCaption(bool isFolder) const;
+    // Appends a new Folder to the flat list; returns its 1-based position there.
+    size_t AddLoadedFolder(std::string Caption, std::string id, std::string parent, DateTime MDate,
+        std::string Description);
+    // Appends an entry with exactly these values to CurrentFolder.
+    FolderItem& AddLoadedItem(std::string Caption, std::string URL, bool IsFolder, std::string IID, int Icon,
+        DateTime MDate, std::string URLType, std::string Description, std::string Client, std::string Cache);
+    // Rebuilds every folder's SubFolders from the parent ids. Parent chains that loop end
+    // when they come back round.
+    void LinkFolders();
+    // Removes from the flat list every folder below `folder` (reached through its folder
+    // entries, depth first). `folder` itself stays.
+    void PurgeSubfolders(Folder& folder);
+    // An empty database that is not yet on disk, at programDir + "/NewDB.BDX".
+    void NewDatabase(const std::string& programDir);
+
+    // The first folder of the flat list whose id equals `id`, or null.
+    Folder* FindFolder(std::string_view id);
+    const Folder* FindFolder(std::string_view id) const;
+    std::shared_ptr<Folder> FindFolderPtr(std::string_view id);
+    // As FindFolder, but "RootFolder" gives the root.
+    Folder* FindFolderOrRoot(std::string_view id);
+    // The first entry of `folder` whose IID equals `iid`, or null.
+    FolderItem* FindItem(Folder& folder, std::string_view iid);
+    // The entry that stands for `folder` in its parent's entries, or null.
+    FolderItem* FolderEntry(const Folder& folder);
+
+    // A new id: the present date-time text followed by ++counter. A candidate that is
+    // already used in the database is skipped, so ids never repeat. The caller applies
+    // its own counter reset rule first.
+    std::string NewId(int& counter);
+    bool IdInUse(std::string_view id);
+    void RegisterId(std::string_view id);
+
+    // Visits `start` and every folder below it, depth first, through the folder entries
+    // in collection order. `enter` returns false to skip a folder's subtree; `leave` runs
+    // after a folder's subtree. A folder is visited at most once, so entries that point
+    // back up the tree cannot loop. No recursion: any depth is safe.
+    void WalkFolders(Folder& start, const std::function<bool(Folder&, int depth)>& enter,
+        const std::function<void(Folder&, int depth)>& leave = {});
+    // Appends to / removes from the flat list, keeping the indexes right.
+    void AppendToFlatList(std::shared_ptr<Folder> folder);
+    void RemoveFromFlatList(const std::unordered_set<const Folder*>& folders);
+    void IndexesChanged();
+
+private:
+    void ensureFolderIndex() const;
+    void ensureIdSet();
+
+    Clock& m_clock;
+    std::shared_ptr<Folder> m_root;
+    std::shared_ptr<Folder> m_current;
+    int m_entryCounter = 0;
+    std::string m_databasePath;
+    std::string m_databaseTitle;
+    int m_autoAssign = 0;
+    std::string m_defaultClient = "None";
+
+    mutable std::unordered_map<std::string, size_t> m_folderIndex;  // id -> position of the first folder with it
+    mutable size_t m_indexedSize = 0;
+    mutable bool m_folderIndexValid = false;
+    const Folder* m_itemIndexFolder = nullptr;  // the folder m_itemIndex describes
+    size_t m_itemIndexSize = 0;
+    std::unordered_map<std::string, size_t> m_itemIndex;  // IID -> position in m_itemIndexFolder
+    bool m_idSetValid = false;
+    std::unordered_set<std::string> m_usedIds;  // every id of the database, once built
+    std::unordered_map<std::string, int> m_lastCounter;  // date text -> highest counter issued
+};
+
+}  // namespace brindlex

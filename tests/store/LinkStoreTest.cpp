@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "fakes/FakePlatform.h"
+#include "fakes/StoreHelpers.h"
+#include "store/LinkStore.h"
+#include "store/TextRules.h"
+
+namespace brindlex {
+namespace {
+
+class LinkStoreTest : public ::testing::Test
+{
+protected:
+    test::FakeClock clock;
+    LinkStore store { clock };
+
+    std::string folder(const std::string& caption) { return store.CreateEntry(true, "", 6, caption, "Folder", ""); }
+    std::string link(const std::string& caption, const std::string& url = "http://a/")
+    {
+        return store.CreateEntry(false, url, 5, caption, ClassifyURL(url), "");
+    }
+    void enter(const std::string& id) { store.SetCurrentFolder(*store.FindFolderOrRoot(id)); }
+};
+
+TEST(ClassifyURLTest, FirstContainedSchemeWins)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        { "news:comp.lang", "News" },
+        { "ftp://host/http://other/", "Http" },
+        { "afs://cell/x", "Archie" },
+        { "", "Unknown" },
+        { "HtTp://x", "Http" },
+        { "mailto:a@b", "EMail" },
+        { "file:C|/a.htm", "File" },
+        { "gopher://g", "Gopher" },
+        { "telnet://t", "Telnet" },
+        { "javascript:void(0)", "Unknown" },
+    };
+    for (const auto& [url, kind] : rows) {
+        SCOPED_TRACE(url);
+        EXPECT_EQ(ClassifyURL(url), kind);
+    }
+}
+
+TEST(TextRulesTest, QuotesLineBreaksAndQuoteMarks)
+{
+    EXPECT_EQ(QuotesToApostrophes("a \"b\" c"), "a 'b' c");
+    EXPECT_EQ(DecodeQuoteMarks("x%!%y%!%"), "x\"y\"");
+    EXPECT_EQ(DecodeQuoteMarks("%!"), "%!");
+    EXPECT_EQ(StripLineBreaks("a\r\nb\tc\n"), "abc");
+    EXPECT_EQ(LineBreaksToBlank("a\r\n\r\nb\nc"), "a b c");
+}
+
+TEST_F(LinkStoreTest, DefaultCaptionsCountMatchingEntries)
+{
+    link("");
+    link("");
+    link("");
+    ASSERT_EQ(store.CurrentFolder().FolderItems.size(), 3u);
+    EXPECT_EQ(store.CurrentFolder().FolderItems[0]->Caption, "New Item 0");
+    EXPECT_EQ(store.CurrentFolder().FolderItems[2]->Caption, "New Item 2");
+
+    const std::string a = folder("New Folder Old");
+    enter(a);
+    folder("");  // counts folders of the whole database
+    EXPECT_EQ(store.CurrentFolder().FolderItems[0]->Caption, "New Folder 1");
+}
+
+TEST_F(LinkStoreTest, CreateEntryCleansTextAndMakesFolderRecords)
+{
+    const std::string iid = store.CreateEntry(false, "http://\"q\"", 5, "a \"word\"", "Http", "line\r\none\tend");
+    const FolderItem& item = *store.CurrentFolder().FolderItems.back();
+    EXPECT_EQ(item.IID, iid);
+    EXPECT_EQ(item.Caption, "a 'word'");
+    EXPECT_EQ(item.URL, "http://'q'");
+    EXPECT_EQ(item.Description, "lineoneend");
+    EXPECT_EQ(item.Client, "None");
+    EXPECT_EQ(item.Icon, 5);
+    EXPECT_EQ(item.MDate, (DateTime { 1996, 12, 7 }));
+    EXPECT_EQ(iid, "12/7/96 3:04:05 PM1");
+
+    const std::string f = folder("Tools");
+    const FolderItem& entry = *store.Root().FolderItems.back();
+    EXPECT_TRUE(entry.IsFolder);
+    EXPECT_EQ(entry.Icon, 0);
+    EXPECT_EQ(entry.URLType, "");
+    EXPECT_EQ(entry.Client, "");
+    ASSERT_NE(store.FindFolder(f), nullptr);
+    EXPECT_EQ(store.FindFolder(f)->parent, RootFolderId);
+    enter(f);
+    const std::string g = folder("Sub");
+    EXPECT_EQ(store.FindFolder(f)->SubFolders.size(), 1u);
+    EXPECT_EQ(store.FindFolder(g)->parent, f);
+    test::expectInvariants(store);
+}
+
+TEST_F(LinkStoreTest, ClientAssignmentModes)
+{
+    store.SetDefaultClient("Iexplore");
+    store.SetAutoAssign(1);
+    link("a");
+    EXPECT_EQ(store.CurrentFolder().FolderItems.back()->Client, "Iexplore");
+    EXPECT_EQ(store.CurrentFolder().FolderItems.back()->Icon, 11);
+    store.SetAutoAssign(7);
+    link("b");
+    EXPECT_EQ(store.CurrentFolder().FolderItems.back()->Client, "SMosaic");
+    EXPECT_EQ(store.CurrentFolder().FolderItems.back()->Icon, 14);
+    store.SetAutoAssign(0);
+    store.CreateEntry(false, "x", 12, "c", "Unknown", "");
+    EXPECT_EQ(store.CurrentFolder().FolderItems.back()->Client, "None");
+    EXPECT_EQ(store.CurrentFolder().FolderItems.back()->Icon, 12);
+}
+
+TEST_F(LinkStoreTest, CounterWrapsAfterThousandAndIdsStayUnique)
+{
+    std::set<std::string> ids;
+    for (int i = 0; i < 5000; ++i) {
+        ids.insert(link("x"));
+    }
+    EXPECT_EQ(ids.size(), 5000u);
+    // In a new second the counter has wrapped as described.
+    clock.time.second = 6;
+    store.EntryCounter() = 1001;
+    EXPECT_EQ(link("y"), "12/7/96 3:04:06 PM1");
+}
+
+TEST_F(LinkStoreTest, LinkFoldersFillsDescendantsAndSurvivesCycles)
+{
+    const std::string a = folder("A");
+    enter(a);
+    const std::string b = folder("B");
+    enter(b);
+    const std::string c = folder("C");
+    enter(c);
+    const std::string d = folder("D");
+    store.LinkFolders();
+    EXPECT_EQ(store.FindFolder(a)->SubFolders.size(), 3u);
+    EXPECT_EQ(store.FindFolder(b)->SubFolders.size(), 2u);
+    EXPECT_EQ(store.FindFolder(c)->SubFolders.size(), 1u);
+    EXPECT_EQ(store.Root().SubFolders.size(), 4u);
+
+    // A parent cycle must not hang.
+    store.FindFolder(a)->parent = d;
+    store.LinkFolders();
+    EXPECT_LE(store.FindFolder(a)->SubFolders.size(), 4u);
+}
+
+TEST_F(LinkStoreTest, PurgeAndWalkStopOnEntriesPointingUp)
+{
+    const std::string a = folder("A");
+    enter(a);
+    const std::string b = folder("B");
+    enter(b);
+    folder("C");
+    // An entry in B that points back at A.
+    store.AddLoadedItem("loop", "", true, a, 0, {}, "", "", "", "");
+    int visits = 0;
+    store.WalkFolders(store.Root(), [&](Folder&, int) {
+        ++visits;
+        return true;
+    });
+    EXPECT_EQ(visits, 4);
+    store.PurgeSubfolders(*store.FindFolder(a));
+    ASSERT_EQ(store.Root().SubFolders.size(), 1u);
+    EXPECT_EQ(store.Root().SubFolders[0]->id, a);
+}
+
+TEST_F(LinkStoreTest, FindFolderAnswersFirstOfEqualIdsLikeAScan)
+{
+    store.AddLoadedFolder("one", "X", RootFolderId, {}, "");
+    store.AddLoadedFolder("two", "X", RootFolderId, {}, "");
+    ASSERT_NE(store.FindFolder("X"), nullptr);
+    EXPECT_EQ(store.FindFolder("X")->Caption, "one");
+    store.RemoveFromFlatList({ store.FindFolder("X") });
+    EXPECT_EQ(store.FindFolder("X")->Caption, "two");
+    EXPECT_EQ(store.FindFolder("missing"), nullptr);
+    EXPECT_EQ(store.FindFolderOrRoot(RootFolderId), &store.Root());
+}
+
+TEST_F(LinkStoreTest, DeepChainWalksWithoutRecursion)
+{
+    for (int i = 0; i < 100000; ++i) {
+        enter(folder("d"));
+    }
+    int deepest = 0;
+    store.WalkFolders(store.Root(), [&](Folder&, int depth) {
+        deepest = std::max(deepest, depth);
+        return true;
+    });
+    EXPECT_EQ(deepest, 100000);
+}
+
+}  // namespace
+}  // namespace brindlex
