@@ -1,0 +1,14 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace brindlex::bdxtool {
+
+// Each command takes the arguments after its name and returns the exit status:
+// 0 success, 1 bad input (a one-line message on standard error), 2 usage error.
+int runInfo(const std::vector<std::string>& args);
+int runList(const std::vector<std::string>& args);
+int runImport(const std::vector<std::string>& args);
+int runExport(const std::vector<std::string>& args);
+
+}  // namespace brindlex::bdxtool
