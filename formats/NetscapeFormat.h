@@ -1,0 +1,30 @@
+#pragma once
+#include <iosfwd>
+#include <span>
+#include <string>
+
+#include "formats/FormatText.h"
+#include "store/Result.h"
+
+namespace brindlex {
+
+class Folder;
+class LinkStore;
+struct ListRow;
+
+// Reads a Netscape bookmark file (decoded text) and adds its folders and links to
+// CurrentFolder, which is the same folder again on return. Reading stops after the list
+// that closes the outermost level, or at the end of the text. On a malformed line the
+// error names it and what was added before stays.
+[[nodiscard]] Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext& context);
+
+// Writes a whole bookmark file for `range`. Ranges 0 and 1 take the contents list's
+// `rows`; ranges 2 and 3 walk the store from CurrentFolder or the root. Never changes the store.
+[[nodiscard]] Status ExportNetscapeFile(std::ostream& out, const std::string& title, ExportRange range,
+    LinkStore& store, std::span<const ListRow> rows);
+
+// Writes `folder`'s heading (unless it is the root), its links, its subfolders at
+// level + 1 and its closing line. Any depth is safe; a folder is written at most once.
+void WriteNetscapeFolder(std::ostream& out, LinkStore& store, Folder& folder, int level);
+
+}  // namespace brindlex
