@@ -1,0 +1,176 @@
+#include "browser/WebBrowser.h"
+
+#include <array>
+
+#include "browser/BrowserHost.h"
+#include "browser/ClientTables.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Platform.h"
+#include "settings/SettingsStore.h"
+#include "store/FolderItem.h"
+#include "store/LinkStore.h"
+
+namespace brindlex {
+
+namespace {
+
+int toInt(const std::string& text, int fallback)
+{
+    try {
+        size_t used = 0;
+        const long value = std::stol(text, &used);
+        if (used == 0 || value < -32768 || value > 32767) {
+            return fallback;
+        }
+        return static_cast<int>(value);
+    } catch (...) {
+        return fallback;
+    }
+}
+
+}  // namespace
+
+WebBrowser::WebBrowser(LinkStore& store, const Platform& platform, Conversation& conversation,
+    SettingsStore& settings, BrowserHost& host)
+    : dBrowser(*this)
+    , oBrowser(*this)
+    , cBrowser(*this)
+    , m_store(store)
+    , m_platform(platform)
+    , m_conversation(conversation)
+    , m_settings(settings)
+    , m_host(host)
+{
+    m_store.SetDefaultClient(m_interfaceName);
+}
+
+void WebBrowser::SetInterfaceName(std::string name)
+{
+    m_interfaceName = std::move(name);
+    m_store.SetDefaultClient(m_interfaceName);
+}
+
+void WebBrowser::DoAction(int Action)
+{
+    tInterfaceName = m_interfaceName;
+    if (Action == Get) {
+        if (InterfaceType == -1) {
+            cBrowser.GetURL();
+        } else if (InterfaceType == 0) {
+            dBrowser.GetURL();
+        } else {
+            oBrowser.GetURL();
+        }
+    } else {
+        const FolderItem* item = m_host.SelectedItem();
+        if (item == nullptr) {
+            return;
+        }
+        const std::string url = item->URL;
+        const std::string client = item->Client;
+        const int rememberedType = InterfaceType;
+        if (client == "Mosaic.MosaicCCI") {
+            InterfaceType = 1;
+            tInterfaceName = "Mosaic.MosaicCCI";
+        } else if (client != "None" && !client.empty()) {
+            InterfaceType = 0;
+            tInterfaceName = client;
+        }
+        if (Method) {
+            FindBrowser();
+        }
+        if (InterfaceType == -1) {
+            cBrowser.OpenWebPage(url);
+        } else if (InterfaceType == 0) {
+            dBrowser.OpenWebPage(url);
+        } else {
+            oBrowser.OpenWebPage(url);
+        }
+        InterfaceType = rememberedType;
+    }
+    tInterfaceName = m_interfaceName;
+}
+
+void WebBrowser::FindBrowser()
+{
+    using Order = std::array<const char*, 4>;
+    Order order;
+    bool setsBrowser = false;
+    if (tInterfaceName == "NETSCAPE" || tInterfaceName == "Clipboard") {
+        order = { "NETSCAPE", "Iexplore", "EMosaic", "SMosaic" };
+    } else if (tInterfaceName == "Iexplore") {
+        order = { "Iexplore", "NETSCAPE", "EMosaic", "SMosaic" };
+        setsBrowser = true;
+    } else if (tInterfaceName == "EMosaic") {
+        order = { "EMosaic", "SMosaic", "NETSCAPE", "Iexplore" };
+        setsBrowser = true;
+    } else if (tInterfaceName == "SMosaic") {
+        order = { "SMosaic", "EMosaic", "NETSCAPE", "Iexplore" };
+        setsBrowser = true;
+    } else {
+        return;  // the automation object, the clipboard: nothing to scan for
+    }
+    for (const char* service : order) {
+        if (ProbeBrowser(service) == 0) {
+            return;
+        }
+    }
+    tInterfaceName = "Clipboard";
+    InterfaceType = -1;
+    if (setsBrowser) {
+        Browser = "System Clipboard";
+    }
+    m_platform.messages.show("Error---No Browser",
+        "There is no browser currently open...\nSetting the browser to the system clipboard.",
+        MessageIcon::Information);
+}
+
+int WebBrowser::ProbeBrowser(const std::string& service)
+{
+    tInterfaceName = service;
+    InterfaceType = 0;
+    return dBrowser.DoDDE("ListWindows", "");
+}
+
+void WebBrowser::LoadClientState()
+{
+    Browser = m_settings.get("Browser", "Name", "Netscape Navigator");
+    BrowserID = toInt(m_settings.get("Browser", "ID", "0"), 0);
+    Method = m_settings.get("Browser", "Method", "True") == "True";
+    OpenIfClosed = toInt(m_settings.get("Browser", "OpenIfClosed", "1"), 1);
+    const DefaultClient& row = defaultClient(BrowserID);
+    SetInterfaceName(row.InterfaceName);
+    if (BrowserID == ClipboardClientID) {
+        InterfaceType = -1;
+    } else if (row.InterfaceType == 1) {
+        InterfaceType = 1;
+    } else {
+        InterfaceType = 0;
+    }
+    tInterfaceName = m_interfaceName;
+}
+
+void WebBrowser::SaveClientState()
+{
+    m_settings.set("Browser", "Name", Browser);
+    m_settings.set("Browser", "ID", std::to_string(BrowserID));
+    m_settings.set("Browser", "Method", Method ? "True" : "False");
+    m_settings.set("Browser", "OpenIfClosed", std::to_string(OpenIfClosed));
+}
+
+void WebBrowser::ChooseDefaultClient(int row, bool method, int openIfClosed)
+{
+    if (row < 0 || row >= DefaultClientCount) {
+        row = MosaicClientID;
+    }
+    const DefaultClient& chosen = defaultClient(row);
+    Browser = chosen.Browser;
+    BrowserID = row;
+    SetInterfaceName(row == ClipboardClientID ? std::string() : std::string(chosen.InterfaceName));
+    InterfaceType = chosen.InterfaceType;
+    Method = method;
+    OpenIfClosed = openIfClosed;
+    tInterfaceName = m_interfaceName;
+}
+
+}  // namespace brindlex
