@@ -1,0 +1,126 @@
+#include "store/FolderSearch.h"
+
+#include <unordered_set>
+
+#include "platform/EventPump.h"
+#include "store/Folder.h"
+#include "store/LinkStore.h"
+
+namespace brindlex {
+
+std::string lowerText(std::string_view text)
+{
+    std::string out(text);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(out[i]);
+        if (c >= 'A' && c <= 'Z') {
+            out[i] = static_cast<char>(c - 'A' + 'a');
+        } else if (c == 0xC3 && i + 1 < out.size()) {
+            // U+00C0..U+00DE (but not the multiplication sign U+00D7) lower to U+00E0..U+00FE.
+            const unsigned char next = static_cast<unsigned char>(out[i + 1]);
+            if (next >= 0x80 && next <= 0x9E && next != 0x97) {
+                out[i + 1] = static_cast<char>(next + 0x20);
+            }
+            ++i;
+        }
+    }
+    return out;
+}
+
+bool CheckMatch(std::string_view caption, std::string_view text, bool matchCase, bool containingText)
+{
+    std::string c(caption);
+    std::string t(text);
+    if (!matchCase) {
+        c = lowerText(c);
+        t = lowerText(t);
+    }
+    if (containingText) {
+        return c.find(t) != std::string::npos;
+    }
+    return c == t;
+}
+
+std::string treeNodePath(const LinkStore& store, const Folder& folder)
+{
+    if (&folder == &store.Root()) {
+        return folder.Caption;
+    }
+    return folder.Path;
+}
+
+std::vector<FindResultRow> SearchFolder(
+    LinkStore& store, Folder& start, const FindQuery& query, const SearchHooks& hooks, EventPump& events)
+{
+    std::vector<FindResultRow> rows;
+    struct Frame
+    {
+        Folder* folder;
+        size_t next;
+        std::string name;
+    };
+    std::unordered_set<const Folder*> seen;
+    std::vector<Frame> stack;
+
+    // Starts searching a folder: the status text and an event pass, unless it is empty.
+    auto enter = [&](Folder& folder) {
+        if (!seen.insert(&folder).second || folder.FolderItems.empty()) {
+            return;
+        }
+        std::string name = hooks.nodePath ? hooks.nodePath(folder) : treeNodePath(store, folder);
+        if (hooks.status) {
+            hooks.status("Searching " + name + ". . .");
+        }
+        events.processEvents();
+        stack.push_back({ &folder, 0, std::move(name) });
+    };
+
+    enter(start);
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        if (top.next >= top.folder->FolderItems.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const std::shared_ptr<FolderItem> item = top.folder->FolderItems[top.next++];
+        if (CheckMatch(item->Caption, query.Text, query.MatchCase, query.ContainingText)) {
+            FindResultRow row;
+            row.Name = item->Caption;
+            row.InFolder = top.name;
+            row.MDate = item->MDate;
+            row.ID = item->IID;
+            if (item->IsFolder) {
+                row.Type = std::string(1, '\0') + "Folder";
+                row.Icon = 6;
+            } else {
+                row.Type = item->URLType;
+                row.URL = item->URL;
+                row.Icon = item->Icon;
+            }
+            rows.push_back(std::move(row));
+        }
+        if (item->IsFolder) {
+            if (Folder* sub = store.FindFolder(item->IID)) {
+                enter(*sub);  // may grow the stack: `top` is not used after this
+            }
+        }
+    }
+    return rows;
+}
+
+std::vector<FindResultRow> DoSearch(LinkStore& store, const FindQuery& query, const SearchHooks& hooks, EventPump& events)
+{
+    events.processEvents();
+    std::vector<FindResultRow> rows = SearchFolder(store, store.Root(), query, hooks, events);
+    if (hooks.status) {
+        hooks.status(foundText(rows.size()));
+    }
+    return rows;
+}
+
+std::string foundText(size_t count)
+{
+    return std::to_string(count) + " item(s) found";
+}
+
+}  // namespace brindlex

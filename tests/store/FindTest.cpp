@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include "fakes/FakePlatform.h"
+#include "store/FolderSearch.h"
+#include "store/LinkStore.h"
+#include "store/TextRules.h"
+
+namespace brindlex {
+namespace {
+
+class FindTest : public ::testing::Test
+{
+protected:
+    test::FakeClock clock;
+    LinkStore store { clock };
+    test::CountingEvents events;
+    std::vector<std::string> statuses;
+
+    std::string folder(const std::string& caption) { return store.CreateEntry(true, "", 6, caption, "Folder", ""); }
+    std::string link(const std::string& caption, const std::string& url = "http://a/")
+    {
+        return store.CreateEntry(false, url, 5, caption, ClassifyURL(url), "");
+    }
+    void enter(const std::string& id) { store.SetCurrentFolder(*store.FindFolderOrRoot(id)); }
+    // The tree pane writes Path; these tests compute it the same way.
+    void writePaths()
+    {
+        for (const auto& f : store.Root().SubFolders) {
+            std::string path = f->Caption;
+            for (const Folder* p = store.FindFolder(f->parent); p != nullptr; p = store.FindFolder(p->parent)) {
+                path = p->Caption + "\\" + path;
+            }
+            f->Path = store.Root().Caption + "\\" + path;
+        }
+    }
+    std::vector<FindResultRow> find(const std::string& text, bool matchCase, bool containing)
+    {
+        writePaths();
+        SearchHooks hooks;
+        hooks.status = [this](const std::string& s) { statuses.push_back(s); };
+        return DoSearch(store, FindQuery { text, matchCase, containing }, hooks, events);
+    }
+    static std::vector<std::string> names(const std::vector<FindResultRow>& rows)
+    {
+        std::vector<std::string> out;
+        for (const auto& r : rows) {
+            out.push_back(r.Name);
+        }
+        return out;
+    }
+};
+
+TEST(CheckMatchTest, CaseAndContainingOptions)
+{
+    struct Row
+    {
+        const char* caption;
+        const char* text;
+        bool matchCase;
+        bool containing;
+        bool expected;
+    };
+    const Row rows[] = {
+        { "News", "news", false, false, true },
+        { "NEWS", "news", false, false, true },
+        { "News 2", "news", false, false, false },
+        { "News", "news", true, false, false },
+        { "news", "news", true, false, true },
+        { "News", "ne", false, true, true },
+        { "Tunes", "ne", false, true, true },
+        { "Tunes", "NE", true, true, false },
+        { "Snow", "ne", false, true, false },
+        { "\xC3\x89t\xC3\xA9", "\xC3\xA9t\xC3\xA9", false, false, true },  // accented capitals fold too
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.caption) + " / " + r.text);
+        EXPECT_EQ(CheckMatch(r.caption, r.text, r.matchCase, r.containing), r.expected);
+    }
+}
+
+TEST_F(FindTest, ResultsComeDepthFirstWithTheirColumns)
+{
+    link("News", "news:comp.lang");
+    const std::string a = folder("News");
+    link("Tunes");
+    enter(a);
+    const std::string b = folder("Deeper");
+    link("NEWS", "http://b/");
+    enter(b);
+    const std::string c = folder("Deepest");
+    enter(c);
+    link("news", "ftp://c/");
+    enter("RootFolder");
+    link("News 2");
+    link("News", "http://last/");
+
+    const auto rows = find("news", false, false);
+    EXPECT_EQ(names(rows), (std::vector<std::string> { "News", "News", "news", "NEWS", "News" }));
+    ASSERT_EQ(rows.size(), 5U);
+    // The folder entry: icon 6, the NUL-prefixed type, no URL.
+    EXPECT_EQ(rows[1].ID, a);
+    EXPECT_EQ(rows[1].Icon, 6);
+    EXPECT_EQ(rows[1].Type, std::string("\0Folder", 7));
+    EXPECT_EQ(rows[1].URL, "");
+    // The result in the sub-sub-folder comes right after its folder's entry, before the
+    // entries that follow it in the parent.
+    EXPECT_EQ(rows[2].InFolder, store.Root().Caption + "\\News\\Deeper\\Deepest");
+    EXPECT_EQ(rows[2].Type, "Ftp");
+    EXPECT_EQ(rows[2].URL, "ftp://c/");
+    EXPECT_EQ(rows[3].InFolder, store.Root().Caption + "\\News");
+    EXPECT_EQ(rows[0].InFolder, store.Root().Caption);
+    EXPECT_EQ(rows[0].Type, "News");
+    EXPECT_EQ(rows[4].URL, "http://last/");
+    EXPECT_EQ(statuses.back(), "5 item(s) found");
+
+    EXPECT_EQ(names(find("ne", false, true)).size(), 7U);  // "Tunes" and "News 2" as well
+    EXPECT_EQ(names(find("News", true, false)), (std::vector<std::string> { "News", "News", "News" }));
+}
+
+TEST_F(FindTest, EmptyFoldersGiveNoStatusAndNoMatchesCountZero)
+{
+    const std::string empty = folder("Empty");
+    const std::string full = folder("Full");
+    enter(full);
+    link("Page");
+    const auto rows = find("nothing", false, false);
+    EXPECT_TRUE(rows.empty());
+    const std::string root = store.Root().Caption;
+    EXPECT_EQ(statuses,
+        (std::vector<std::string> { "Searching " + root + ". . .", "Searching " + root + "\\Full. . .", "0 item(s) found" }));
+    EXPECT_GE(events.calls, 3);  // before the search and once per searched folder
+}
+
+TEST_F(FindTest, LoopingFolderEntriesAndDeepNestingEndNormally)
+{
+    // A chain deeper than any call stack would hold, then an entry that points back up.
+    std::string id;
+    for (int i = 0; i < 5000; ++i) {
+        id = folder("f");
+        enter(id);
+    }
+    link("bottom");
+    store.CurrentFolder().FolderItems.push_back(std::make_shared<FolderItem>(*store.Root().FolderItems[0]));
+    SearchHooks hooks;
+    const auto rows = SearchFolder(store, store.Root(), FindQuery { "bottom", false, false }, hooks, events);
+    ASSERT_EQ(rows.size(), 1U);
+    EXPECT_EQ(rows[0].Name, "bottom");
+}
+
+}  // namespace
+}  // namespace brindlex

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include "fakes/FakePlatform.h"
+#include "settings/SettingsStore.h"
+#include "store/GoToHistory.h"
+#include "store/LinkStore.h"
+
+namespace brindlex {
+namespace {
+
+class GoToFolderTest : public ::testing::Test
+{
+protected:
+    test::FakeClock clock;
+    LinkStore store { clock };
+    MemorySettings settings;
+
+    Folder& folder(const std::string& caption, const std::string& path)
+    {
+        Folder& f = *store.FindFolder(store.CreateEntry(true, "", 6, caption, "Folder", ""));
+        f.Path = path;
+        return f;
+    }
+};
+
+TEST_F(GoToFolderTest, RootWordAndPathsMatchWithoutRegardToCase)
+{
+    Folder& news = folder("News", "Brindlexes\\News");
+    store.SetCurrentFolder(news);
+    Folder& deep = folder("Deep", "Brindlexes\\News\\Deep");
+    folder("Deep", "Brindlexes\\News\\Deep");  // a second folder of the same path: the first wins
+
+    EXPECT_EQ(goToFolderTarget(store, "BRINDLEXES"), &store.Root());
+    EXPECT_EQ(goToFolderTarget(store, "brindlexes"), &store.Root());
+    EXPECT_EQ(goToFolderTarget(store, "brindlexes\\NEWS"), &news);
+    EXPECT_EQ(goToFolderTarget(store, "BrindleXes\\news\\deep"), &deep);
+    EXPECT_EQ(goToFolderTarget(store, "Brindlexes\\Sport"), nullptr);
+    EXPECT_EQ(goToFolderTarget(store, ""), nullptr);
+    EXPECT_EQ(cannotFindText("Brindlexes\\Sport"),
+        "Cannot find 'Brindlexes\\Sport'. Make sure path and filename are correct.");
+}
+
+TEST_F(GoToFolderTest, HistoryKeepsTenWithoutDuplicates)
+{
+    settings.set("GoToFolder", "PathHistory0", "a");
+    settings.set("GoToFolder", "PathHistory3", "b");  // gaps are left out when read
+    std::vector<std::string> rows = GoToHistory::load(settings);
+    EXPECT_EQ(rows, (std::vector<std::string> { "a", "b" }));
+
+    GoToHistory::remember(rows, "c");
+    EXPECT_EQ(rows, (std::vector<std::string> { "c", "a", "b" }));
+    GoToHistory::remember(rows, "b");  // already held: stays where it is
+    EXPECT_EQ(rows, (std::vector<std::string> { "c", "a", "b" }));
+    GoToHistory::remember(rows, "B");  // the comparison is exact
+    EXPECT_EQ(rows.front(), "B");
+
+    for (int i = 0; i < 6; ++i) {
+        GoToHistory::remember(rows, "p" + std::to_string(i));
+    }
+    ASSERT_EQ(rows.size(), 10U);
+    EXPECT_EQ(rows.back(), "b");
+    GoToHistory::remember(rows, "eleventh");
+    ASSERT_EQ(rows.size(), 10U);
+    EXPECT_EQ(rows.front(), "eleventh");
+    EXPECT_EQ(rows.back(), "a");  // the oldest, "b", is gone
+
+    GoToHistory::save(settings, { "x", "y" });
+    EXPECT_EQ(settings.get("GoToFolder", "PathHistory1", "?"), "y");
+    EXPECT_EQ(settings.get("GoToFolder", "PathHistory3", "?"), "");  // a missing row is stored empty
+    EXPECT_EQ(settings.get("GoToFolder", "PathHistory9", "?"), "");
+    EXPECT_EQ(GoToHistory::load(settings), (std::vector<std::string> { "x", "y" }));
+}
+
+}  // namespace
+}  // namespace brindlex
