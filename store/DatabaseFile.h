@@ -33,12 +33,22 @@ struct DatabaseContext
 // store's model is replaced; import true: the file becomes a new folder under
 // CurrentFolder. No message boxes; the error says what was wrong.
 [[nodiscard]] Result<DatabaseLayout> readDatabase(std::istream& in, LinkStore& store, bool import);
+// The same for text already decoded to UTF-8. The file is parsed whole before the store
+// changes, so a file that fails leaves the store as it was. Folders that cannot be placed
+// (unknown or looping parents, repeated ids) end up at the top level.
+[[nodiscard]] Result<DatabaseLayout> readDatabaseText(std::string_view text, LinkStore& store, bool import);
+// The layout by the first field of the file: "Version:" and more means the current one.
+DatabaseLayout detectLayout(std::string_view text);
+// The bytes of a file, or why it cannot be read.
+[[nodiscard]] Result<std::string> readFileBytes(const std::string& path);
 // Writes the whole model in the current layout (CR LF lines, UTF-8), cleaning quotes and
 // line breaks in memory as it goes.
 [[nodiscard]] Status writeDatabase(std::ostream& out, LinkStore& store);
 
 // The commands: LoadDatabase shows "Outdated Database" for the older layout and on any
-// failure "Error loading ..." followed by NewDatabase; it returns false then.
+// failure "Error loading ..." followed by NewDatabase; it returns false then. In import
+// mode a failure shows "Error loading ..." and leaves the open database as it was, and
+// DatabasePath stays the open database's.
 bool LoadDatabase(LinkStore& store, const std::string& path, bool import, const DatabaseContext& context);
 // Writes the model to DatabasePath atomically; a failure leaves the old file untouched.
 [[nodiscard]] Status SaveDatabase(LinkStore& store);

@@ -169,20 +169,123 @@ void LinkStore::LinkFolders()
     for (const auto& folder : flat) {
         folder->SubFolders.clear();
     }
-    // A parent chain can be no longer than the flat list; a longer walk has looped.
-    const size_t limit = flat.size();
+    // A walk that comes back to a folder it has already passed has met a loop of parent
+    // ids (one that need not include the folder itself); it ends there.
+    std::unordered_set<const Folder*> passed;
     for (const auto& folder : flat) {
+        passed.clear();
+        passed.insert(folder.get());
         std::string_view p = folder->parent;
-        size_t steps = 0;
-        while (p != RootFolderId && steps++ < limit) {
+        while (p != RootFolderId) {
             Folder* ancestor = FindFolder(p);
-            if (ancestor == nullptr || ancestor == folder.get()) {
+            if (ancestor == nullptr || !passed.insert(ancestor).second) {
                 break;
             }
             ancestor->SubFolders.push_back(folder);
             p = ancestor->parent;
         }
     }
+}
+
+size_t LinkStore::AttachStrayFolders()
+{
+    auto& flat = m_root->SubFolders;
+    std::vector<char> changed(flat.size(), 0);
+
+    // Ids that repeat: only the first folder with an id can ever be found by it.
+    {
+        std::unordered_set<std::string> ids;
+        ids.reserve(flat.size());
+        for (size_t i = 0; i < flat.size(); ++i) {
+            Folder& folder = *flat[i];
+            if (folder.id == RootFolderId || !ids.insert(folder.id).second) {
+                int counter = 0;
+                folder.id = NewId(counter);
+                ids.insert(folder.id);
+                changed[i] = 1;
+                m_folderIndexValid = false;
+            }
+        }
+    }
+
+    // Parent chains must end at the root. Each folder is looked at once: a chain stops at
+    // the first folder already known to be sound.
+    std::unordered_map<const Folder*, size_t> position;
+    position.reserve(flat.size());
+    for (size_t i = 0; i < flat.size(); ++i) {
+        position.emplace(flat[i].get(), i);
+    }
+    enum : char { Unseen, OnPath, Sound };
+    std::vector<char> state(flat.size(), Unseen);
+    std::vector<size_t> path;
+    for (size_t i = 0; i < flat.size(); ++i) {
+        if (state[i] != Unseen) {
+            continue;
+        }
+        path.clear();
+        size_t j = i;
+        bool reachesRoot = false;
+        while (true) {
+            state[j] = OnPath;
+            path.push_back(j);
+            const std::string& p = flat[j]->parent;
+            if (p == RootFolderId) {
+                reachesRoot = true;
+                break;
+            }
+            const Folder* up = FindFolder(p);
+            if (up == nullptr) {
+                break;
+            }
+            const size_t k = position.at(up);
+            if (state[k] == Sound) {
+                reachesRoot = true;
+                break;
+            }
+            if (state[k] == OnPath) {
+                break;  // a loop
+            }
+            j = k;
+        }
+        if (!reachesRoot) {
+            flat[path.back()]->parent = RootFolderId;
+            changed[path.back()] = 1;
+        }
+        for (const size_t done : path) {
+            state[done] = Sound;
+        }
+    }
+
+    // Every folder has its entry in its parent.
+    std::unordered_map<std::string_view, std::vector<const Folder*>> entries;
+    const auto noteEntries = [&](const Folder& folder) {
+        for (const auto& item : folder.FolderItems) {
+            if (item->IsFolder) {
+                entries[item->IID].push_back(&folder);
+            }
+        }
+    };
+    noteEntries(*m_root);
+    for (const auto& folder : flat) {
+        noteEntries(*folder);
+    }
+    for (size_t i = 0; i < flat.size(); ++i) {
+        Folder& folder = *flat[i];
+        Folder* parent = FindFolderOrRoot(folder.parent);
+        const auto it = entries.find(folder.id);
+        if (it != entries.end() && std::find(it->second.begin(), it->second.end(), parent) != it->second.end()) {
+            continue;
+        }
+        auto item = std::make_shared<FolderItem>();
+        item->Caption = folder.Caption;
+        item->IsFolder = true;
+        item->IID = folder.id;
+        item->MDate = folder.MDate;
+        parent->FolderItems.push_back(std::move(item));
+        changed[i] = 1;
+    }
+    m_itemIndexFolder = nullptr;
+    return static_cast<size_t>(std::count(changed.begin(), changed.end(), 1));
 }
 
 void LinkStore::PurgeSubfolders(Folder& folder)

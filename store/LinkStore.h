@@ -72,6 +72,13 @@ public:
     // Removes from the flat list every folder below `folder` (reached through its folder
     // entries, depth first). `folder` itself stays.
     void PurgeSubfolders(Folder& folder);
+    // Makes a damaged tree whole again, as after loading a file that was not written by
+    // this program: a folder whose id repeats an earlier folder's id (or is "RootFolder")
+    // gets a new id; a folder whose parent is unknown or whose parent chain loops is moved
+    // to the top level; and every folder gets its folder entry in its parent when it has
+    // none. Moved and re-numbered folders get their entry in the root. Returns how many
+    // folders were changed. Linear in the size of the database.
+    size_t AttachStrayFolders();
     // An empty database that is not yet on disk, at programDir + "/NewDB.BDX".
     void NewDatabase(const std::string& programDir);
 

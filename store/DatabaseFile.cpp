@@ -1,0 +1,791 @@
+#include "store/DatabaseFile.h"
+
+#include <algorithm>
+#include <climits>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/EventPump.h"
+#include "platform/MessageBoxes.h"
+#include "store/AtomicFile.h"
+#include "store/LinkStore.h"
+#include "store/TextEncoding.h"
+#include "store/TextRules.h"
+
+namespace brindlex {
+
+namespace {
+
+constexpr std::string_view VersionRecord = "\"Version: 1.1\"";
+
+Error formatError(std::string message)
+{
+    return Error { ErrorKind::Format, std::move(message) };
+}
+
+// Cuts a record line at its fixed separators. Every search starts at the line's second
+// character unless said otherwise; after each field the line is shortened so that it
+// starts with the separator's last character.
+class LineCutter
+{
+public:
+    explicit LineCutter(std::string_view line) : m_rest(line) { }
+
+    // The text from the second character up to `separator`; the rest then starts with
+    // the separator's last character.
+    bool cut(std::string_view separator, std::string_view& field)
+    {
+        if (m_rest.size() < 2) {
+            return false;
+        }
+        const size_t at = m_rest.find(separator, 1);
+        if (at == std::string_view::npos) {
+            return false;
+        }
+        field = m_rest.substr(1, at - 1);
+        m_rest.remove_prefix(at + separator.size() - 1);
+        return true;
+    }
+    // As cut, but searching from the first character and keeping the field from there.
+    bool cutFromStart(std::string_view separator, std::string_view& field)
+    {
+        const size_t at = m_rest.find(separator);
+        if (at == std::string_view::npos) {
+            return false;
+        }
+        field = m_rest.substr(0, at);
+        m_rest.remove_prefix(at + separator.size() - 1);
+        return true;
+    }
+    bool startsWith(std::string_view text) const { return m_rest.substr(0, text.size()) == text; }
+    void skip(size_t n) { m_rest.remove_prefix(std::min(n, m_rest.size())); }
+    std::string_view rest() const { return m_rest; }
+
+private:
+    std::string_view m_rest;
+};
+
+// A number as the classic BASIC Val reads it: leading blanks, a sign and digits; the
+// first other character ends it, and no digits give 0. Too large a value is clamped.
+long long basicVal(std::string_view text)
+{
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        const int digit = text[i] - '0';
+        if (value > (LLONG_MAX - digit) / 10) {
+            value = LLONG_MAX;
+            break;
+        }
+        value = value * 10 + digit;
+    }
+    return negative ? -value : value;
+}
+
+int clampToInt(long long value)
+{
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        return lower(x) == lower(y);
+    });
+}
+
+Status parseBoolean(std::string_view text, bool& out)
+{
+    if (equalsIgnoringCase(text, "TRUE")) {
+        out = true;
+    } else if (equalsIgnoringCase(text, "FALSE")) {
+        out = false;
+    } else {
+        return formatError("not a boolean: " + std::string(text.substr(0, 40)));
+    }
+    return Status::Ok();
+}
+
+Status parseDate(std::string_view text, DateTime& out)
+{
+    const std::optional<DateTime> date = parseFileDate(text);
+    if (!date) {
+        return formatError("not a date: " + std::string(text.substr(0, 40)));
+    }
+    out = *date;
+    return Status::Ok();
+}
+
+// The lines of a decoded file: LF or CR LF ends a line; the last line may lack one.
+class LineReader
+{
+public:
+    explicit LineReader(std::string_view text) : m_text(text) { }
+
+    bool next(std::string_view& line)
+    {
+        if (m_pos >= m_text.size()) {
+            return false;
+        }
+        const size_t end = m_text.find('\n', m_pos);
+        const size_t stop = end == std::string_view::npos ? m_text.size() : end;
+        line = m_text.substr(m_pos, stop - m_pos);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        m_pos = end == std::string_view::npos ? m_text.size() : end + 1;
+        ++m_number;
+        return true;
+    }
+    size_t number() const { return m_number; }
+
+private:
+    std::string_view m_text;
+    size_t m_pos = 0;
+    size_t m_number = 0;
+};
+
+bool isBlank(std::string_view line)
+{
+    return std::all_of(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r'; });
+}
+
+// One field of a comma-delimited record as the classic BASIC Input statement reads it.
+struct Field
+{
+    enum class Kind { Quoted, Hashed, Plain } kind;
+    std::string_view text;
+};
+
+// Splits a line into comma-delimited fields: quoted strings (no escapes), #...# values
+// and plain text up to the next comma, with blanks around them ignored.
+bool splitFields(std::string_view line, std::vector<Field>& fields)
+{
+    fields.clear();
+    size_t i = 0;
+    while (true) {
+        while (i < line.size() && line[i] == ' ') {
+            ++i;
+        }
+        Field field { Field::Kind::Plain, {} };
+        if (i < line.size() && (line[i] == '"' || line[i] == '#')) {
+            const char mark = line[i];
+            const size_t close = line.find(mark, i + 1);
+            if (close == std::string_view::npos) {
+                return false;
+            }
+            field.kind = mark == '"' ? Field::Kind::Quoted : Field::Kind::Hashed;
+            field.text = line.substr(i + 1, close - i - 1);
+            i = close + 1;
+            while (i < line.size() && line[i] == ' ') {
+                ++i;
+            }
+            if (i < line.size() && line[i] != ',') {
+                return false;
+            }
+        } else {
+            const size_t comma = std::min(line.find(',', i), line.size());
+            std::string_view text = line.substr(i, comma - i);
+            while (!text.empty() && text.back() == ' ') {
+                text.remove_suffix(1);
+            }
+            field.text = text;
+            i = comma;
+        }
+        fields.push_back(field);
+        if (i >= line.size()) {
+            return true;
+        }
+        ++i;  // the comma
+    }
+}
+
+Status fieldShapes(const std::vector<Field>& fields, std::string_view shape, std::string_view record)
+{
+    if (fields.size() != shape.size()) {
+        return formatError(std::string(record) + " record with " + std::to_string(fields.size()) + " fields");
+    }
+    for (size_t i = 0; i < shape.size(); ++i) {
+        const bool wantQuoted = shape[i] == 's';
+        const bool wantHashed = shape[i] == 'd' || shape[i] == 'b';
+        if ((fields[i].kind == Field::Kind::Quoted) != wantQuoted
+            || (fields[i].kind == Field::Kind::Hashed) != wantHashed) {
+            return formatError(std::string(record) + " record with a malformed field " + std::to_string(i + 1));
+        }
+    }
+    return Status::Ok();
+}
+
+// A folder record of the older layout: 7 fields for the root, 6 for the others.
+Status parseOlderFolderLine(std::string_view line, bool root, Folder& out)
+{
+    std::vector<Field> fields;
+    if (!splitFields(line, fields)) {
+        return formatError("folder record that does not parse");
+    }
+    if (Status shape = fieldShapes(fields, root ? "sssdsnn" : "sssdsn", "folder"); !shape.ok()) {
+        return shape;
+    }
+    out.Caption = std::string(fields[0].text);
+    out.id = std::string(fields[1].text);
+    out.parent = std::string(fields[2].text);
+    if (Status date = parseDate(fields[3].text, out.MDate); !date.ok()) {
+        return date;
+    }
+    out.Description = std::string(fields[4].text);
+    out.NumItems = basicVal(fields[5].text);
+    out.NumFldrs = root ? basicVal(fields[6].text) : 0;
+    return Status::Ok();
+}
+
+// An entry record of the older layout: 8 fields, no Client and no Cache.
+Status parseOlderItemLine(std::string_view line, FolderItem& out)
+{
+    std::vector<Field> fields;
+    if (!splitFields(line, fields)) {
+        return formatError("entry record that does not parse");
+    }
+    if (Status shape = fieldShapes(fields, "ssbsndss", "entry"); !shape.ok()) {
+        return shape;
+    }
+    out.Caption = std::string(fields[0].text);
+    out.URL = std::string(fields[1].text);
+    if (Status b = parseBoolean(fields[2].text, out.IsFolder); !b.ok()) {
+        return b;
+    }
+    out.IID = std::string(fields[3].text);
+    out.Icon = clampToInt(basicVal(fields[4].text));
+    if (Status date = parseDate(fields[5].text, out.MDate); !date.ok()) {
+        return date;
+    }
+    out.URLType = std::string(fields[6].text);
+    out.Description = std::string(fields[7].text);
+    out.Client = "None";
+    out.Cache.clear();
+    return Status::Ok();
+}
+
+// The whole file, parsed, before anything reaches the store: a file that fails half way
+// leaves the store as it was.
+struct ParsedDatabase
+{
+    DatabaseLayout layout = DatabaseLayout::Current;
+    Folder root;
+    std::vector<std::shared_ptr<Folder>> folders;
+};
+
+Error lineError(const LineReader& lines, const Error& error)
+{
+    return formatError("line " + std::to_string(lines.number()) + ": " + error.message);
+}
+
+Error endError(const LineReader& lines)
+{
+    return formatError("the file ends early, after line " + std::to_string(lines.number()));
+}
+
+Status readEntries(LineReader& lines, DatabaseLayout layout, long long count, Folder& into)
+{
+    into.FolderItems.reserve(static_cast<size_t>(std::clamp<long long>(count, 0, 1 << 16)));
+    std::string_view line;
+    for (long long i = 0; i < count; ++i) {
+        if (!lines.next(line)) {
+            return endError(lines);
+        }
+        auto item = std::make_shared<FolderItem>();
+        const Status parsed = layout == DatabaseLayout::Current ? ParseItemLine(line, *item)
+                                                                : parseOlderItemLine(line, *item);
+        if (!parsed.ok()) {
+            return lineError(lines, parsed.error());
+        }
+        item->URL = DecodeQuoteMarks(item->URL);
+        into.FolderItems.push_back(std::move(item));
+    }
+    return Status::Ok();
+}
+
+// The first field of the file, read as a string field.
+std::string_view firstField(std::string_view text)
+{
+    const size_t end = std::min(text.find_first_of("\r\n"), text.size());
+    std::string_view line = text.substr(0, end);
+    while (!line.empty() && line.front() == ' ') {
+        line.remove_prefix(1);
+    }
+    if (!line.empty() && line.front() == '"') {
+        const size_t close = line.find('"', 1);
+        return line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+    }
+    return line.substr(0, std::min(line.find(','), line.size()));
+}
+
+}  // namespace
+
+DatabaseLayout detectLayout(std::string_view text)
+{
+    const std::string_view first = firstField(text);
+    return first.size() > 8 && first.substr(0, 8) == "Version:" ? DatabaseLayout::Current : DatabaseLayout::Older;
+}
+
+namespace {
+
+Result<ParsedDatabase> parseDatabase(std::string_view text)
+{
+    ParsedDatabase db;
+    db.layout = detectLayout(text);
+    const bool current = db.layout == DatabaseLayout::Current;
+
+    LineReader lines(text);
+    std::string_view line;
+    if (current) {
+        lines.next(line);  // the version record
+    }
+    if (!lines.next(line)) {
+        return endError(lines);
+    }
+    const Status rootRead = current ? ParseFolderLine(line, db.root) : parseOlderFolderLine(line, true, db.root);
+    if (!rootRead.ok()) {
+        return lineError(lines, rootRead.error());
+    }
+    if (db.root.id != RootFolderId) {
+        return formatError("line " + std::to_string(lines.number()) + ": the first folder record is not the root");
+    }
+    if (Status entries = readEntries(lines, db.layout, db.root.NumItems, db.root); !entries.ok()) {
+        return entries.error();
+    }
+    // The line between the root's entries and the folders: always empty in files of this
+    // program; anything else there means the entry count was wrong.
+    if (!lines.next(line)) {
+        return endError(lines);
+    }
+    if (current && !isBlank(line)) {
+        return formatError("line " + std::to_string(lines.number()) + ": more root entries than the root record says");
+    }
+    for (long long i = 0; i < db.root.NumFldrs; ++i) {
+        if (!lines.next(line)) {
+            return endError(lines);
+        }
+        auto folder = std::make_shared<Folder>();
+        const Status read = current ? ParseFolderLine(line, *folder) : parseOlderFolderLine(line, false, *folder);
+        if (!read.ok()) {
+            return lineError(lines, read.error());
+        }
+        if (Status entries = readEntries(lines, db.layout, folder->NumItems, *folder); !entries.ok()) {
+            return entries.error();
+        }
+        db.folders.push_back(std::move(folder));
+    }
+    // Records past the last counted folder mean a count was wrong; reading on would lose them.
+    while (lines.next(line)) {
+        if (!isBlank(line)) {
+            return formatError("line " + std::to_string(lines.number()) + ": more records than the counts say");
+        }
+    }
+    return db;
+}
+
+void installDatabase(ParsedDatabase& db, LinkStore& store)
+{
+    Folder& root = store.Root();
+    root.Caption = std::move(db.root.Caption);
+    root.id = RootFolderId;
+    root.parent = std::move(db.root.parent);
+    root.MDate = db.root.MDate;
+    root.Description = std::move(db.root.Description);
+    root.NumItems = db.root.NumItems;
+    root.NumFldrs = db.root.NumFldrs;
+    root.FolderItems = std::move(db.root.FolderItems);
+    root.SubFolders.clear();
+    root.SubFolders.reserve(db.folders.size());
+    for (auto& folder : db.folders) {
+        store.AppendToFlatList(std::move(folder));
+    }
+    store.IndexesChanged();
+}
+
+// Ids of an imported file that are already used in the database are given new ones, so
+// that importing a database twice (or one that shares ids) keeps both copies apart.
+class ImportIds
+{
+public:
+    explicit ImportIds(LinkStore& store) : m_store(store) { }
+
+    const std::string& map(const std::string& fileId)
+    {
+        const auto found = m_ids.find(fileId);
+        if (found != m_ids.end()) {
+            return found->second;
+        }
+        std::string id = fileId;
+        if (m_store.IdInUse(fileId)) {
+            int counter = 0;
+            id = m_store.NewId(counter);
+        } else {
+            m_store.RegisterId(fileId);
+        }
+        return m_ids.emplace(fileId, std::move(id)).first->second;
+    }
+
+private:
+    LinkStore& m_store;
+    std::unordered_map<std::string, std::string> m_ids;
+};
+
+void importDatabase(ParsedDatabase& db, LinkStore& store)
+{
+    Folder& target = store.CurrentFolder();
+    int counter = 1000;
+    const std::string newId = store.NewId(counter);
+    store.AddLoadedFolder(db.root.Caption, newId, target.id, db.root.MDate, db.root.Description);
+    std::shared_ptr<Folder> imported = store.Root().SubFolders.back();
+    store.AddLoadedItem(db.root.Caption, "", true, newId, 0, db.root.MDate, "", "", "", "");
+
+    ImportIds ids(store);
+    for (auto& item : db.root.FolderItems) {
+        item->IID = ids.map(item->IID);
+        imported->FolderItems.push_back(std::move(item));
+    }
+    for (auto& folder : db.folders) {
+        folder->id = ids.map(folder->id);
+        // The file's top-level folders go into the new folder; the letter case of the
+        // root id is not trusted in old files.
+        folder->parent = equalsIgnoringCase(folder->parent, RootFolderId) ? newId : ids.map(folder->parent);
+        for (auto& item : folder->FolderItems) {
+            item->IID = ids.map(item->IID);
+        }
+        store.AppendToFlatList(std::move(folder));
+    }
+    store.IndexesChanged();
+}
+
+// How a value is written so that it reads back the same: a double quote (only possible
+// in text that did not pass through the model's rules) becomes an apostrophe, or "%!%"
+// in a URL, and each run of line breaks one blank.
+void appendCleanText(std::string& out, std::string_view text, bool url)
+{
+    bool inBreak = false;
+    for (const char c : text) {
+        if (c == '\r' || c == '\n') {
+            if (!inBreak) {
+                out += ' ';
+            }
+            inBreak = true;
+            continue;
+        }
+        inBreak = false;
+        if (c == '"') {
+            out += url ? "%!%" : "'";
+        } else {
+            out += c;
+        }
+    }
+}
+
+void appendString(std::string& out, std::string_view text, bool url = false)
+{
+    out += '"';
+    appendCleanText(out, text, url);
+    out += '"';
+}
+
+bool writableDate(const DateTime& d)
+{
+    return d.year >= 100 && d.year <= 9999 && d.month >= 1 && d.month <= 12 && d.day >= 1 && d.day <= 31
+        && (!d.hasTime || (d.hour >= 0 && d.hour <= 23 && d.minute >= 0 && d.minute <= 59 && d.second >= 0 && d.second <= 59));
+}
+
+void appendDate(std::string& out, const DateTime& date)
+{
+    out += '#';
+    // A missing or impossible date is written as the null date, which reads back as none.
+    out += writableDate(date) ? formatFileDate(date) : "NULL";
+    out += '#';
+}
+
+bool containsLineBreak(std::string_view text)
+{
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// The in-memory cleaning a save does: quotes become apostrophes and line breaks blanks.
+// A URL keeps its double quotes, which are written as "%!%".
+void cleanText(std::string& text)
+{
+    if (text.find('"') != std::string::npos) {
+        text = QuotesToApostrophes(text);
+    }
+    if (containsLineBreak(text)) {
+        text = LineBreaksToBlank(text);
+    }
+}
+
+void cleanURL(std::string& url)
+{
+    if (containsLineBreak(url)) {
+        url = LineBreaksToBlank(url);
+    }
+}
+
+void appendFolderRecord(std::string& out, Folder& folder, bool root, size_t folderCount)
+{
+    cleanText(folder.Caption);
+    cleanText(folder.Description);
+    appendString(out, folder.Caption);
+    out += ',';
+    appendString(out, folder.id);
+    out += ',';
+    appendString(out, folder.parent);
+    out += ',';
+    appendDate(out, folder.MDate);
+    out += ',';
+    appendString(out, folder.Description);
+    out += ',';
+    out += std::to_string(folder.FolderItems.size());
+    if (root) {
+        out += ',';
+        out += std::to_string(folderCount);
+    }
+    out += "\r\n";
+}
+
+void appendItemRecord(std::string& out, FolderItem& item)
+{
+    cleanText(item.Caption);
+    cleanURL(item.URL);
+    cleanText(item.Description);
+    appendString(out, item.Caption);
+    out += ',';
+    appendString(out, item.URL, true);
+    out += ',';
+    out += item.IsFolder ? "#TRUE#" : "#FALSE#";
+    out += ',';
+    appendString(out, item.IID);
+    out += ',';
+    out += std::to_string(item.Icon);
+    out += ',';
+    appendDate(out, item.MDate);
+    out += ',';
+    appendString(out, item.URLType);
+    out += ',';
+    appendString(out, item.Description);
+    out += ',';
+    appendString(out, item.Client);
+    out += ',';
+    appendString(out, item.Cache);
+    out += "\r\n";
+}
+
+}  // namespace
+
+Status ParseFolderLine(std::string_view line, Folder& out)
+{
+    LineCutter cutter(line);
+    std::string_view caption, id, parent, date, description;
+    if (!cutter.cut("\",\"", caption) || !cutter.cut("\",\"", id) || !cutter.cut("\",#", parent)
+        || !cutter.cut("#,\"", date) || !cutter.cut("\",", description)) {
+        return formatError("folder record that does not parse");
+    }
+    DateTime mdate;
+    if (Status parsed = parseDate(date, mdate); !parsed.ok()) {
+        return parsed;
+    }
+    out.Caption = std::string(caption);
+    out.id = std::string(id);
+    out.parent = std::string(parent);
+    out.MDate = mdate;
+    out.Description = std::string(description);
+    // The rest starts with the comma before the counts.
+    std::string_view rest = cutter.rest().substr(1);
+    out.NumItems = basicVal(rest);
+    out.NumFldrs = 0;
+    if (out.id == RootFolderId) {
+        const size_t comma = rest.find(',');
+        out.NumFldrs = comma == std::string_view::npos ? 0 : basicVal(rest.substr(comma + 1));
+    }
+    return Status::Ok();
+}
+
+Status ParseItemLine(std::string_view line, FolderItem& out)
+{
+    LineCutter cutter(line);
+    std::string_view caption, url, isFolder, iid, icon, date, urlType, description;
+    if (!cutter.cut("\",\"", caption) || !cutter.cut("\",#", url) || !cutter.cut("#,\"", isFolder)
+        || !cutter.cut("\",", iid)) {
+        return formatError("entry record that does not parse");
+    }
+    cutter.skip(1);  // the line continues just after the comma
+    if (!cutter.cutFromStart(",#", icon) || !cutter.cut("#,\"", date) || !cutter.cut("\",\"", urlType)
+        || !cutter.cut("\",\"", description)) {
+        return formatError("entry record that does not parse");
+    }
+    std::string_view client, cache;
+    if (!cutter.cut("\",\"", client)) {
+        // Nine fields: the remaining quoted text is the client.
+        const std::string_view rest = cutter.rest();
+        if (rest.size() < 2 || rest.front() != '"' || rest.back() != '"') {
+            return formatError("entry record that does not parse");
+        }
+        client = rest.substr(1, rest.size() - 2);
+    } else {
+        const std::string_view rest = cutter.rest();
+        if (rest.size() < 2 || rest.front() != '"' || rest.back() != '"') {
+            return formatError("entry record that does not parse");
+        }
+        cache = rest.substr(1, rest.size() - 2);
+    }
+    bool folder = false;
+    if (Status parsed = parseBoolean(isFolder, folder); !parsed.ok()) {
+        return parsed;
+    }
+    DateTime mdate;
+    if (Status parsed = parseDate(date, mdate); !parsed.ok()) {
+        return parsed;
+    }
+    out.Caption = std::string(caption);
+    out.URL = std::string(url);
+    out.IsFolder = folder;
+    out.IID = std::string(iid);
+    out.Icon = clampToInt(basicVal(icon));
+    out.MDate = mdate;
+    out.URLType = std::string(urlType);
+    out.Description = std::string(description);
+    out.Client = std::string(client);
+    out.Cache = std::string(cache);
+    return Status::Ok();
+}
+
+Result<DatabaseLayout> readDatabaseText(std::string_view text, LinkStore& store, bool import)
+{
+    Result<ParsedDatabase> parsed = parseDatabase(text);
+    if (!parsed.ok()) {
+        return parsed.error();
+    }
+    ParsedDatabase& db = parsed.value();
+    if (import) {
+        importDatabase(db, store);
+    } else {
+        installDatabase(db, store);
+    }
+    store.AttachStrayFolders();
+    store.SetCurrentFolder(store.Root());
+    if (db.layout == DatabaseLayout::Older) {
+        store.LinkFolders();
+    }
+    return db.layout;
+}
+
+Result<DatabaseLayout> readDatabase(std::istream& in, LinkStore& store, bool import)
+{
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        return Error { ErrorKind::Io, "the file cannot be read" };
+    }
+    std::string text = decodeText(bytes);
+    bytes = std::string();
+    return readDatabaseText(text, store, import);
+}
+
+Status writeDatabase(std::ostream& out, LinkStore& store)
+{
+    Folder& root = store.Root();
+    auto& flat = root.SubFolders;
+    std::string buffer;
+    buffer.reserve(1 << 16);
+    const auto flush = [&]() {
+        out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        buffer.clear();
+    };
+    buffer += VersionRecord;
+    buffer += "\r\n";
+    appendFolderRecord(buffer, root, true, flat.size());
+    for (const auto& item : root.FolderItems) {
+        appendItemRecord(buffer, *item);
+    }
+    buffer += "\r\n";
+    for (const auto& folder : flat) {
+        appendFolderRecord(buffer, *folder, false, 0);
+        for (const auto& item : folder->FolderItems) {
+            appendItemRecord(buffer, *item);
+        }
+        if (buffer.size() > (1 << 16)) {
+            flush();
+            if (!out) {
+                break;
+            }
+        }
+    }
+    flush();
+    if (!out) {
+        return Error { ErrorKind::Io, "writing the database failed" };
+    }
+    return Status::Ok();
+}
+
+Result<std::string> readFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return Error { ErrorKind::NotFound, "cannot open " + path };
+    }
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        return Error { ErrorKind::Io, "cannot read " + path };
+    }
+    return bytes;
+}
+
+bool LoadDatabase(LinkStore& store, const std::string& path, bool import, const DatabaseContext& context)
+{
+    // An import names another file; the open database keeps its own path.
+    if (!import) {
+        store.SetDatabasePath(path);
+    }
+    context.events.processEvents();
+    Result<DatabaseLayout> read = Error {};
+    Result<std::string> bytes = readFileBytes(path);
+    if (bytes.ok()) {
+        const std::string text = decodeText(bytes.value());
+        bytes.value() = std::string();
+        if (detectLayout(text) == DatabaseLayout::Older) {
+            context.messages.show("Outdated Database",
+                "This database was created in an older version of Brindlex.\nWhen you exit Brindlex, it will be "
+                "updated to the new format.",
+                MessageIcon::Information);
+        }
+        read = readDatabaseText(text, store, import);
+    }
+    if (read.ok()) {
+        return true;
+    }
+    if (import) {
+        // A file that cannot be imported leaves the open database as it was.
+        context.messages.show("Error", "Error loading " + path + "...", MessageIcon::Information);
+        return false;
+    }
+    context.messages.show("Error", "Error loading " + path + "...\nLoading New Database...", MessageIcon::Information);
+    store.NewDatabase(context.programDir);
+    return false;
+}
+
+Status SaveDatabase(LinkStore& store)
+{
+    if (store.DatabasePath().empty()) {
+        return Error { ErrorKind::Io, "the database has no file name" };
+    }
+    return writeFileAtomically(store.DatabasePath(), [&](std::ostream& out) { return writeDatabase(out, store); });
+}
+
+}  // namespace brindlex
