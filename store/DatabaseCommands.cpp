@@ -1,0 +1,113 @@
+#include "store/DatabaseCommands.h"
+
+#include <algorithm>
+
+#include "platform/MessageBoxes.h"
+#include "store/DatabaseFile.h"
+#include "store/LinkStore.h"
+
+namespace brindlex {
+
+namespace {
+
+std::string lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+        [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+    return text;
+}
+
+size_t nameStart(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+CommandOutcome save(LinkStore& store, const DatabaseCommandHooks& hooks)
+{
+    const Status saved = SaveDatabase(store);
+    if (saved.ok()) {
+        return CommandOutcome::Done;
+    }
+    hooks.messages.show("Error", "Error saving " + store.DatabasePath() + "...\n" + saved.error().message,
+        MessageIcon::Critical);
+    return CommandOutcome::Failed;
+}
+
+}  // namespace
+
+bool isUnsavedTitle(const std::string& title)
+{
+    return lower(title) == "newdb.bdx";
+}
+
+std::string correctedDatabaseName(const std::string& path)
+{
+    const size_t start = nameStart(path);
+    const size_t dot = path.find('.', start);
+    if (dot == std::string::npos) {
+        return path + ".bdx";
+    }
+    if (lower(path.substr(start)).find(".bdx") != std::string::npos) {
+        return path;
+    }
+    return path.substr(0, path.find_last_of('.')) + ".bdx";
+}
+
+CommandOutcome SaveFileAs(LinkStore& store, const DatabaseCommandHooks& hooks, std::string& marker)
+{
+    const std::optional<std::string> chosen = hooks.chooseSavePath();
+    if (!chosen) {
+        marker = CancelMarker;
+        return CommandOutcome::Cancelled;
+    }
+    const std::string path = correctedDatabaseName(*chosen);
+    if (path != *chosen) {
+        hooks.messages.show("Extention Error",
+            "Invalid file extention. Must be .BDX. Making correction\nNew file name is " + path,
+            MessageIcon::Information);
+    }
+    store.SetDatabasePath(path);
+    const std::string& title = store.DatabaseTitle();
+    store.Root().Caption = title.substr(0, title.find('.'));
+    const CommandOutcome outcome = save(store, hooks);
+    if (hooks.refresh) {
+        hooks.refresh();
+    }
+    return outcome;
+}
+
+CommandOutcome SaveFile(LinkStore& store, const DatabaseCommandHooks& hooks, std::string& marker)
+{
+    if (isUnsavedTitle(store.DatabaseTitle())) {
+        return SaveFileAs(store, hooks, marker);
+    }
+    return save(store, hooks);
+}
+
+CommandOutcome NewFile(LinkStore& store, const DatabaseCommandHooks& hooks, bool autoSave, std::string& marker)
+{
+    bool wantSave = autoSave;
+    if (!autoSave) {
+        const Answer answer = hooks.messages.show("Save Database ?", "Do you wish to save the current database ?",
+            MessageIcon::Question, MessageButtons::YesNoCancel);
+        if (answer == Answer::Cancel) {
+            return CommandOutcome::Cancelled;
+        }
+        wantSave = answer == Answer::Yes;
+    }
+    if (wantSave) {
+        // A save the user asked for that did not happen must not lose the database.
+        const CommandOutcome saved = SaveFile(store, hooks, marker);
+        if (saved != CommandOutcome::Done) {
+            return saved;
+        }
+    }
+    store.NewDatabase(hooks.programDir);
+    if (hooks.refresh) {
+        hooks.refresh();
+    }
+    return CommandOutcome::Done;
+}
+
+}  // namespace brindlex
