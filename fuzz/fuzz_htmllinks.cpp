@@ -6,7 +6,7 @@
 #include <string>
 
 #include "formats/HtmlLinks.h"
-#include "formats/NetscapeFormat.h"
+#include "formats/MosaicHotlist.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/Progress.h"
@@ -36,6 +36,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)ExtractHtmlLinks(in, store, context);
     store.SetCurrentFolder(store.Root());
     std::ostringstream out;
-    (void)ExportNetscapeFile(out, "fuzz", ExportRange::EntireDatabase, store, {});
+    (void)ExportMosaicHotlist(out, "fuzz", ExportRange::EntireDatabase, store, {});
     return 0;
 }

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "formats/MosaicHotlist.h"
-#include "formats/NetscapeFormat.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/Progress.h"
@@ -36,6 +35,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)ImportMosaicHotlist(in, store, store.Root(), context);
     store.SetCurrentFolder(store.Root());
     std::ostringstream out;
-    (void)ExportNetscapeFile(out, "fuzz", ExportRange::EntireDatabase, store, {});
+    (void)ExportMosaicHotlist(out, "fuzz", ExportRange::EntireDatabase, store, {});
     return 0;
 }

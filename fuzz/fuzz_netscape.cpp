@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "formats/NetscapeFormat.h"
+#include "formats/MosaicHotlist.h"
 #include "formats/NetscapeFormat.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
@@ -36,6 +36,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)ImportNetscapeFile(in, store, context);
     store.SetCurrentFolder(store.Root());
     std::ostringstream out;
-    (void)ExportNetscapeFile(out, "fuzz", ExportRange::EntireDatabase, store, {});
+    (void)ExportMosaicHotlist(out, "fuzz", ExportRange::EntireDatabase, store, {});
     return 0;
 }
