@@ -182,14 +182,14 @@ Status ImportMosaicHotlist(std::istream& in, LinkStore& store, Folder& target, c
                 result = formatError("The file ends inside a submenu item");
                 break;
             }
-            const std::string iid = store.CreateEntry(false, "", 5, key, "Folder", "");
-            if (FolderItem* item = store.FindItem(store.CurrentFolder(), iid)) {
-                item->IsFolder = true;
-                item->Icon = 6;
-                item->Description.clear();
-                item->Client = "None";
-                placeholders.insert(item);
-            }
+            store.CreateEntry(false, "", 5, key, "Folder", "");
+            // CreateEntry appends, so the new entry is the last of CurrentFolder.
+            FolderItem& item = *store.CurrentFolder().FolderItems.back();
+            item.IsFolder = true;
+            item.Icon = 6;
+            item.Description.clear();
+            item.Client = "None";
+            placeholders.insert(&item);
             continue;
         }
         const std::string name = afterFirstEquals(field);
