@@ -1,0 +1,331 @@
+#include "formats/ImportExport.h"
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <unordered_map>
+
+#include "formats/HtmlLinks.h"
+#include "formats/InternetShortcut.h"
+#include "formats/MosaicHotlist.h"
+#include "formats/NetscapeFormat.h"
+#include "formats/SpryHotlist.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Progress.h"
+#include "platform/EventPump.h"
+#include "store/AtomicFile.h"
+#include "store/DatabaseFile.h"
+#include "store/LinkStore.h"
+#include "store/TextEncoding.h"
+
+namespace brindlex {
+
+namespace {
+
+constexpr ImportCommandText ImportTexts[] = {
+    { "mnuImpBDX", "&Brindlex Database File", "Import a Brindlex Database file", "*.BDX", ".bdx",
+        "Brindlex Database Files (*.BDX)|*.BDX" },
+    { "mnuImpNetscape", "&Netscape Bookmarks", "Import a Netscape Bookmark file", "*.HTM", ".htm",
+        "Netscape HTM Bookmark Files (*.HTM)|*.HTM" },
+    { "mnuImpIexplore", "&MS Internet Explorer Urls", "Import MS Internet Explorer Url Files", "*.URL", ".url",
+        "MS Internet Explorer URL files (*.URL)|*.URL" },
+    { "mnuImpMosaic", "NCSA &Mosaic Hotlist", "Import a NCSA Mosaic Hotlist file", "*.HOT", ".hot",
+        "NCSA Mosaic Hotlist Files (*.HOT)|*.HOT" },
+    { "mnuImpSpyglass", "Spy&glass Mosaic Hotlist", "Import a Spyglass Mosaic Hotlist file", "*.HTM", ".htm",
+        "Spyglass HTM Hotlist Files (*.HTM)|*.HTM" },
+    { "mnuImpSpry", "&Spry Mosaic Hotlist", "Import a Spry Mosaic Hotlist file", "*.HOT", ".hot",
+        "Spry Mosaic Hotlist Files (*.HOT)|*.HOT" },
+    { "mnuImpHTML", "&HTML File Urls", "Extract URLs from an HTML File", "*.HTM", ".htm",
+        "HTML Files (*.HTM,*.HTML)|*.HTM;*.HTML" },
+};
+
+constexpr ExportTypeText ExportTexts[] = {
+    { "Netscape Bookmarks", "*.htm", "Netscape Bookmarks File (*.HTM)|*.htm" },
+    { "NCSA Mosaic Hotlist", "*.hot", "NCSA Mosaic Hotlist File (*.HOT)|*.hot" },
+    { "Spry Mosaic Hotlist", "*.hot", "Spry Mosaic Hotlist File (*.HOT)|*.hot" },
+    { "Spyglass Mosaic Hotlist", "*.htm", "Spyglass Mosaic Hotlist File (*.HTM)|*.htm" },
+    { "HTML File", "*.htm", "HTML File (*.HTM,*.HTML)|*.htm;*.html" },
+};
+
+std::string lowerAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+Result<std::string> readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return Error { ErrorKind::Io, "the file cannot be opened" };
+    }
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        return Error { ErrorKind::Io, "the file cannot be read" };
+    }
+    return bytes;
+}
+
+bool isHtmlBased(ImportKind kind)
+{
+    return kind == ImportKind::Netscape || kind == ImportKind::Spyglass || kind == ImportKind::Html;
+}
+
+void reportImportFailure(MessageBoxes& messages, const std::string& path, const Error& error)
+{
+    messages.show("Error", "Error importing " + path + ": " + error.message, MessageIcon::Information);
+}
+
+// Runs the reader of `kind` on decoded text.
+Status runReader(LinkStore& store, ImportKind kind, const std::string& text, const ReadContext& context)
+{
+    std::istringstream in(text);
+    switch (kind) {
+    case ImportKind::Netscape:
+        return ImportNetscapeFile(in, store, context);
+    case ImportKind::Mosaic:
+        return ImportMosaicHotlist(in, store, store.CurrentFolder(), context);
+    case ImportKind::Spyglass:
+        return ImportSpyglassHotlist(in, store, context);
+    case ImportKind::Spry:
+        return ImportSpryHotlist(in, store, context);
+    case ImportKind::Html:
+        return ExtractHtmlLinks(in, store, context);
+    case ImportKind::Database:
+    case ImportKind::Shortcuts:
+        break;
+    }
+    return Error { ErrorKind::Usage, "not a single-file reader" };
+}
+
+}  // namespace
+
+const ImportCommandText& importCommandText(ImportKind kind)
+{
+    return ImportTexts[static_cast<int>(kind)];
+}
+
+const ExportTypeText& exportTypeText(ExportKind kind)
+{
+    return ExportTexts[static_cast<int>(kind)];
+}
+
+bool checkImportPath(ImportKind kind, const std::string& path, MessageBoxes& messages)
+{
+    const std::string lower = lowerAscii(path);
+    auto has = [&](const char* text) { return lower.find(text) != std::string::npos; };
+    const char* message = nullptr;
+    switch (kind) {
+    case ImportKind::Database:
+        message = has(".bdx") ? nullptr : "Invalid File Format. Must be *.BDX";
+        break;
+    case ImportKind::Netscape:
+    case ImportKind::Html:
+        message = has(".htm") || has(".html") ? nullptr : "Invalid File Format. Must be *.HTM or *.HTML";
+        break;
+    case ImportKind::Mosaic:
+    case ImportKind::Spry:
+        message = has(".hot") ? nullptr : "Invalid File Format. Must be *.HOT";
+        break;
+    case ImportKind::Spyglass:
+        message = has(".htm") ? nullptr : "Invalid File Format. Must be *.HTM";
+        break;
+    case ImportKind::Shortcuts:
+        break;
+    }
+    if (message != nullptr) {
+        messages.show("Error", message, MessageIcon::Information);
+        return false;
+    }
+    return true;
+}
+
+Status importFile(LinkStore& store, ImportKind kind, const std::string& path, const ImportServices& services)
+{
+    if (!checkImportPath(kind, path, services.messages)) {
+        return Error { ErrorKind::Refused, "Invalid File Format" };
+    }
+    Folder& remembered = store.CurrentFolder();
+    if (kind == ImportKind::Database) {
+        const bool loaded = LoadDatabase(store, path, true, DatabaseContext { services.messages, services.events,
+                                                                 services.programDir });
+        store.SetCurrentFolder(remembered);
+        // LoadDatabase has already told the user what went wrong.
+        return loaded ? Status::Ok() : Status(Error { ErrorKind::Format, "Error loading " + path });
+    }
+    if (kind == ImportKind::Shortcuts) {
+        const size_t slash = path.find_last_of('/');
+        FileSelection one { slash == std::string::npos ? "" : path.substr(0, slash + 1),
+            { slash == std::string::npos ? path : path.substr(slash + 1) } };
+        return importShortcutFiles(store, one, services);
+    }
+
+    Result<std::string> bytes = readFile(path);
+    if (!bytes.ok()) {
+        reportImportFailure(services.messages, path, bytes.error());
+        return bytes.status();
+    }
+    const std::string text =
+        isHtmlBased(kind) ? decodeText(bytes.value(), declaredCharset(bytes.value())) : decodeText(bytes.value());
+    bytes.value().clear();
+
+    std::string htmlFolderId;
+    if (kind == ImportKind::Html) {
+        htmlFolderId = store.CreateEntry(true, "", 6, "", "Folder", "");
+        if (Folder* folder = store.FindFolder(htmlFolderId)) {
+            store.SetCurrentFolder(*folder);
+        }
+    }
+    const ReadContext context { services.progress, services.events };
+    const Status read = runReader(store, kind, text, context);
+    store.SetCurrentFolder(remembered);
+    if (kind == ImportKind::Html) {
+        const Folder* folder = store.FindFolder(htmlFolderId);
+        FolderItem* entry = store.FindItem(remembered, htmlFolderId);
+        if (folder != nullptr && entry != nullptr) {
+            entry->Caption = folder->Caption;
+        }
+    }
+    if (!read.ok()) {
+        reportImportFailure(services.messages, path, read.error());
+    }
+    return read;
+}
+
+FileSelection splitFileSelection(std::string_view returned)
+{
+    FileSelection selection;
+    if (returned.find('\0') != std::string_view::npos) {
+        size_t start = 0;
+        bool first = true;
+        while (start <= returned.size()) {
+            const size_t end = returned.find('\0', start);
+            const std::string_view part =
+                returned.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+            if (first) {
+                selection.directory = std::string(part) + "/";
+                first = false;
+            } else if (!part.empty()) {
+                selection.names.emplace_back(part);
+            }
+            if (end == std::string_view::npos) {
+                break;
+            }
+            start = end + 1;
+        }
+        return selection;
+    }
+    const size_t slash = returned.find_last_of('/');
+    if (slash == std::string_view::npos) {
+        selection.names.emplace_back(returned);
+    } else {
+        selection.directory = std::string(returned.substr(0, slash + 1));
+        selection.names.emplace_back(returned.substr(slash + 1));
+    }
+    return selection;
+}
+
+Status importShortcutFiles(LinkStore& store, const FileSelection& files, const ImportServices& services)
+{
+    Folder& remembered = store.CurrentFolder();
+    const size_t n = files.names.size();
+    const size_t steps = n > 1 ? n - 1 : 1;
+    for (size_t i = 0; i < n; ++i) {
+        const std::string& fileName = files.names[i];
+        services.progress.setValue(static_cast<int>(i * 100 / steps));
+        if (lowerAscii(fileName).find(".url") == std::string::npos) {
+            continue;
+        }
+        const std::string name = fileName.substr(0, fileName.size() - 4);
+        services.progress.setLabel("Importing URL " + name);
+        services.events.processEvents();
+        const std::string path = files.directory + fileName;
+        Result<std::string> bytes = readFile(path);
+        Status read = bytes.status();
+        if (bytes.ok()) {
+            std::istringstream in(decodeText(bytes.value()));
+            read = ImportShortcutFile(in, store, name);
+        }
+        if (!read.ok()) {
+            store.SetCurrentFolder(remembered);
+            reportImportFailure(services.messages, path, read.error());
+            return read;
+        }
+    }
+    store.SetCurrentFolder(remembered);
+    return Status::Ok();
+}
+
+std::string exportTitle(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    name.resize(name.size() > 4 ? name.size() - 4 : 0);
+    return name;
+}
+
+Status exportFile(LinkStore& store, ExportKind kind, const std::string& path, ExportRange range,
+    std::span<const ListRow> rows, MessageBoxes& messages)
+{
+    const std::string title = exportTitle(path);
+    const Status written = writeFileAtomically(path, [&](std::ostream& out) -> Status {
+        switch (kind) {
+        case ExportKind::Netscape:
+            return ExportNetscapeFile(out, title, range, store, rows);
+        case ExportKind::Mosaic:
+            return ExportMosaicHotlist(out, title, range, store, rows);
+        case ExportKind::Spry:
+            return ExportSpryHotlist(out, title, range, store, rows);
+        case ExportKind::Spyglass:
+            return ExportSpyglassHotlist(out, title, range, store, rows);
+        case ExportKind::Html:
+            return ExportHtmlFile(out, title, range, store, rows);
+        }
+        return Error { ErrorKind::Usage, "unknown file type" };
+    });
+    if (!written.ok()) {
+        messages.show("Error", "Error exporting " + path + ": " + written.error().message, MessageIcon::Information);
+    }
+    return written;
+}
+
+Status exportShortcuts(std::span<const ListRow> rows, const std::string& programDir, MessageBoxes& messages)
+{
+    const Status written = ExportShortcutFiles(rows, programDir, messages);
+    if (!written.ok()) {
+        messages.show("Error", "Error exporting shortcuts: " + written.error().message, MessageIcon::Information);
+    }
+    return written;
+}
+
+void assignTreePaths(LinkStore& store)
+{
+    std::unordered_map<const Folder*, std::string> paths;
+    paths[&store.Root()] = store.Root().Caption;
+    store.Root().Path = store.Root().Caption;
+    store.WalkFolders(store.Root(), [&](Folder& folder, int) {
+        const std::string& base = paths[&folder];
+        for (const auto& item : folder.FolderItems) {
+            if (item->IsFolder) {
+                if (Folder* sub = store.FindFolder(item->IID); sub != nullptr && paths.count(sub) == 0) {
+                    sub->Path = base + "\\" + sub->Caption;
+                    paths.emplace(sub, sub->Path);
+                }
+            }
+        }
+        return true;
+    });
+    // Folders the tree cannot reach keep no stale section keys either.
+    for (const auto& folder : store.Root().SubFolders) {
+        if (paths.count(folder.get()) == 0) {
+            folder->Path.clear();
+        }
+    }
+}
+
+}  // namespace brindlex
