@@ -2,7 +2,15 @@
 #include <functional>
 #include <sstream>
 
+#include "formats/HtmlLinks.h"
+#include "formats/ImportExport.h"
+#include "formats/MosaicHotlist.h"
+#include "formats/NetscapeFormat.h"
+#include "formats/SpryHotlist.h"
 #include "platform/Clock.h"
+#include "platform/EventPump.h"
+#include "platform/Progress.h"
+#include "store/ListRow.h"
 #include "store/AtomicFile.h"
 #include "store/LinkStore.h"
 #include "store/ProgramDirectory.h"
@@ -29,10 +37,59 @@ Status exportBdx(std::ostream& out, LinkStore& store, Folder&, int)
     return writeDatabase(out, store);
 }
 
+// The exchange formats, through the same readers and writers the window uses.
+template <typename Reader>
+Importer formatImporter(bool htmlBased, Reader reader)
+{
+    return [htmlBased, reader](LinkStore& store, const std::string& bytes) -> Status {
+        NoProgress progress;
+        NoEvents events;
+        std::istringstream in(htmlBased ? decodeText(bytes, declaredCharset(bytes)) : decodeText(bytes));
+        Folder& remembered = store.CurrentFolder();
+        const Status read = reader(in, store, ReadContext { progress, events });
+        store.SetCurrentFolder(remembered);
+        assignTreePaths(store);  // hotlist menus are keyed by Path until the tree is rebuilt
+        return read;
+    };
+}
+
+Status extractHtml(std::istream& in, LinkStore& store, const ReadContext& context)
+{
+    Folder& remembered = store.CurrentFolder();
+    const std::string id = store.CreateEntry(true, "", 6, "", "Folder", "");
+    if (Folder* folder = store.FindFolder(id)) {
+        store.SetCurrentFolder(*folder);
+    }
+    const Status read = ExtractHtmlLinks(in, store, context);
+    store.SetCurrentFolder(remembered);
+    const Folder* folder = store.FindFolder(id);
+    if (FolderItem* entry = store.FindItem(remembered, id); folder != nullptr && entry != nullptr) {
+        entry->Caption = folder->Caption;
+    }
+    return read;
+}
+
+template <typename Writer>
+Exporter formatExporter(Writer writer)
+{
+    return [writer](std::ostream& out, LinkStore& store, Folder& from, int range) -> Status {
+        const std::vector<ListRow> rows = listRows(from);
+        return writer(out, from.Caption, static_cast<ExportRange>(range), store, rows);
+    };
+}
+
 const Importer* importerFor(const std::string& format)
 {
     static const std::vector<std::pair<std::string, Importer>> importers = {
         { "bdx", importBdx },
+        { "netscape", formatImporter(true, ImportNetscapeFile) },
+        { "mosaic", formatImporter(false,
+                        [](std::istream& in, LinkStore& store, const ReadContext& context) {
+                            return ImportMosaicHotlist(in, store, store.CurrentFolder(), context);
+                        }) },
+        { "spry", formatImporter(false, ImportSpryHotlist) },
+        { "spyglass", formatImporter(true, ImportSpyglassHotlist) },
+        { "html", formatImporter(true, extractHtml) },
     };
     for (const auto& [name, importer] : importers) {
         if (name == format) {
@@ -46,6 +103,11 @@ const Exporter* exporterFor(const std::string& format)
 {
     static const std::vector<std::pair<std::string, Exporter>> exporters = {
         { "bdx", exportBdx },
+        { "netscape", formatExporter(ExportNetscapeFile) },
+        { "mosaic", formatExporter(ExportMosaicHotlist) },
+        { "spry", formatExporter(ExportSpryHotlist) },
+        { "spyglass", formatExporter(ExportSpyglassHotlist) },
+        { "html", formatExporter(ExportHtmlFile) },
     };
     for (const auto& [name, exporter] : exporters) {
         if (name == format) {
