@@ -3,7 +3,7 @@
 # with the test data files.
 set -euo pipefail
 build=$1
-seconds=${FUZZ_SECONDS:-20}
+seconds=${FUZZ_SECONDS:-15}
 here=$(cd "$(dirname "$0")" && pwd)
 shopt -s nullglob
 ran=0

@@ -311,7 +311,9 @@ Status readEntries(LineReader& lines, DatabaseLayout layout, long long count, Fo
         if (!parsed.ok()) {
             return lineError(lines, parsed.error());
         }
-        item->URL = DecodeQuoteMarks(item->URL);
+        if (item->URL.find("%!%") != std::string::npos) {
+            item->URL = DecodeQuoteMarks(item->URL);
+        }
         into.FolderItems.push_back(std::move(item));
     }
     return Status::Ok();
@@ -336,6 +338,9 @@ std::string_view firstField(std::string_view text)
 
 DatabaseLayout detectLayout(std::string_view text)
 {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+        text.remove_prefix(3);
+    }
     const std::string_view first = firstField(text);
     return first.size() > 8 && first.substr(0, 8) == "Version:" ? DatabaseLayout::Current : DatabaseLayout::Older;
 }
@@ -687,15 +692,52 @@ Result<DatabaseLayout> readDatabaseText(std::string_view text, LinkStore& store,
     return db.layout;
 }
 
-Result<DatabaseLayout> readDatabase(std::istream& in, LinkStore& store, bool import)
+namespace {
+
+// The whole stream, read in one piece when its size is known.
+std::string readAll(std::istream& in)
 {
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        return Error { ErrorKind::Io, "the file cannot be read" };
+    std::string bytes;
+    const std::istream::pos_type start = in.tellg();
+    if (start != std::istream::pos_type(-1) && in.seekg(0, std::ios::end)) {
+        const std::istream::pos_type end = in.tellg();
+        in.seekg(start);
+        if (end != std::istream::pos_type(-1) && end >= start) {
+            bytes.resize(static_cast<size_t>(end - start));
+            in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            bytes.resize(static_cast<size_t>(in.gcount()));
+        }
+    }
+    in.clear(in.rdstate() & std::ios::badbit);
+    // Whatever the size did not cover (or all of it, for a stream that cannot seek).
+    char chunk[1 << 16];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        bytes.append(chunk, static_cast<size_t>(in.gcount()));
+    }
+    return bytes;
+}
+
+// Text in UTF-8: the bytes themselves when they already are (no copy), else decoded.
+Result<DatabaseLayout> readDatabaseBytes(std::string& bytes, LinkStore& store, bool import)
+{
+    const bool bom = bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    if (!bom && isValidUtf8(bytes)) {
+        return readDatabaseText(bytes, store, import);
     }
     std::string text = decodeText(bytes);
     bytes = std::string();
     return readDatabaseText(text, store, import);
+}
+
+}  // namespace
+
+Result<DatabaseLayout> readDatabase(std::istream& in, LinkStore& store, bool import)
+{
+    std::string bytes = readAll(in);
+    if (in.bad()) {
+        return Error { ErrorKind::Io, "the file cannot be read" };
+    }
+    return readDatabaseBytes(bytes, store, import);
 }
 
 Status writeDatabase(std::ostream& out, LinkStore& store)
@@ -740,7 +782,7 @@ Result<std::string> readFileBytes(const std::string& path)
     if (!in) {
         return Error { ErrorKind::NotFound, "cannot open " + path };
     }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes = readAll(in);
     if (in.bad()) {
         return Error { ErrorKind::Io, "cannot read " + path };
     }
@@ -757,15 +799,13 @@ bool LoadDatabase(LinkStore& store, const std::string& path, bool import, const 
     Result<DatabaseLayout> read = Error {};
     Result<std::string> bytes = readFileBytes(path);
     if (bytes.ok()) {
-        const std::string text = decodeText(bytes.value());
-        bytes.value() = std::string();
-        if (detectLayout(text) == DatabaseLayout::Older) {
+        if (detectLayout(bytes.value()) == DatabaseLayout::Older) {
             context.messages.show("Outdated Database",
                 "This database was created in an older version of Brindlex.\nWhen you exit Brindlex, it will be "
                 "updated to the new format.",
                 MessageIcon::Information);
         }
-        read = readDatabaseText(text, store, import);
+        read = readDatabaseBytes(bytes.value(), store, import);
     }
     if (read.ok()) {
         return true;
