@@ -413,6 +413,9 @@ void installDatabase(ParsedDatabase& db, LinkStore& store)
     root.NumItems = db.root.NumItems;
     root.NumFldrs = db.root.NumFldrs;
     root.FolderItems = std::move(db.root.FolderItems);
+    for (const auto& old : root.SubFolders) {
+        old->SubFolders.clear();  // folders of a looping old model hold each other
+    }
     root.SubFolders.clear();
     root.SubFolders.reserve(db.folders.size());
     for (auto& folder : db.folders) {

@@ -49,6 +49,20 @@ int ClientIcon(std::string_view client)
 
 LinkStore::LinkStore(Clock& clock) : m_clock(clock), m_root(makeRoot()), m_current(m_root) { }
 
+// Folders whose parents loop hold each other in their SubFolders; the lists are emptied
+// so that the model is freed all the same.
+LinkStore::~LinkStore()
+{
+    releaseModel();
+}
+
+void LinkStore::releaseModel()
+{
+    for (const auto& folder : m_root->SubFolders) {
+        folder->SubFolders.clear();
+    }
+}
+
 void LinkStore::SetCurrentFolder(Folder& folder)
 {
     m_current = folder.shared_from_this();
@@ -302,6 +316,7 @@ void LinkStore::PurgeSubfolders(Folder& folder)
 
 void LinkStore::NewDatabase(const std::string& programDir)
 {
+    releaseModel();
     m_root = makeRoot();
     m_current = m_root;
     m_databasePath = programDir + "/NewDB.BDX";

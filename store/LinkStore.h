@@ -28,6 +28,7 @@ class LinkStore
 {
 public:
     explicit LinkStore(Clock& clock);
+    ~LinkStore();
     LinkStore(const LinkStore&) = delete;
     LinkStore& operator=(const LinkStore&) = delete;
 
@@ -112,6 +113,7 @@ public:
     void IndexesChanged();
 
 private:
+    void releaseModel();
     void ensureFolderIndex() const;
     void ensureIdSet();
 
