@@ -1,0 +1,40 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "explorer/Services.h"
+#include "platform/Clock.h"
+#include "platform/qt/QtClipboard.h"
+#include "platform/qt/QtEventPump.h"
+#include "platform/qt/QtFileDialogs.h"
+#include "platform/qt/QtMessageBoxes.h"
+#include "platform/qt/QtProgramStarter.h"
+#include "platform/qt/QtSettingsStore.h"
+#include "store/LinkStore.h"
+
+namespace brindlex {
+
+// The application directory: $BRINDLEX_HOME when set, else $XDG_DATA_HOME/Tarnwell
+// (default ~/.local/share/Tarnwell). Created when missing.
+std::string applicationDirectory();
+
+// The real services of the running program.
+class World
+{
+public:
+    explicit World(std::string commandLine);
+    Services services();
+
+    SystemClock clock;
+    QtClipboard clipboard;
+    QtMessageBoxes messages;
+    QtEventPump events;
+    QtProgramStarter programs;
+    QtSettingsStore settings;
+    QtFileDialogs fileDialogs;
+    LinkStore store { clock };
+    std::string programDir;
+    std::string commandLine;
+};
+
+}  // namespace brindlex

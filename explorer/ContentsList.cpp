@@ -1,0 +1,227 @@
+#include "explorer/ContentsList.h"
+
+#include <algorithm>
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QListView>
+#include <QStackedLayout>
+#include <QTreeView>
+
+#include "explorer/ContentsModel.h"
+#include "platform/qt/QtString.h"
+
+namespace brindlex {
+
+ContentsList::ContentsList(QWidget* parent)
+    : QWidget(parent)
+    , m_model(new ContentsModel(this))
+    , m_selection(new QItemSelectionModel(m_model, this))
+    , m_stack(new QStackedLayout(this))
+    , m_icons(new QListView(this))
+    , m_details(new QTreeView(this))
+{
+    setObjectName(QStringLiteral("ListView1"));
+    m_icons->setObjectName(QStringLiteral("ListView1Icons"));
+    m_details->setObjectName(QStringLiteral("ListView1Details"));
+    m_stack->setContentsMargins(0, 0, 0, 0);
+
+    for (QAbstractItemView* view : views()) {
+        view->setModel(m_model);
+        view->setSelectionModel(m_selection);
+        view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setMouseTracking(true);
+        m_stack->addWidget(view);
+    }
+    m_icons->setModelColumn(0);
+    m_icons->setUniformItemSizes(true);
+    m_icons->setResizeMode(QListView::Adjust);
+    m_icons->setMovement(QListView::Static);
+    m_icons->setLayoutMode(QListView::Batched);
+    m_icons->setBatchSize(500);
+
+    m_details->setRootIsDecorated(false);
+    m_details->setUniformRowHeights(true);
+    m_details->setItemsExpandable(false);
+    m_details->setAllColumnsShowFocus(true);
+    m_details->setIconSize(QSize(16, 16));
+    m_details->header()->setStretchLastSection(false);
+    m_details->header()->setSectionsClickable(true);
+    m_details->header()->setSectionsMovable(false);
+    m_details->header()->setSortIndicatorShown(true);
+    m_details->header()->setMinimumSectionSize(0);
+    // The ID column links a row to its entry; it is never shown.
+    m_details->setColumnHidden(ContentsModel::IdColumn, true);
+
+    m_mode = -1;
+    setViewMode(3);
+}
+
+QHeaderView* ContentsList::header() const
+{
+    return m_details->header();
+}
+
+QAbstractItemView* ContentsList::currentView() const
+{
+    return m_mode == 3 ? static_cast<QAbstractItemView*>(m_details) : static_cast<QAbstractItemView*>(m_icons);
+}
+
+std::vector<QAbstractItemView*> ContentsList::views() const
+{
+    return { m_icons, m_details };
+}
+
+void ContentsList::setViewMode(int mode)
+{
+    if (mode == m_mode || mode < 0 || mode > 3) {
+        return;
+    }
+    const bool focused = hasFocus();
+    m_mode = mode;
+    switch (mode) {
+    case 0:
+        m_icons->setViewMode(QListView::IconMode);
+        m_icons->setFlow(QListView::LeftToRight);
+        m_icons->setWrapping(true);
+        m_icons->setIconSize(QSize(32, 32));
+        m_icons->setGridSize(QSize(96, 72));
+        m_icons->setWordWrap(true);
+        m_icons->setTextElideMode(Qt::ElideRight);
+        m_stack->setCurrentWidget(m_icons);
+        break;
+    case 1:
+        m_icons->setViewMode(QListView::ListMode);
+        m_icons->setFlow(QListView::LeftToRight);
+        m_icons->setWrapping(true);
+        m_icons->setIconSize(QSize(16, 16));
+        m_icons->setGridSize(QSize(180, 20));
+        m_icons->setWordWrap(false);
+        m_stack->setCurrentWidget(m_icons);
+        break;
+    case 2:
+        m_icons->setViewMode(QListView::ListMode);
+        m_icons->setFlow(QListView::TopToBottom);
+        m_icons->setWrapping(true);
+        m_icons->setIconSize(QSize(16, 16));
+        m_icons->setGridSize(QSize(180, 20));
+        m_icons->setWordWrap(false);
+        m_stack->setCurrentWidget(m_icons);
+        break;
+    default:
+        m_stack->setCurrentWidget(m_details);
+        break;
+    }
+    if (focused) {
+        currentView()->setFocus();
+    }
+}
+
+int ContentsList::rowCount() const
+{
+    return m_model->rowCount();
+}
+
+std::vector<int> ContentsList::selectedRows() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& index : m_selection->selectedRows(0)) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+std::vector<std::string> ContentsList::selectedIds() const
+{
+    std::vector<std::string> ids;
+    for (int row : selectedRows()) {
+        ids.push_back(toUtf8(m_model->text(row, ContentsModel::IdColumn)));
+    }
+    return ids;
+}
+
+int ContentsList::currentRow() const
+{
+    const QModelIndex current = m_selection->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+bool ContentsList::isRowSelected(int row) const
+{
+    return m_selection->isRowSelected(row, {});
+}
+
+void ContentsList::selectRow(int row, bool alone)
+{
+    if (row < 0 || row >= rowCount()) {
+        return;
+    }
+    QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::Select | QItemSelectionModel::Rows;
+    if (alone) {
+        flags |= QItemSelectionModel::Clear;
+    }
+    m_selection->setCurrentIndex(m_model->index(row, 0), flags);
+}
+
+void ContentsList::selectAll()
+{
+    if (rowCount() == 0) {
+        return;
+    }
+    const QItemSelection all(m_model->index(0, 0), m_model->index(rowCount() - 1, ContentsModel::ColumnCount - 1));
+    m_selection->select(all, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void ContentsList::clearSelection()
+{
+    m_selection->clearSelection();
+}
+
+int ContentsList::rowAt(const QWidget* viewport, const QPoint& point) const
+{
+    for (QAbstractItemView* view : views()) {
+        if (view->viewport() == viewport) {
+            const QModelIndex index = view->indexAt(point);
+            return index.isValid() ? index.row() : -1;
+        }
+    }
+    return -1;
+}
+
+void ContentsList::scrollToRow(int row)
+{
+    if (row >= 0 && row < rowCount()) {
+        currentView()->scrollTo(m_model->index(row, 0));
+    }
+}
+
+int ContentsList::columnWidth(int column) const
+{
+    return m_details->columnWidth(column);
+}
+
+void ContentsList::setColumnWidth(int column, int width)
+{
+    m_details->setColumnWidth(column, width);
+}
+
+void ContentsList::sortByColumn(int column)
+{
+    m_model->sort(column, Qt::AscendingOrder);
+    m_details->header()->setSortIndicator(column, Qt::AscendingOrder);
+}
+
+void ContentsList::setFocus()
+{
+    currentView()->setFocus(Qt::OtherFocusReason);
+}
+
+bool ContentsList::hasFocus() const
+{
+    return m_icons->hasFocus() || m_details->hasFocus();
+}
+
+}  // namespace brindlex

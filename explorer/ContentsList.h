@@ -1,0 +1,75 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include <QWidget>
+
+class QAbstractItemView;
+class QHeaderView;
+class QItemSelectionModel;
+class QListView;
+class QStackedLayout;
+class QTreeView;
+
+namespace brindlex {
+
+class ContentsModel;
+
+// The contents list `ListView1`: one control with four view modes (0 large icons,
+// 1 small icons, 2 list, 3 details). An icon view (`ListView1Icons`) and a details view
+// (`ListView1Details`) share one model and one selection, so a row selected in one mode
+// is selected in all.
+class ContentsList : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ContentsList(QWidget* parent = nullptr);
+
+    ContentsModel& model() const { return *m_model; }
+    QItemSelectionModel* selectionModel() const { return m_selection; }
+    QListView* iconView() const { return m_icons; }
+    QTreeView* detailsView() const { return m_details; }
+    QHeaderView* header() const;
+    // The view of the present mode.
+    QAbstractItemView* currentView() const;
+    // Both views, for event filters.
+    std::vector<QAbstractItemView*> views() const;
+
+    int viewMode() const { return m_mode; }
+    void setViewMode(int mode);
+
+    int rowCount() const;
+    // Rows in their present (sorted) order.
+    std::vector<int> selectedRows() const;
+    // The ID column of the selected rows, top to bottom.
+    std::vector<std::string> selectedIds() const;
+    // The row the selection starts from (current row), or -1.
+    int currentRow() const;
+    bool isRowSelected(int row) const;
+    void selectRow(int row, bool alone = true);
+    void selectAll();
+    void clearSelection();
+    // The row under a point of a view's viewport, or -1.
+    int rowAt(const QWidget* viewport, const QPoint& point) const;
+    void scrollToRow(int row);
+
+    // Column widths of the details view, in pixels.
+    int columnWidth(int column) const;
+    void setColumnWidth(int column, int width);
+    // Sorts by a column's text, ascending, and shows the sort mark in the header.
+    void sortByColumn(int column);
+
+    void setFocus();
+    bool hasFocus() const;
+
+private:
+    ContentsModel* m_model;
+    QItemSelectionModel* m_selection;
+    QStackedLayout* m_stack;
+    QListView* m_icons;
+    QTreeView* m_details;
+    int m_mode = 3;
+};
+
+}  // namespace brindlex

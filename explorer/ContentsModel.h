@@ -1,0 +1,54 @@
+#pragma once
+#include <vector>
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include "store/ListRow.h"
+
+namespace brindlex {
+
+// The rows of the contents list as a table of seven columns: Name, Date Added, Type,
+// Client, URL, Description, ID. Holds copies of the rows worked out by listRows(); the
+// store stays the only owner of the data.
+class ContentsModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ColumnCount = 7;
+    static constexpr int IdColumn = 6;
+
+    explicit ContentsModel(QObject* parent = nullptr);
+
+    void setRows(std::vector<ListRow> rows);
+    // Adds one row at the end.
+    void appendRow(ListRow row);
+    void clear();
+    const ListRow& row(int index) const { return m_rows[static_cast<size_t>(index)]; }
+    // The text shown in a cell (the date in the system's short date form).
+    QString text(int row, int column) const;
+    // The row whose ID column equals `id`, or -1.
+    int findId(const QString& id) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // Ascending or descending by the column's text, compared without regard to case;
+    // rows with equal texts keep their order. The selection follows the rows.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+private:
+    struct Row
+    {
+        ListRow data;
+        QString texts[ColumnCount];
+    };
+    static Row makeRow(ListRow row);
+
+    std::vector<Row> m_rowData;
+    std::vector<ListRow> m_rows;  // the plain rows, kept in the same order as m_rowData
+};
+
+}  // namespace brindlex

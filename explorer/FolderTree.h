@@ -1,0 +1,48 @@
+#pragma once
+#include <string>
+
+#include <QHash>
+#include <QTreeWidget>
+
+namespace brindlex {
+
+// A tree of folder nodes: the folder tree `TreeView1`, the folder box `TreeView3` and
+// its drop-down `TreeView2`. Each node carries the folder's id as its key and the image
+// numbers of its states; nodes are found by key in constant time.
+class FolderTree : public QTreeWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int KeyRole = Qt::UserRole;
+    static constexpr int ImageRole = Qt::UserRole + 1;
+    static constexpr int ExpandedImageRole = Qt::UserRole + 2;
+    static constexpr int PathRole = Qt::UserRole + 3;
+
+    explicit FolderTree(QWidget* parent = nullptr);
+
+    // Removes every node.
+    void clearNodes();
+    // A node that is not yet in the tree; attach it with addTopLevelItem or addChild and
+    // then call remember().
+    static QTreeWidgetItem* makeNode(const QString& key, const QString& text, int image, int expandedImage);
+    // Makes `node` the one found by its key, unless an earlier node has that key.
+    void remember(QTreeWidgetItem* node);
+    QTreeWidgetItem* nodeByKey(const QString& key) const;
+
+    static QString key(const QTreeWidgetItem* node);
+    // The texts from the top node down to `node`, joined by "\".
+    static QString fullPath(const QTreeWidgetItem* node);
+    // The picture of the node: `image`, or its expanded image while it is expanded.
+    static void setImage(QTreeWidgetItem* node, int image);
+    static int image(const QTreeWidgetItem* node);
+
+    // The node under a point of the viewport, or null.
+    QTreeWidgetItem* nodeAt(const QPoint& point) const { return itemAt(point); }
+
+private:
+    static void showImage(QTreeWidgetItem* node);
+    QHash<QString, QTreeWidgetItem*> m_byKey;
+};
+
+}  // namespace brindlex

@@ -1,0 +1,24 @@
+#pragma once
+
+class QIcon;
+
+namespace brindlex {
+
+// The pictures of the program, painted in code at whatever size and pixel ratio they
+// are shown, so they stay sharp on high-DPI screens.
+
+// The image numbers of the panes and entries: 5 link without a client, 6 folder, 7 open
+// or selected folder, 8 root, 10 "NETSCAPE", 11 "Iexplore", 12 "Mosaic.MosaicCCI",
+// 13 "EMosaic", 14 "SMosaic". Any other number gives the picture of 5.
+QIcon paneImage(int number);
+
+// The toolbar images 1..17: 1 Back, 2 Cut, 3 Copy, 4 Paste (also the system clipboard
+// client), 5 Delete, 6 Properties, 7..10 the four view modes, 11 New Folder, 12 Get URL
+// from Browser, 13 Netscape Navigator, 14 MS Internet Explorer, 15 NCSA Mosaic,
+// 16 Spyglass Mosaic, 17 Spry Mosaic.
+QIcon toolbarImage(int number);
+
+// The program's own icon (window, tray).
+QIcon programIcon();
+
+}  // namespace brindlex

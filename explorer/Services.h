@@ -1,0 +1,24 @@
+#pragma once
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace brindlex {
+
+class FileDialogs;
+class LinkStore;
+class SettingsStore;
+
+// Everything the windows are built from. app/ makes the real one; a test makes its own
+// from fakes. The windows only observe these objects, which outlive them.
+struct Services
+{
+    LinkStore& store;
+    Platform platform;
+    SettingsStore& settings;
+    FileDialogs& fileDialogs;
+    std::string programDir;  // the application directory: default database, NewDB.BDX, manual
+    std::string commandLine;  // the database named when the program was started, or empty
+};
+
+}  // namespace brindlex

@@ -1,0 +1,1908 @@
+#include "explorer/frmTarnwell.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <unordered_map>
+
+#include <QAction>
+#include <QMouseEvent>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCursor>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "explorer/CVSplitter.h"
+#include "explorer/ContentsList.h"
+#include "explorer/ContentsModel.h"
+#include "explorer/FolderTree.h"
+#include "explorer/HelpWindow.h"
+#include "explorer/Icons.h"
+#include "explorer/WaitCursor.h"
+#include "app/frmAbout.h"
+#include "platform/EventPump.h"
+#include "platform/MessageBoxes.h"
+#include "platform/qt/FileDialogs.h"
+#include "platform/qt/QtString.h"
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
+#include "store/DatabaseFile.h"
+#include "store/LinkStore.h"
+#include "store/ListRow.h"
+
+namespace brindlex {
+
+namespace {
+
+// The default client by id: service name, tooltip of the client button, its image.
+struct ClientRow
+{
+    const char* service;
+    const char* tooltip;
+    int image;
+};
+
+ClientRow clientRow(int id)
+{
+    switch (id) {
+    case 0:
+        return { "NETSCAPE", "Netscape Navigator", 13 };
+    case 1:
+        return { "Iexplore", "MS Internet Explorer", 14 };
+    case 2:
+        return { "EMosaic", "Spyglass Mosaic", 16 };
+    case 3:
+        return { "SMosaic", "Spry Mosaic", 17 };
+    case 4:
+        return { "System Clipboard", "System Clipboard", 4 };
+    default:
+        return { "Mosaic.MosaicCCI", "NCSA Mosaic", 15 };
+    }
+}
+
+QString trimmedBlanks(const std::string& text)
+{
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {};
+    }
+    const size_t last = text.find_last_not_of(' ');
+    return toQString(text.substr(first, last - first + 1));
+}
+
+std::string lowered(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
+// The file-name part of a path (after the last "/" or "\").
+std::string fileNamePart(const std::string& path)
+{
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+int keyOf(Qt::Key key)
+{
+    return static_cast<int>(key);
+}
+
+}  // namespace
+
+frmTarnwell::frmTarnwell(const Services& services, QWidget* parent)
+    : QMainWindow(parent)
+    , m_services(services)
+{
+    setObjectName(QStringLiteral("frmTarnwell"));
+    setWindowTitle(tr("Brindlex"));
+    setWindowIcon(programIcon());
+    for (int n = 0; n < 7; ++n) {
+        m_columnTwips[n] = parseNumber(setting::Columns[n]->fallback).value_or(1);
+    }
+
+    buildActions();
+    buildMenus();
+    buildPopups();
+    buildToolbar();
+    buildPanes();
+    buildStatusBar();
+    connectOwnCommands();
+
+    m_sizeTimer = new QTimer(this);
+    m_sizeTimer->setObjectName(QStringLiteral("SizeTimer"));
+    m_sizeTimer->setInterval(250);
+    connect(m_sizeTimer, &QTimer::timeout, this, &frmTarnwell::sizeTimerTick);
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setSingleShot(true);
+    m_timer1->setInterval(0);
+    connect(m_timer1, &QTimer::timeout, this, [this] { m_popups[2]->popup(QCursor::pos()); });
+    m_timer2 = new QTimer(this);
+    m_timer2->setObjectName(QStringLiteral("Timer2"));
+    m_timer2->setSingleShot(true);
+    m_timer2->setInterval(0);
+    connect(m_timer2, &QTimer::timeout, this, [this] { m_popups[1]->popup(QCursor::pos()); });
+
+    // Controllers of the other command groups connect and enable their actions here,
+    // one line each.
+}
+
+frmTarnwell::~frmTarnwell() = default;
+
+// ---------------------------------------------------------------------------------------
+// Actions and menus
+
+QAction* frmTarnwell::makeAction(const QString& name, const QString& caption)
+{
+    auto* made = new QAction(caption, this);
+    made->setObjectName(name);
+    made->setEnabled(false);
+    m_actions.insert(name, made);
+    return made;
+}
+
+QAction* frmTarnwell::action(const QString& name) const
+{
+    return m_actions.value(name, nullptr);
+}
+
+QAction* frmTarnwell::toolbarButton(int index) const
+{
+    return (index >= 1 && index <= 23) ? m_buttons[index] : nullptr;
+}
+
+QLabel* frmTarnwell::statusPanel(int panel) const
+{
+    return (panel >= 1 && panel <= 3) ? m_panels[panel] : nullptr;
+}
+
+QMenu* frmTarnwell::popupMenu(int number) const
+{
+    return (number >= 1 && number <= 4) ? m_popups[number] : nullptr;
+}
+
+void frmTarnwell::connectCommand(const QString& name, std::function<void()> handler)
+{
+    QAction* target = action(name);
+    if (!target) {
+        return;
+    }
+    connect(target, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+    m_connected.insert(name, true);
+    target->setEnabled(true);
+}
+
+void frmTarnwell::setCommandEnabled(const QString& name, bool enabled)
+{
+    if (QAction* target = action(name)) {
+        target->setEnabled(enabled && m_connected.value(name, false));
+    }
+}
+
+void frmTarnwell::twin(const QString& follower, const QString& leader)
+{
+    QAction* from = action(follower);
+    QAction* to = action(leader);
+    connect(from, &QAction::triggered, to, [to] { to->trigger(); });
+    connect(to, &QAction::changed, from, [from, to] { from->setEnabled(to->isEnabled()); });
+    from->setEnabled(to->isEnabled());
+}
+
+void frmTarnwell::buildActions()
+{
+    struct Item
+    {
+        const char* name;
+        const char* caption;
+    };
+    static const Item Items[] = {
+        { "mnuNewFile", "&New" },
+        { "mnuOpenFile", "&Open" },
+        { "mnuSaveFile", "&Save" },
+        { "mnuSaveFileAs", "Save &As" },
+        { "mnuPost", "Send URL to &Browser" },
+        { "mnuGet", "&Get URL from Browser" },
+        { "mnuImport", "&Import" },
+        { "mnuImpBDX", "&Brindlex Database File" },
+        { "mnuImpNetscape", "&Netscape Bookmarks" },
+        { "mnuImpIexplore", "&MS Internet Explorer Urls" },
+        { "mnuImpMosaic", "NCSA &Mosaic Hotlist" },
+        { "mnuImpSpyglass", "Spy&glass Mosaic Hotlist" },
+        { "mnuImpSpry", "&Spry Mosaic Hotlist" },
+        { "mnuImpHTML", "&HTML File Urls" },
+        { "mnuExport", "&Export" },
+        { "mnuExpIExplore", "&MS Internet Explorer Urls" },
+        { "mnuExpAs", "&As File Type" },
+        { "mnuNewFldr", "New &Folder" },
+        { "mnuNewEntry", "New &Entry" },
+        { "mnuDel", "&Delete" },
+        { "mnuRename", "&Rename" },
+        { "mnuProp1", "&Properties ..." },
+        { "mnuClose1", "&Close" },
+        { "mnuEd_0", "Cu&t" },
+        { "mnuEd_1", "&Copy" },
+        { "mnuEd_2", "&Paste" },
+        { "mnuSelAll", "&Select All" },
+        { "mnuInvert", "&Invert Selection" },
+        { "mnuView1_0", "&Toolbar" },
+        { "mnuView1_1", "Status &Bar" },
+        { "mnuView1_2", "Single &Pane" },
+        { "mnuView2_0", "Large &Icons" },
+        { "mnuView2_1", "S&mall Icons" },
+        { "mnuView2_2", "&List" },
+        { "mnuView2_3", "&Details" },
+        { "mnuView3", "&Arrange Icons" },
+        { "mnuView5_0", "by &Name" },
+        { "mnuView5_1", "by &Date" },
+        { "mnuView5_2", "by &Type" },
+        { "mnuView5_3", "by &Client" },
+        { "mnuView5_4", "by &URL" },
+        { "mnuView5_5", "by D&escription" },
+        { "mnuView4_0", "&Refresh" },
+        { "mnuView4_1", "&Options ..." },
+        { "mnuFind", "&Find ..." },
+        { "mnuGoTo", "&Go To ..." },
+        { "mnuPageWiz", "&Page Wizard" },
+        { "mnuHelpCon", "&Help Contents" },
+        { "mnuAbout", "&About Brindlex" },
+        // list popup, item selected
+        { "mnuSt", "&Send URL to Browser" },
+        { "mnuEdit_0", "Cu&t" },
+        { "mnuEdit_1", "&Copy" },
+        { "mnuEdit_2", "&Delete" },
+        { "mnuEdit_3", "&Rename" },
+        { "mnuProp", "&Properties" },
+        // list popup, nothing selected
+        { "mnuGetUrl", "&Get URL from Browser" },
+        { "mnuViewMode", "&View" },
+        { "mnuView_0", "Large &Icons" },
+        { "mnuView_1", "&Small Icons" },
+        { "mnuView_2", "&List" },
+        { "mnuView_3", "&Details" },
+        { "mnuEdit1", "&Paste" },
+        { "mnuNewFolder", "&New Folder" },
+        { "mnuPUEntry", "New &Entry" },
+        // tree popup
+        { "mnuFind1", "&Find" },
+        { "mnuPUEdit_0", "Cu&t" },
+        { "mnuPUEdit_1", "&Copy" },
+        { "mnuPUEdit_2", "&Paste" },
+        { "mnuPUEdit1_0", "&Delete" },
+        { "mnuPUEdit1_1", "&Rename" },
+        { "mnuPUProp", "Prop&erties" },
+        // tray popup
+        { "mnuRestore", "&Restore" },
+        { "mnuClose", "&Close" },
+    };
+    for (const Item& item : Items) {
+        makeAction(QString::fromLatin1(item.name), tr(item.caption));
+    }
+    // Submenu holders are always usable.
+    for (const char* holder : { "mnuImport", "mnuExport", "mnuView3", "mnuViewMode" }) {
+        action(QString::fromLatin1(holder))->setEnabled(true);
+    }
+    for (const char* checkable : { "mnuView1_0", "mnuView1_1", "mnuView1_2", "mnuView2_0", "mnuView2_1", "mnuView2_2",
+             "mnuView2_3", "mnuView5_0", "mnuView5_1", "mnuView5_2", "mnuView5_3", "mnuView5_4", "mnuView5_5",
+             "mnuView_0", "mnuView_1", "mnuView_2", "mnuView_3" }) {
+        action(QString::fromLatin1(checkable))->setCheckable(true);
+    }
+    action(QStringLiteral("mnuView1_0"))->setChecked(true);
+    action(QStringLiteral("mnuView1_1"))->setChecked(true);
+    action(QStringLiteral("mnuView2_3"))->setChecked(true);
+    action(QStringLiteral("mnuView_3"))->setChecked(true);
+}
+
+void frmTarnwell::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    const auto add = [this](QMenu* menu, std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            if (QString::fromLatin1(name) == QLatin1String("-")) {
+                menu->addSeparator();
+            } else {
+                menu->addAction(action(QString::fromLatin1(name)));
+            }
+        }
+    };
+    const auto submenu = [this](const char* holder, QMenu* parentMenu) {
+        auto* menu = new QMenu(parentMenu);
+        menu->setObjectName(QString::fromLatin1(holder) + QStringLiteral("Menu"));
+        action(QString::fromLatin1(holder))->setMenu(menu);
+        return menu;
+    };
+
+    m_fileMenu = bar->addMenu(tr("&File"));
+    m_fileMenu->setObjectName(QStringLiteral("mnuFile"));
+    add(m_fileMenu, { "mnuNewFile", "mnuOpenFile", "mnuSaveFile", "mnuSaveFileAs", "-", "mnuPost", "mnuGet", "-" });
+    QMenu* import = submenu("mnuImport", m_fileMenu);
+    add(import,
+        { "mnuImpBDX", "mnuImpNetscape", "mnuImpIexplore", "mnuImpMosaic", "mnuImpSpyglass", "mnuImpSpry", "-",
+            "mnuImpHTML" });
+    m_fileMenu->addAction(action(QStringLiteral("mnuImport")));
+    QMenu* exportMenu = submenu("mnuExport", m_fileMenu);
+    add(exportMenu, { "mnuExpIExplore", "mnuExpAs" });
+    m_fileMenu->addAction(action(QStringLiteral("mnuExport")));
+    add(m_fileMenu, { "-", "mnuNewFldr", "mnuNewEntry", "-", "mnuDel", "mnuRename", "mnuProp1", "-", "mnuClose1" });
+
+    QMenu* edit = bar->addMenu(tr("&Edit"));
+    edit->setObjectName(QStringLiteral("mnuEdit"));
+    add(edit, { "mnuEd_0", "mnuEd_1", "mnuEd_2", "-", "mnuSelAll", "mnuInvert" });
+
+    QMenu* view = bar->addMenu(tr("&View"));
+    view->setObjectName(QStringLiteral("mnuViewMenu"));
+    add(view, { "mnuView1_0", "mnuView1_1", "mnuView1_2", "-", "mnuView2_0", "mnuView2_1", "mnuView2_2", "mnuView2_3",
+                  "-" });
+    QMenu* arrange = submenu("mnuView3", view);
+    add(arrange, { "mnuView5_0", "mnuView5_1", "mnuView5_2", "mnuView5_3", "mnuView5_4", "mnuView5_5" });
+    view->addAction(action(QStringLiteral("mnuView3")));
+    add(view, { "-", "mnuView4_0", "mnuView4_1" });
+
+    QMenu* tools = bar->addMenu(tr("&Tools"));
+    tools->setObjectName(QStringLiteral("mnuTools"));
+    add(tools, { "mnuFind", "-", "mnuGoTo", "-", "mnuPageWiz" });
+
+    QMenu* help = bar->addMenu(tr("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    add(help, { "mnuHelpCon", "-", "mnuAbout" });
+}
+
+void frmTarnwell::buildPopups()
+{
+    const auto popup = [this](int number, std::initializer_list<const char*> names) {
+        auto* menu = new QMenu(this);
+        menu->setObjectName(QStringLiteral("mnuPU%1").arg(number));
+        for (const char* name : names) {
+            if (QString::fromLatin1(name) == QLatin1String("-")) {
+                menu->addSeparator();
+            } else {
+                menu->addAction(action(QString::fromLatin1(name)));
+            }
+        }
+        m_popups[number] = menu;
+        return menu;
+    };
+    QMenu* pu1 = popup(1, { "mnuSt", "-", "mnuEdit_0", "mnuEdit_1", "mnuEdit_2", "mnuEdit_3", "-", "mnuProp" });
+    pu1->actions().at(1)->setObjectName(QStringLiteral("mnuStSeparator"));
+    auto* viewModes = new QMenu(this);
+    viewModes->setObjectName(QStringLiteral("mnuViewModeMenu"));
+    for (int i = 0; i < 4; ++i) {
+        viewModes->addAction(action(QStringLiteral("mnuView_%1").arg(i)));
+    }
+    action(QStringLiteral("mnuViewMode"))->setMenu(viewModes);
+    popup(2, { "mnuGetUrl", "-", "mnuViewMode", "-", "mnuEdit1", "-", "mnuNewFolder", "mnuPUEntry" });
+    popup(3, { "mnuFind1", "-", "mnuPUEdit_0", "mnuPUEdit_1", "mnuPUEdit_2", "-", "mnuPUEdit1_0", "mnuPUEdit1_1", "-",
+                 "mnuPUProp" });
+    popup(4, { "mnuRestore", "-", "mnuClose" });
+
+    // Popup items that do what their menu-bar twins do.
+    twin(QStringLiteral("mnuSt"), QStringLiteral("mnuPost"));
+    twin(QStringLiteral("mnuEdit_0"), QStringLiteral("mnuEd_0"));
+    twin(QStringLiteral("mnuEdit_1"), QStringLiteral("mnuEd_1"));
+    twin(QStringLiteral("mnuEdit_2"), QStringLiteral("mnuDel"));
+    twin(QStringLiteral("mnuProp"), QStringLiteral("mnuProp1"));
+    twin(QStringLiteral("mnuGetUrl"), QStringLiteral("mnuGet"));
+    twin(QStringLiteral("mnuEdit1"), QStringLiteral("mnuEd_2"));
+    twin(QStringLiteral("mnuNewFolder"), QStringLiteral("mnuNewFldr"));
+    twin(QStringLiteral("mnuPUEntry"), QStringLiteral("mnuNewEntry"));
+    twin(QStringLiteral("mnuFind1"), QStringLiteral("mnuFind"));
+    twin(QStringLiteral("mnuPUEdit_0"), QStringLiteral("mnuEd_0"));
+    twin(QStringLiteral("mnuPUEdit_1"), QStringLiteral("mnuEd_1"));
+    twin(QStringLiteral("mnuPUEdit_2"), QStringLiteral("mnuEd_2"));
+    twin(QStringLiteral("mnuPUEdit1_0"), QStringLiteral("mnuDel"));
+    twin(QStringLiteral("mnuPUProp"), QStringLiteral("mnuProp1"));
+}
+
+void frmTarnwell::buildToolbar()
+{
+    m_toolbar = new QToolBar(tr("Toolbar"), this);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setIconSize(QSize(20, 20));
+    m_toolbar->toggleViewAction()->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    addToolBar(Qt::TopToolBarArea, m_toolbar);
+
+    // 1: the placeholder that holds the folder combo and, over it, the folder box.
+    m_folders = new QComboBox(m_toolbar);
+    m_folders->setObjectName(QStringLiteral("cbxFolders"));
+    m_folders->setFocusPolicy(Qt::NoFocus);
+    m_folders->setFixedWidth(toPixels(2685));
+    m_folderBox = new FolderTree(m_folders);
+    m_folderBox->setObjectName(QStringLiteral("TreeView3"));
+    m_folderBox->setFrameShape(QFrame::NoFrame);
+    m_folderBox->setRootIsDecorated(false);
+    m_folderBox->setIndentation(0);
+    m_folderBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_folderBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_folderBox->setFocusPolicy(Qt::NoFocus);
+    m_folderBox->viewport()->installEventFilter(this);
+    m_dropButton = new QToolButton(m_folders);
+    m_dropButton->setObjectName(QStringLiteral("SSCommand1"));
+    m_dropButton->setArrowType(Qt::DownArrow);
+    m_dropButton->setAutoRaise(true);
+    m_dropButton->setFocusPolicy(Qt::NoFocus);
+    connect(m_dropButton, &QToolButton::clicked, this, [this] {
+        if (isDropDownShown()) {
+            HideDropDown();
+        } else {
+            ShowDropDown();
+        }
+    });
+    m_folders->installEventFilter(this);
+    QAction* holder = m_toolbar->addWidget(m_folders);
+    holder->setObjectName(QStringLiteral("Toolbar1_1"));
+    m_buttons[1] = holder;
+
+    m_dropPanel = new QFrame(this, Qt::Popup);
+    m_dropPanel->setObjectName(QStringLiteral("TreeView2Panel"));
+    m_dropPanel->setFrameShape(QFrame::Box);
+    auto* dropLayout = new QVBoxLayout(m_dropPanel);
+    dropLayout->setContentsMargins(1, 1, 1, 1);
+    m_dropTree = new FolderTree(m_dropPanel);
+    m_dropTree->setObjectName(QStringLiteral("TreeView2"));
+    m_dropTree->setFrameShape(QFrame::NoFrame);
+    m_dropTree->setIndentation(12);
+    m_dropTree->viewport()->installEventFilter(this);
+    dropLayout->addWidget(m_dropTree);
+
+    struct Button
+    {
+        int index;
+        const char* tooltip;
+        int image;
+        const char* twinName;  // the menu item the button triggers, or null
+    };
+    static const Button Buttons[] = {
+        { 3, "Back", 1, nullptr },
+        { 5, "Cut", 2, "mnuEd_0" },
+        { 6, "Copy", 3, "mnuEd_1" },
+        { 7, "Paste", 4, "mnuEd_2" },
+        { 9, "Undo", 0, nullptr },
+        { 11, "Delete", 5, "mnuDel" },
+        { 12, "Properties", 6, "mnuProp1" },
+        { 14, "View Icons", 7, nullptr },
+        { 15, "View Small Icons", 8, nullptr },
+        { 16, "View List", 9, nullptr },
+        { 17, "View Details", 10, nullptr },
+        { 19, "New Folder", 11, "mnuNewFldr" },
+        { 21, "Get URL from Browser", 12, "mnuGet" },
+        { 23, "Netscape Navigator", 13, "mnuPost" },
+    };
+    size_t next = 0;
+    for (int index = 2; index <= 23; ++index) {
+        QAction* made = nullptr;
+        if (next < std::size(Buttons) && Buttons[next].index == index) {
+            const Button& button = Buttons[next++];
+            made = m_toolbar->addAction(button.image ? toolbarImage(button.image) : QIcon(), tr(button.tooltip));
+            made->setToolTip(tr(button.tooltip));
+            made->setEnabled(false);
+            if (button.twinName) {
+                m_actions.insert(QStringLiteral("Toolbar1_%1").arg(index), made);
+                made->setObjectName(QStringLiteral("Toolbar1_%1").arg(index));
+                twin(made->objectName(), QString::fromLatin1(button.twinName));
+            }
+        } else {
+            made = m_toolbar->addSeparator();
+        }
+        made->setObjectName(QStringLiteral("Toolbar1_%1").arg(index));
+        m_buttons[index] = made;
+    }
+    // The Undo button and the separator after it are never shown.
+    m_buttons[9]->setVisible(false);
+    m_buttons[10]->setVisible(false);
+    for (int index = 14; index <= 17; ++index) {
+        m_buttons[index]->setCheckable(true);
+        m_buttons[index]->setEnabled(true);
+    }
+    m_buttons[17]->setChecked(true);
+    m_buttons[3]->setEnabled(true);
+}
+
+void frmTarnwell::buildPanes()
+{
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralWidget"));
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_split = new QSplitter(Qt::Horizontal, central);
+    m_split->setObjectName(QStringLiteral("CVSplitter"));
+    m_split->setChildrenCollapsible(false);
+    layout->addWidget(m_split);
+
+    const auto header = [](const QString& name, QWidget* parent) {
+        auto* label = new QLabel(parent);
+        label->setObjectName(name);
+        label->setFrameShape(QFrame::StyledPanel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setContentsMargins(2, 1, 2, 1);
+        label->setTextFormat(Qt::PlainText);
+        label->setMinimumWidth(1);
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        label->setAutoFillBackground(true);
+        label->setBackgroundRole(QPalette::Button);
+        return label;
+    };
+
+    m_leftSide = new QWidget(m_split);
+    m_leftSide->setObjectName(QStringLiteral("LeftPane"));
+    auto* leftLayout = new QVBoxLayout(m_leftSide);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->setSpacing(0);
+    m_treeHeader = header(QStringLiteral("SSPanel1"), m_leftSide);
+    m_treeHeader->setText(tr(" All Folders"));
+    m_tree = new FolderTree(m_leftSide);
+    m_tree->setObjectName(QStringLiteral("TreeView1"));
+    m_tree->setIndentation(16);
+    leftLayout->addWidget(m_treeHeader);
+    leftLayout->addWidget(m_tree);
+
+    m_rightSide = new QWidget(m_split);
+    m_rightSide->setObjectName(QStringLiteral("RightPane"));
+    auto* rightLayout = new QVBoxLayout(m_rightSide);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->setSpacing(0);
+    m_listHeader = header(QStringLiteral("SSPanel2"), m_rightSide);
+    m_list = new ContentsList(m_rightSide);
+    rightLayout->addWidget(m_listHeader);
+    rightLayout->addWidget(m_list);
+
+    m_split->addWidget(m_leftSide);
+    m_split->addWidget(m_rightSide);
+    m_split->setStretchFactor(0, 0);
+    m_split->setStretchFactor(1, 1);
+    m_splitter = std::make_unique<CVSplitter>(*m_split);
+    connect(m_split, &QSplitter::splitterMoved, this, [this] {
+        if (!m_paneMode && !m_isRestoring) {
+            m_treeWidthTwips = toTwips(m_split->sizes().value(0));
+            m_listWidthTwips = toTwips(m_split->sizes().value(1));
+            m_listLeftTwips = toTwips(m_split->sizes().value(0) + m_split->handleWidth());
+        }
+    });
+
+    m_treeHeader->setVisible(false);
+    m_listHeader->setVisible(false);
+    setCentralWidget(central);
+
+    m_tree->installEventFilter(this);
+    m_tree->viewport()->installEventFilter(this);
+    m_tree->viewport()->setMouseTracking(true);
+    for (QAbstractItemView* view : m_list->views()) {
+        view->installEventFilter(this);
+        view->viewport()->installEventFilter(this);
+        connect(view, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex&) { OpenSelectedRow(); });
+    }
+    connect(m_tree, &QTreeWidget::currentItemChanged, this,
+        [this](QTreeWidgetItem* node, QTreeWidgetItem*) { folderNodeClicked(node); });
+    connect(m_list->header(), &QHeaderView::sectionClicked, this, [this](int section) {
+        if (section >= 0 && section < 6) {
+            ArrangeBy(section);
+        } else {
+            m_list->header()->setSortIndicator(m_listSort, Qt::AscendingOrder);
+        }
+    });
+}
+
+void frmTarnwell::buildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(true);
+    for (int panel = 1; panel <= 3; ++panel) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(QStringLiteral("Panel%1").arg(panel));
+        label->setFrameShape(QFrame::StyledPanel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setContentsMargins(3, 0, 3, 0);
+        m_panels[panel] = label;
+    }
+    m_panels[1]->setMinimumWidth(120);
+    m_panels[2]->setFixedWidth(28);
+    m_panels[2]->setAlignment(Qt::AlignCenter);
+    bar->addWidget(m_panels[1], 1);
+    bar->addWidget(m_panels[2], 0);
+    bar->addWidget(m_panels[3], 0);
+    setClientById(0);
+}
+
+void frmTarnwell::connectOwnCommands()
+{
+    connectCommand(QStringLiteral("mnuClose1"), [this] { close(); });
+    connectCommand(QStringLiteral("mnuView1_0"),
+        [this] { setToolbarShown(action(QStringLiteral("mnuView1_0"))->isChecked()); });
+    connectCommand(QStringLiteral("mnuView1_1"),
+        [this] { setStatusBarShown(action(QStringLiteral("mnuView1_1"))->isChecked()); });
+    connectCommand(QStringLiteral("mnuView1_2"), [this] { setSinglePane(action(QStringLiteral("mnuView1_2"))->isChecked()); });
+    for (int mode = 0; mode < 4; ++mode) {
+        connectCommand(QStringLiteral("mnuView2_%1").arg(mode), [this, mode] {
+            // A checked item stays checked; choosing the shown mode changes nothing.
+            setViewChecks(m_list->viewMode());
+            SetViewMode(mode);
+        });
+        connectCommand(QStringLiteral("mnuView_%1").arg(mode), [this, mode] {
+            setViewChecks(m_list->viewMode());
+            SetViewMode(mode);
+        });
+        QAction* button = m_buttons[14 + mode];
+        connect(button, &QAction::triggered, this, [this, button, mode](bool checked) {
+            if (!checked) {
+                // The click released the button: press it again and do nothing.
+                button->setChecked(true);
+                return;
+            }
+            SetViewMode(mode);
+            m_list->setFocus();
+        });
+    }
+    for (int column = 0; column < 6; ++column) {
+        connectCommand(QStringLiteral("mnuView5_%1").arg(column), [this, column] { ArrangeBy(column); });
+    }
+    connectCommand(QStringLiteral("mnuView4_0"), [this] {
+        FillList();
+        BuildTree();
+    });
+    connect(m_buttons[3], &QAction::triggered, this, [this] { GoBack(); });
+    connectCommand(QStringLiteral("mnuHelpCon"), [this] { ShowHelpContents(); });
+    connectCommand(QStringLiteral("mnuAbout"), [this] { ShowAbout(); });
+    connectCommand(QStringLiteral("mnuPageWiz"), [this] { ShowPageWizard(); });
+    connectCommand(QStringLiteral("mnuRestore"), [this] { m_trayCommand = 0; });
+    connectCommand(QStringLiteral("mnuClose"), [this] { m_trayCommand = 1; });
+    connectCommand(QStringLiteral("mnuNewFile"), [this] { NewDatabaseCommand(); });
+    connectCommand(QStringLiteral("mnuOpenFile"), [this] { OpenDatabaseCommand(); });
+    connectCommand(QStringLiteral("mnuSaveFile"), [this] { SaveDatabaseCommand(); });
+    connectCommand(QStringLiteral("mnuSaveFileAs"), [this] { SaveDatabaseAsCommand(); });
+}
+
+// ---------------------------------------------------------------------------------------
+// Pane refresh operations
+
+void frmTarnwell::FillList()
+{
+    const Folder& current = store().CurrentFolder();
+    m_panels[1]->setText(QString::number(current.FolderItems.size()) + tr(" object(s)"));
+    m_list->model().clear();
+    platform().events.processEvents();
+    m_list->model().setRows(listRows(store().CurrentFolder()));
+    if (m_list->rowCount() > 0) {
+        m_list->selectRow(0);
+    }
+    if (m_listSort >= 0 && m_listSort < ContentsModel::ColumnCount) {
+        m_list->sortByColumn(m_listSort);
+    }
+}
+
+void frmTarnwell::BuildTree()
+{
+    m_updatingTree = true;
+    m_tree->setUpdatesEnabled(false);
+    m_tree->clearNodes();
+
+    Folder& root = store().Root();
+    QTreeWidgetItem* rootNode
+        = FolderTree::makeNode(QString::fromLatin1(RootFolderId), toQString(root.Caption), 8, 8);
+    rootNode->setData(0, FolderTree::PathRole, rootNode->text(0));
+    root.Path = root.Caption;
+    m_tree->addTopLevelItem(rootNode);
+    m_tree->remember(rootNode);
+
+    // Every folder becomes a node under the node of its parent. A parent that comes later
+    // in the flat list is waited for; folders whose parent never appears (or whose parent
+    // chain loops) are placed under the root.
+    struct Pending
+    {
+        QTreeWidgetItem* node;
+        Folder* folder;
+    };
+    std::unordered_map<std::string, std::vector<Pending>> waiting;  // parent id -> folders waiting for it
+    std::unordered_map<QTreeWidgetItem*, std::vector<Pending>> children;
+    std::vector<Pending> order;
+    std::unordered_map<std::string, QTreeWidgetItem*> placed;  // id -> first node with it
+    placed.emplace(RootFolderId, rootNode);
+
+    const auto attachWithWaiting = [&](Pending first, QTreeWidgetItem* parentNode) {
+        std::vector<std::pair<Pending, QTreeWidgetItem*>> work { { first, parentNode } };
+        while (!work.empty()) {
+            auto [item, under] = work.back();
+            work.pop_back();
+            children[under].push_back(item);
+            if (placed.emplace(item.folder->id, item.node).second) {
+                const auto it = waiting.find(item.folder->id);
+                if (it != waiting.end()) {
+                    for (const Pending& child : it->second) {
+                        work.push_back({ child, item.node });
+                    }
+                    waiting.erase(it);
+                }
+            }
+        }
+    };
+
+    for (const auto& folder : root.SubFolders) {
+        QTreeWidgetItem* node = FolderTree::makeNode(toQString(folder->id), trimmedBlanks(folder->Caption), 6, 7);
+        const Pending item { node, folder.get() };
+        order.push_back(item);
+        const auto parentNode = placed.find(folder->parent);
+        if (parentNode != placed.end()) {
+            attachWithWaiting(item, parentNode->second);
+        } else {
+            waiting[folder->parent].push_back(item);
+        }
+    }
+    while (!waiting.empty()) {
+        const std::vector<Pending> orphans = std::move(waiting.begin()->second);
+        waiting.erase(waiting.begin());
+        for (const Pending& orphan : orphans) {
+            attachWithWaiting(orphan, rootNode);
+        }
+    }
+
+    // Attach, each folder's children sorted by text, and record the paths top down.
+    std::vector<QTreeWidgetItem*> stack { rootNode };
+    while (!stack.empty()) {
+        QTreeWidgetItem* node = stack.back();
+        stack.pop_back();
+        auto it = children.find(node);
+        if (it == children.end()) {
+            continue;
+        }
+        std::vector<Pending>& list = it->second;
+        std::stable_sort(list.begin(), list.end(), [](const Pending& a, const Pending& b) {
+            return QString::compare(a.node->text(0), b.node->text(0), Qt::CaseInsensitive) < 0;
+        });
+        QList<QTreeWidgetItem*> nodes;
+        nodes.reserve(static_cast<qsizetype>(list.size()));
+        const QString parentPath = node->data(0, FolderTree::PathRole).toString();
+        for (const Pending& child : list) {
+            const QString path = parentPath + QLatin1Char('\\') + child.node->text(0);
+            child.node->setData(0, FolderTree::PathRole, path);
+            child.folder->Path = toUtf8(path);
+            nodes.append(child.node);
+            stack.push_back(child.node);
+        }
+        node->addChildren(nodes);
+    }
+    for (const Pending& item : order) {
+        m_tree->remember(item.node);
+    }
+
+    QTreeWidgetItem* current = m_tree->nodeByKey(toQString(store().CurrentFolder().id));
+    if (!current) {
+        current = rootNode;
+    }
+    m_tree->setCurrentItem(current);
+    if (current->childCount() > 0) {
+        m_tree->scrollToItem(current->child(current->childCount() - 1));
+    }
+    if (current != rootNode) {
+        FolderTree::setImage(current, 7);
+    }
+    m_tree->setUpdatesEnabled(true);
+    m_updatingTree = false;
+    showHeaderAndTitle(FolderTree::fullPath(current));
+}
+
+void frmTarnwell::RefreshPanes(bool full)
+{
+    FillList();
+    if (full) {
+        BuildTree();
+    }
+    UpdateFolderDropDowns();
+}
+
+void frmTarnwell::resetNodeImages()
+{
+    QTreeWidgetItemIterator it(m_tree);
+    while (*it) {
+        if (FolderTree::key(*it) != QLatin1String(RootFolderId)) {
+            FolderTree::setImage(*it, 6);
+        }
+        ++it;
+    }
+}
+
+void frmTarnwell::SelectFolderNode()
+{
+    resetNodeImages();
+    QTreeWidgetItem* node = m_tree->nodeByKey(toQString(store().CurrentFolder().id));
+    if (node) {
+        m_updatingTree = true;
+        m_tree->setCurrentItem(node);
+        m_tree->scrollToItem(node);
+        m_updatingTree = false;
+        if (FolderTree::key(node) != QLatin1String(RootFolderId)) {
+            FolderTree::setImage(node, 7);
+        }
+    }
+    platform().events.processEvents();
+    showHeaderAndTitle(FolderTree::fullPath(m_tree->currentItem()));
+}
+
+void frmTarnwell::AddEntryToPanes(const FolderItem& item)
+{
+    Folder& current = store().CurrentFolder();
+    for (const auto& entry : current.FolderItems) {
+        if (entry.get() == &item) {
+            std::vector<ListRow> rows = listRows(current);
+            const size_t at = static_cast<size_t>(&entry - current.FolderItems.data());
+            m_list->model().appendRow(std::move(rows[at]));
+            break;
+        }
+    }
+    m_panels[1]->setText(QString::number(current.FolderItems.size()) + tr(" object(s)"));
+    if (!item.IsFolder) {
+        return;
+    }
+    QTreeWidgetItem* parentNode = m_tree->nodeByKey(toQString(current.id));
+    if (!parentNode) {
+        return;
+    }
+    QTreeWidgetItem* node = FolderTree::makeNode(toQString(item.IID), trimmedBlanks(item.Caption), 6, 7);
+    int position = 0;
+    while (position < parentNode->childCount()
+        && QString::compare(parentNode->child(position)->text(0), node->text(0), Qt::CaseInsensitive) <= 0) {
+        ++position;
+    }
+    const QString path = FolderTree::fullPath(parentNode) + QLatin1Char('\\') + node->text(0);
+    node->setData(0, FolderTree::PathRole, path);
+    parentNode->insertChild(position, node);
+    m_tree->remember(node);
+    if (Folder* folder = store().FindFolder(item.IID)) {
+        folder->Path = toUtf8(path);
+    }
+}
+
+void frmTarnwell::setViewChecks(int mode)
+{
+    for (int i = 0; i < 4; ++i) {
+        action(QStringLiteral("mnuView2_%1").arg(i))->setChecked(i == mode);
+        action(QStringLiteral("mnuView_%1").arg(i))->setChecked(i == mode);
+        m_buttons[14 + i]->setChecked(i == mode);
+    }
+}
+
+void frmTarnwell::SetViewMode(int mode)
+{
+    if (mode < 0 || mode > 3 || mode == m_list->viewMode()) {
+        return;
+    }
+    setViewChecks(mode);
+    m_list->setViewMode(mode);
+}
+
+void frmTarnwell::ArrangeBy(int column)
+{
+    if (column < 0 || column > 5) {
+        return;
+    }
+    for (int i = 0; i < 6; ++i) {
+        action(QStringLiteral("mnuView5_%1").arg(i))->setChecked(i == column);
+    }
+    m_listSort = column;
+    m_list->sortByColumn(column);
+}
+
+void frmTarnwell::showHeaderAndTitle(const QString& path)
+{
+    m_listHeader->setText(tr(" Contents of '") + path + QStringLiteral("'"));
+    setWindowTitle(m_displayPath == 1 ? tr("Brindlex - ") + path : tr("Brindlex"));
+}
+
+Folder* frmTarnwell::folderByKey(const QString& key) const
+{
+    return store().FindFolderOrRoot(toUtf8(key));
+}
+
+void frmTarnwell::folderNodeClicked(QTreeWidgetItem* node)
+{
+    if (!node || m_updatingTree || !m_tree->hasFocus()) {
+        return;
+    }
+    showHeaderAndTitle(FolderTree::fullPath(node));
+    if (m_skipImageReset) {
+        m_skipImageReset = false;
+    } else {
+        resetNodeImages();
+        FolderTree::setImage(node, FolderTree::key(node) == QLatin1String(RootFolderId) ? 8 : 7);
+    }
+    Folder* folder = folderByKey(FolderTree::key(node));
+    if (!folder) {
+        return;
+    }
+    store().SetCurrentFolder(*folder);
+    FillList();
+    UpdateFolderDropDowns();
+}
+
+void frmTarnwell::switchToFolder(Folder* folder)
+{
+    if (!folder) {
+        return;
+    }
+    store().SetCurrentFolder(*folder);
+    FillList();
+    SelectFolderNode();
+    UpdateFolderDropDowns();
+}
+
+void frmTarnwell::OpenSelectedRow()
+{
+    int row = m_list->currentRow();
+    if (row < 0 || !m_list->isRowSelected(row)) {
+        const std::vector<int> rows = m_list->selectedRows();
+        if (rows.empty()) {
+            return;
+        }
+        row = rows.front();
+    }
+    const std::string iid = toUtf8(m_list->model().text(row, ContentsModel::IdColumn));
+    const FolderItem* item = store().FindItem(store().CurrentFolder(), iid);
+    if (!item) {
+        return;
+    }
+    if (item->IsFolder) {
+        switchToFolder(store().FindFolder(iid));
+    } else {
+        action(QStringLiteral("mnuPost"))->trigger();
+    }
+}
+
+void frmTarnwell::GoBack()
+{
+    Folder& current = store().CurrentFolder();
+    Folder* up = (current.parent == RootFolderId) ? &store().Root() : store().FindFolder(current.parent);
+    if (up && &current != &store().Root()) {
+        store().SetCurrentFolder(*up);
+        FillList();
+        SelectFolderNode();
+        UpdateFolderDropDowns();
+    }
+    focusPane(m_lastFocus);
+}
+
+void frmTarnwell::UpdateFolderDropDowns()
+{
+    m_dropTree->clearNodes();
+    m_folderBox->clearNodes();
+
+    // The chain from the current folder up to the root, by parent ids.
+    std::vector<const Folder*> chain;
+    const Folder* at = &store().CurrentFolder();
+    const size_t limit = store().Root().SubFolders.size() + 1;
+    while (at && at != &store().Root() && chain.size() < limit) {
+        chain.push_back(at);
+        at = (at->parent == RootFolderId) ? &store().Root() : store().FindFolder(at->parent);
+    }
+    QTreeWidgetItem* node = FolderTree::makeNode(QString::fromLatin1(RootFolderId), toQString(store().Root().Caption), 8, 8);
+    m_dropTree->addTopLevelItem(node);
+    m_dropTree->remember(node);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        QTreeWidgetItem* child = FolderTree::makeNode(toQString((*it)->id), toQString((*it)->Caption), 6, 7);
+        node->addChild(child);
+        m_dropTree->remember(child);
+        node->setExpanded(true);
+        node = child;
+    }
+    m_dropTree->setCurrentItem(node);
+    m_dropTree->scrollToItem(node);
+
+    const bool atRoot = &store().CurrentFolder() == &store().Root();
+    QTreeWidgetItem* main = m_tree->nodeByKey(toQString(store().CurrentFolder().id));
+    const QString text = main ? main->text(0) : toQString(store().CurrentFolder().Caption);
+    QTreeWidgetItem* box
+        = FolderTree::makeNode(toQString(store().CurrentFolder().id), text, atRoot ? 8 : 7, atRoot ? 8 : 7);
+    m_folderBox->addTopLevelItem(box);
+    m_folderBox->remember(box);
+    if (main) {
+        m_updatingTree = true;
+        m_tree->setCurrentItem(main);
+        m_tree->scrollToItem(main);
+        m_updatingTree = false;
+    }
+}
+
+void frmTarnwell::ShowDropDown()
+{
+    const QPoint below = m_folders->mapToGlobal(QPoint(0, m_folders->height()));
+    m_dropPanel->resize(qMax(m_folders->width(), 240), qMax(160, height() / 2));
+    m_dropPanel->move(below);
+    m_dropPanel->show();
+    if (QTreeWidgetItem* last = m_dropTree->currentItem()) {
+        m_dropTree->scrollToItem(last);
+    }
+    m_dropTree->setFocus(Qt::PopupFocusReason);
+}
+
+void frmTarnwell::HideDropDown()
+{
+    m_dropPanel->hide();
+}
+
+bool frmTarnwell::isDropDownShown() const
+{
+    return m_dropPanel->isVisible();
+}
+
+void frmTarnwell::dropDownPressed(QTreeWidgetItem* node)
+{
+    if (node) {
+        if (Folder* folder = folderByKey(FolderTree::key(node))) {
+            store().SetCurrentFolder(*folder);
+            SelectFolderNode();
+            FillList();
+            UpdateFolderDropDowns();
+        }
+    }
+    HideDropDown();
+}
+
+std::vector<std::string> frmTarnwell::selectedRowIds() const
+{
+    return m_list->selectedIds();
+}
+
+QTreeWidgetItem* frmTarnwell::selectedNode() const
+{
+    return m_tree->currentItem();
+}
+
+std::string frmTarnwell::selectedNodeKey() const
+{
+    return toUtf8(FolderTree::key(m_tree->currentItem()));
+}
+
+void frmTarnwell::focusPane(const std::string& pane)
+{
+    if (pane == "TreeView1" && m_tree->isVisible()) {
+        m_tree->setFocus(Qt::OtherFocusReason);
+    } else {
+        m_list->setFocus();
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Mouse, keyboard and focus
+
+void frmTarnwell::SetSendCommands(bool on)
+{
+    action(QStringLiteral("mnuSt"))->setVisible(on);
+    if (QAction* separator = m_popups[1]->findChild<QAction*>(QStringLiteral("mnuStSeparator"))) {
+        separator->setVisible(on);
+    }
+    m_popups[1]->actions().at(1)->setVisible(on);
+    setCommandEnabled(QStringLiteral("mnuPost"), on);
+}
+
+void frmTarnwell::listMousePressed(int row, Qt::MouseButton button)
+{
+    if (button == Qt::RightButton) {
+        (row < 0 ? m_timer1 : m_timer2)->start();
+    }
+    if (row < 0) {
+        m_list->clearSelection();
+        SetSendCommands(false);
+        return;
+    }
+    SetSendCommands(m_list->model().row(row).Icon != 6);
+}
+
+void frmTarnwell::listMouseMoved(int row)
+{
+    m_panels[3]->setText(row < 0 ? QString() : m_list->model().text(row, 0));
+}
+
+void frmTarnwell::treeMouseReleased(QTreeWidgetItem* node, Qt::MouseButton button)
+{
+    if (button != Qt::RightButton) {
+        return;
+    }
+    if (node) {
+        m_updatingTree = true;
+        m_tree->setCurrentItem(node);
+        m_updatingTree = false;
+    }
+    m_popups[3]->popup(QCursor::pos());
+}
+
+void frmTarnwell::showListPopup()
+{
+    const int row = m_list->currentRow();
+    QMenu* menu = (row >= 0 && m_list->isRowSelected(row)) ? m_popups[1] : m_popups[2];
+    QAbstractItemView* view = m_list->currentView();
+    QPoint at = view->viewport()->mapToGlobal(QPoint(8, 8));
+    if (row >= 0) {
+        at = view->viewport()->mapToGlobal(view->visualRect(m_list->model().index(row, 0)).center());
+    }
+    menu->popup(at);
+}
+
+bool frmTarnwell::ProcessKeys(int key, Qt::KeyboardModifiers modifiers)
+{
+    const bool shift = modifiers & Qt::ShiftModifier;
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    const bool alt = modifiers & Qt::AltModifier;
+    const auto trigger = [this](const char* name) {
+        action(QString::fromLatin1(name))->trigger();
+        return true;
+    };
+    if (key == keyOf(Qt::Key_F4) && alt) {
+        close();
+        return true;
+    }
+    if (ctrl && !alt) {
+        switch (key) {
+        case Qt::Key_X:
+            return trigger("mnuEd_0");
+        case Qt::Key_C:
+            return trigger("mnuEd_1");
+        case Qt::Key_V:
+            return trigger("mnuEd_2");
+        case Qt::Key_G:
+            return trigger("mnuGoTo");
+        case Qt::Key_A:
+            m_list->selectAll();
+            m_list->setFocus();
+            return true;
+        default:
+            break;
+        }
+    }
+    if ((key == keyOf(Qt::Key_Return) || key == keyOf(Qt::Key_Enter)) && alt) {
+        return trigger("mnuProp1");
+    }
+    if (ctrl || alt) {
+        return false;
+    }
+    switch (key) {
+    case Qt::Key_F2:
+        return trigger("mnuRename");
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (m_list->hasFocus()) {
+            OpenSelectedRow();
+            return true;
+        }
+        return false;
+    case Qt::Key_Delete:
+        return trigger("mnuDel");
+    case Qt::Key_F10:
+        if (shift) {
+            if (m_lastFocus == "TreeView1") {
+                QTreeWidgetItem* node = m_tree->currentItem();
+                const QRect place = node ? m_tree->visualItemRect(node) : QRect();
+                m_popups[3]->popup(m_tree->viewport()->mapToGlobal(place.center()));
+            } else {
+                showListPopup();
+            }
+        } else {
+            menuBar()->setActiveAction(m_fileMenu->menuAction());
+        }
+        return true;
+    case Qt::Key_F3:
+        return trigger("mnuFind");
+    case Qt::Key_F6:
+        focusPane(m_lastFocus == "TreeView1" ? "ListView1" : "TreeView1");
+        return true;
+    case Qt::Key_F4:
+        if (isDropDownShown()) {
+            HideDropDown();
+        } else {
+            ShowDropDown();
+        }
+        return true;
+    case Qt::Key_F5:
+        RefreshPanes(true);
+        return true;
+    default:
+        break;
+    }
+    return false;
+}
+
+bool frmTarnwell::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool isListView = watched == m_list->iconView() || watched == m_list->detailsView();
+    const bool isListViewport
+        = watched == m_list->iconView()->viewport() || watched == m_list->detailsView()->viewport();
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        if (watched == m_tree) {
+            m_lastFocus = "TreeView1";
+        } else if (isListView) {
+            m_lastFocus = "ListView1";
+        }
+        break;
+    case QEvent::KeyPress:
+        if (watched == m_tree || isListView) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (ProcessKeys(key->key(), key->modifiers())) {
+                return true;
+            }
+        }
+        break;
+    case QEvent::MouseButtonPress: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (isListViewport) {
+            listMousePressed(m_list->rowAt(static_cast<QWidget*>(watched), mouse->position().toPoint()),
+                mouse->button());
+        } else if (watched == m_tree->viewport()) {
+            SetSendCommands(false);
+            if (mouse->button() == Qt::RightButton) {
+                // The right button selects a node for the popup but keeps CurrentFolder.
+                m_tree->setFocus(Qt::MouseFocusReason);
+                if (QTreeWidgetItem* node = m_tree->nodeAt(mouse->position().toPoint())) {
+                    m_updatingTree = true;
+                    m_tree->setCurrentItem(node);
+                    m_updatingTree = false;
+                }
+                return true;
+            }
+        } else if (watched == m_dropTree->viewport()) {
+            dropDownPressed(m_dropTree->nodeAt(mouse->position().toPoint()));
+            return true;
+        } else if (watched == m_folderBox->viewport()) {
+            ShowDropDown();
+            return true;
+        }
+        break;
+    }
+    case QEvent::MouseButtonRelease:
+        if (watched == m_tree->viewport()) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::RightButton) {
+                treeMouseReleased(m_tree->nodeAt(mouse->position().toPoint()), mouse->button());
+                return true;
+            }
+        }
+        break;
+    case QEvent::MouseMove:
+        if (isListViewport) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            listMouseMoved(m_list->rowAt(static_cast<QWidget*>(watched), mouse->position().toPoint()));
+        }
+        break;
+    case QEvent::Leave:
+        if (isListViewport) {
+            listMouseMoved(-1);
+        }
+        break;
+    case QEvent::Resize:
+        if (watched == m_folders) {
+            const int arrow = m_folders->height();
+            const int frame = 3;
+            m_folderBox->setGeometry(frame, frame, m_folders->width() - arrow - frame, m_folders->height() - 2 * frame);
+            m_dropButton->setGeometry(m_folders->width() - arrow, 1, arrow - 1, m_folders->height() - 2);
+        }
+        break;
+    case QEvent::MouseButtonDblClick:
+        if (watched == m_folderBox->viewport()) {
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------
+// Layout
+
+int frmTarnwell::toPixels(double twips) const
+{
+    return static_cast<int>(std::lround(twips * logicalDpiX() / 1440.0));
+}
+
+double frmTarnwell::toTwips(int pixels) const
+{
+    return pixels * 1440.0 / logicalDpiX();
+}
+
+void frmTarnwell::LayoutWindow()
+{
+    if (m_isRestoring) {
+        return;
+    }
+    if (!action(QStringLiteral("mnuView1_1"))->isChecked()) {
+        statusBar()->hide();
+    }
+    if (isMinimized() && m_trayFlag == 1) {
+        hide();
+        return;
+    }
+    const bool headers = m_includeDesc == 1;
+    m_listHeader->setVisible(headers);
+    m_treeHeader->setVisible(headers && !m_paneMode);
+}
+
+void frmTarnwell::HidePane()
+{
+    m_splitter->Release();
+    m_splitterActive = false;
+    m_treeHeader->hide();
+    m_leftSide->hide();
+    LayoutWindow();
+}
+
+void frmTarnwell::ShowPane()
+{
+    m_leftSide->show();
+    m_tree->show();
+    if (m_includeDesc == 1) {
+        m_treeHeader->show();
+    }
+    const int code = m_splitter->Create(this, m_leftSide, m_rightSide, m_treeHeader, m_listHeader, 3);
+    m_splitterActive = code == 0;
+    if (code != 0) {
+        platform().messages.show("Brindlex", "Can't create splitter\nError #" + std::to_string(code));
+    }
+    m_split->setSizes({ toPixels(m_treeWidthTwips), qMax(1, m_split->width() - toPixels(m_treeWidthTwips)) });
+    UpdateFolderDropDowns();
+    m_dropButton->show();
+    LayoutWindow();
+}
+
+void frmTarnwell::setToolbarShown(bool shown)
+{
+    action(QStringLiteral("mnuView1_0"))->setChecked(shown);
+    m_toolbar->setVisible(shown);
+    m_folders->setVisible(shown);
+    LayoutWindow();
+}
+
+void frmTarnwell::setStatusBarShown(bool shown)
+{
+    action(QStringLiteral("mnuView1_1"))->setChecked(shown);
+    statusBar()->setVisible(shown);
+    LayoutWindow();
+}
+
+void frmTarnwell::setSinglePane(bool single)
+{
+    action(QStringLiteral("mnuView1_2"))->setChecked(single);
+    if (single == m_paneMode) {
+        return;
+    }
+    m_paneMode = single;
+    if (single) {
+        HidePane();
+    } else {
+        ShowPane();
+    }
+}
+
+void frmTarnwell::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    LayoutWindow();
+}
+
+void frmTarnwell::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        LayoutWindow();
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Options
+
+void frmTarnwell::setIncludeDesc(int value)
+{
+    m_includeDesc = value;
+    LayoutWindow();
+}
+
+void frmTarnwell::setDisplayPath(int value)
+{
+    m_displayPath = value;
+    showHeaderAndTitle(FolderTree::fullPath(m_tree->currentItem()));
+}
+
+void frmTarnwell::setAutoAssign(int value)
+{
+    m_autoAssign = value;
+    store().SetAutoAssign(value);
+}
+
+void frmTarnwell::setProgramFont(const std::string& font, int size)
+{
+    m_programFont = font;
+    m_programFontSize = size;
+}
+
+void frmTarnwell::setTrayFlag(int flag)
+{
+    m_trayFlag = flag;
+    if (flag == 1 && !m_tray) {
+        m_tray = new QSystemTrayIcon(programIcon(), this);
+        m_tray->setObjectName(QStringLiteral("TN1"));
+        m_tray->setToolTip(tr("Brindlex"));
+        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Context) {
+                showTrayPopup();
+            } else if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
+                showNormal();
+                raise();
+                activateWindow();
+            }
+        });
+        m_tray->show();
+    } else if (flag != 1 && m_tray) {
+        m_tray->hide();
+        m_tray->deleteLater();
+        m_tray = nullptr;
+    }
+}
+
+void frmTarnwell::showTrayPopup()
+{
+    action(QStringLiteral("mnuRestore"))->setEnabled(isHidden() || isMinimized());
+    m_trayCommand = 2;
+    m_popups[4]->exec(QCursor::pos());
+    if (m_trayCommand == 0) {
+        showNormal();
+        raise();
+        activateWindow();
+    }
+}
+
+void frmTarnwell::sizeTimerTick()
+{
+    if (windowState() == Qt::WindowNoState && isVisible() && !m_isRestoring) {
+        const QRect frame = frameGeometry();
+        m_normalTop = static_cast<int>(std::lround(toTwips(frame.top())));
+        m_normalLeft = static_cast<int>(std::lround(toTwips(frame.left())));
+        m_normalHeight = static_cast<int>(std::lround(toTwips(height())));
+        m_normalWidth = static_cast<int>(std::lround(toTwips(width())));
+    }
+    if (m_trayCommand == 1) {
+        m_trayCommand = -1;
+        close();
+    }
+}
+
+void frmTarnwell::setClientById(int id)
+{
+    const ClientRow row = clientRow(id);
+    m_client.BrowserID = id;
+    m_client.InterfaceName = row.service;
+    m_client.InterfaceType = (id == 4) ? -1 : (id >= 0 && id <= 3) ? 0 : 1;
+    m_buttons[23]->setIcon(toolbarImage(row.image));
+    m_buttons[23]->setToolTip(tr(row.tooltip));
+    m_buttons[23]->setText(tr(row.tooltip));
+    m_panels[2]->setPixmap(toolbarImage(row.image).pixmap(QSize(16, 16), devicePixelRatio()));
+    m_panels[2]->setToolTip(tr(row.tooltip));
+    store().SetDefaultClient(row.service);
+}
+
+void frmTarnwell::CenterWindow(QWidget* window)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen) {
+        return;
+    }
+    const QRect area = screen->geometry();
+    const QSize size = window->frameGeometry().size();
+    window->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
+}
+
+void frmTarnwell::CenterOverMainWindow(QWidget* dialog) const
+{
+    const QRect main = frameGeometry();
+    const QSize size = dialog->frameGeometry().size();
+    int left = main.x() + main.width() / 2 - size.width() / 2;
+    int top = main.y() + main.height() / 2 - size.height() / 2;
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->geometry();
+        if (left + size.width() > area.right() + 1) {
+            left = area.right() + 1 - size.width();
+        }
+        if (top + size.height() > area.bottom() + 1) {
+            top = area.bottom() + 1 - size.height();
+        }
+    }
+    dialog->move(qMax(0, left), qMax(0, top));
+}
+
+void frmTarnwell::ApplyProgramFont(QWidget* window) const
+{
+    QFont font = window->font();
+    font.setFamily(toQString(m_programFont));
+    if (m_programFontSize > 0) {
+        font.setPointSize(m_programFontSize);
+    }
+    window->setFont(font);
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        child->setFont(font);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Start-up
+
+void frmTarnwell::readColumnWidths()
+{
+    for (int n = 0; n < 7; ++n) {
+        double width = readNumber(settings(), *setting::Columns[n]);
+        if (width < 1) {
+            width = 1;
+        }
+        m_columnTwips[n] = width;
+    }
+    applyColumnWidths();
+}
+
+void frmTarnwell::applyColumnWidths()
+{
+    for (int n = 0; n < 6; ++n) {
+        m_columnPixels[n] = qMax(1, toPixels(m_columnTwips[n]));
+        m_list->setColumnWidth(n, m_columnPixels[n]);
+    }
+    m_columnPixels[6] = toPixels(m_columnTwips[6]);
+}
+
+void frmTarnwell::readWindowSettings()
+{
+    m_normalTop = readInteger(settings(), setting::Top);
+    m_normalLeft = readInteger(settings(), setting::Left);
+    m_normalHeight = readInteger(settings(), setting::Height);
+    m_normalWidth = readInteger(settings(), setting::Width);
+    m_isRestoring = true;
+    const int state = readInteger(settings(), setting::WindowState);
+    const int width = toPixels(m_normalWidth);
+    const int height = toPixels(m_normalHeight);
+    if (width > 0 && height > 0) {
+        resize(width, height);
+    }
+    move(toPixels(m_normalLeft), toPixels(m_normalTop));
+    setWindowState(state == 2 ? Qt::WindowMaximized : state == 1 ? Qt::WindowMinimized : Qt::WindowNoState);
+    m_isRestoring = false;
+    m_windowStateAtStart = state;
+}
+
+void frmTarnwell::Load(const std::function<void(int)>& progress)
+{
+    const auto step = [&progress](int value) {
+        if (progress) {
+            progress(value);
+        }
+    };
+    SettingsStore& stored = settings();
+    platform().events.processEvents();
+    step(15);
+
+    m_listLeftTwips = readNumber(stored, setting::ListLeft);
+    m_listWidthTwips = readNumber(stored, setting::ListWidth);
+    m_treeWidthTwips = readNumber(stored, setting::TreeWidth);
+    m_split->setSizes({ qMax(1, toPixels(m_treeWidthTwips)), qMax(1, toPixels(m_listWidthTwips)) });
+    step(20);
+    const int code = m_splitter->Create(this, m_leftSide, m_rightSide, m_treeHeader, m_listHeader, 3);
+    m_splitterActive = code == 0;
+    if (code != 0) {
+        platform().messages.show("Brindlex", "Can't create splitter\nError #" + std::to_string(code));
+    }
+    step(25);
+    step(30);
+
+    m_trayFlag = readInteger(stored, setting::TrayFlag);
+    if (m_trayFlag != 0 && m_trayFlag != 1) {
+        m_trayFlag = 0;
+    }
+    step(35);
+    readColumnWidths();
+    step(40);
+
+    // An "AutoAssign" that is not a number is repaired by its leading numeric value and
+    // written back.
+    const std::string autoAssign = readText(stored, setting::AutoAssign);
+    if (const auto number = parseNumber(autoAssign)) {
+        m_autoAssign = static_cast<int>(std::lround(*number));
+    } else {
+        const double value = leadingNumber(autoAssign);
+        m_autoAssign = (value == 0 || value == 1) ? static_cast<int>(value) : 0;
+        writeInteger(stored, setting::AutoAssign, m_autoAssign);
+    }
+    store().SetAutoAssign(m_autoAssign);
+    m_autoSave = readInteger(stored, setting::AutoSave);
+    if (m_autoSave != 0 && m_autoSave != 1) {
+        m_autoSave = 0;
+    }
+    m_listSort = readInteger(stored, setting::ListSort);
+    if (m_listSort >= 0 && m_listSort < 6) {
+        for (int i = 0; i < 6; ++i) {
+            action(QStringLiteral("mnuView5_%1").arg(i))->setChecked(i == m_listSort);
+        }
+    }
+    step(45);
+    readWindowSettings();
+    step(50);
+
+    m_includeDesc = readInteger(stored, setting::IncludeDesc);
+    m_displayPath = readInteger(stored, setting::DisplayPath);
+    action(QStringLiteral("mnuView1_0"))->setChecked(readBool(stored, setting::ShowToolbar));
+    action(QStringLiteral("mnuView1_1"))->setChecked(readBool(stored, setting::ShowStatusbar));
+    SetViewMode(readInteger(stored, setting::ListViewMode));
+    step(55);
+    LayoutWindow();
+    step(60);
+
+    m_client.Browser = readText(stored, setting::Name);
+    m_client.Method = readBool(stored, setting::Method);
+    m_client.OpenIfClosed = readInteger(stored, setting::OpenIfClosed);
+    step(65);
+    setClientById(readInteger(stored, setting::ID));
+
+    step(70);
+    m_list->model().clear();
+    SetSendCommands(false);
+    step(75);
+
+    m_programFont = readText(stored, setting::ProgramFont);
+    m_programFontSize = readInteger(stored, setting::ProgramFontSize);
+    ApplyProgramFont(this);
+    if (!action(QStringLiteral("mnuView1_0"))->isChecked()) {
+        m_toolbar->hide();
+        m_folders->hide();
+    }
+    if (!action(QStringLiteral("mnuView1_1"))->isChecked()) {
+        statusBar()->hide();
+    }
+
+    loadDatabaseAtStart();
+    step(85);
+    FillList();
+    BuildTree();
+    m_updatingTree = true;
+    m_tree->collapseAll();
+    if (QTreeWidgetItem* rootNode = m_tree->topLevelItem(0)) {
+        rootNode->setExpanded(true);
+    }
+    m_updatingTree = false;
+    SelectFolderNode();
+    UpdateFolderDropDowns();
+    step(90);
+    m_list->clearSelection();
+    step(95);
+    step(99);
+
+    const int startMin = readInteger(stored, setting::StartMin);
+    setTrayFlag(m_trayFlag);
+    if (readNumber(stored, setting::FirstLoad) == 0) {
+        CenterWindow(this);
+        writeText(stored, setting::FirstLoad, "999");
+    }
+    if (readBool(stored, setting::PaneMode)) {
+        m_paneMode = true;
+        HidePane();
+        action(QStringLiteral("mnuView1_2"))->setChecked(true);
+    }
+    if (startMin == 1 && m_trayFlag == 1) {
+        showMinimized();
+    } else {
+        show();
+        m_list->setFocus();
+    }
+    m_loaded = true;
+    m_sizeTimer->start();
+}
+
+void frmTarnwell::loadDatabaseAtStart()
+{
+    SettingsStore& stored = settings();
+    const std::string fallback = lastDatabaseDefault(programDir());
+    const std::string lastDB = stored.get(setting::LastDB.section, setting::LastDB.key, fallback);
+    std::string path = m_services.commandLine;
+    if (path.empty()) {
+        path = lastDB.empty() ? fallback : lastDB;
+    }
+    store().SetDatabaseTitle(fileNamePart(lastDB.empty() ? std::string("Brindlex.bdx") : lastDB));
+    // A first run (nothing stored, no default database yet) starts quietly with a new one.
+    std::error_code error;
+    if (m_services.commandLine.empty() && readText(stored, setting::LastDB).empty()
+        && !std::filesystem::exists(path, error)) {
+        store().NewDatabase(programDir());
+        return;
+    }
+    loadDatabaseFile(path);
+}
+
+void frmTarnwell::loadDatabaseFile(const std::string& path)
+{
+    WaitCursor wait;
+    const DatabaseContext context { platform().messages, platform().events, programDir() };
+    LoadDatabase(store(), path, false, context);
+}
+
+// ---------------------------------------------------------------------------------------
+// Shutdown
+
+void frmTarnwell::closeEvent(QCloseEvent* event)
+{
+    if (m_unloaded || QueryUnload()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+bool frmTarnwell::QueryUnload()
+{
+    const bool isNew = lowered(store().DatabaseTitle()) == "newdb.bdx";
+    if (m_autoSave == 0) {
+        const Answer answer = platform().messages.show("Save Database ?", "Do you wish to save the current database ?",
+            MessageIcon::Question, MessageButtons::YesNoCancel);
+        if (answer == Answer::Cancel) {
+            return false;
+        }
+        if (answer == Answer::Yes) {
+            if (isNew) {
+                SaveDatabaseAsCommand();
+            } else {
+                saveCurrentDatabase();
+            }
+        }
+    } else if (m_autoSave == 1) {
+        if (isNew) {
+            if (!SaveDatabaseAsCommand()) {
+                return false;
+            }
+        } else {
+            saveCurrentDatabase();
+        }
+    }
+
+    Folder& root = store().Root();
+    root.FolderItems.clear();
+    root.SubFolders.clear();
+    store().IndexesChanged();
+    writeSettings();
+    m_sizeTimer->stop();
+    Q_EMIT unloading();
+    platform().events.processEvents();
+    m_unloaded = true;
+    if (m_tray) {
+        m_tray->hide();
+    }
+    return true;
+}
+
+void frmTarnwell::writeSettings()
+{
+    SettingsStore& stored = settings();
+    writeInteger(stored, setting::ListViewMode, m_list->viewMode());
+    for (int n = 0; n < 7; ++n) {
+        // A column the user did not resize keeps its stored width exactly.
+        if (n < 6 && m_list->columnWidth(n) != m_columnPixels[n] && m_list->columnWidth(n) > 0) {
+            m_columnTwips[n] = toTwips(m_list->columnWidth(n));
+        }
+        writeNumber(stored, *setting::Columns[n], m_columnTwips[n]);
+    }
+    writeNumber(stored, setting::ListLeft, std::round(m_listLeftTwips));
+    writeNumber(stored, setting::ListWidth, std::round(m_listWidthTwips));
+    writeInteger(stored, setting::TreeLeft, 0);
+    writeNumber(stored, setting::TreeWidth, std::round(m_treeWidthTwips));
+    writeInteger(stored, setting::TrayFlag, m_trayFlag);
+    writeBool(stored, setting::ShowToolbar, action(QStringLiteral("mnuView1_0"))->isChecked());
+    writeBool(stored, setting::ShowStatusbar, action(QStringLiteral("mnuView1_1"))->isChecked());
+    writeText(stored, setting::LastDB, store().DatabasePath());
+    writeInteger(stored, setting::AutoAssign, m_autoAssign);
+    writeInteger(stored, setting::AutoSave, m_autoSave);
+    writeInteger(stored, setting::IncludeDesc, m_includeDesc);
+    writeInteger(stored, setting::DisplayPath, m_displayPath);
+    writeText(stored, setting::Name, m_client.Browser);
+    writeInteger(stored, setting::ID, m_client.BrowserID);
+    writeBool(stored, setting::Method, m_client.Method);
+    writeInteger(stored, setting::OpenIfClosed, m_client.OpenIfClosed);
+    writeText(stored, setting::ProgramFont, m_programFont);
+    writeInteger(stored, setting::ProgramFontSize, m_programFontSize);
+    writeInteger(stored, setting::ListSort, m_listSort);
+    writeInteger(stored, setting::Top, m_normalTop);
+    writeInteger(stored, setting::Left, m_normalLeft);
+    writeInteger(stored, setting::Height, m_normalHeight);
+    writeInteger(stored, setting::Width, m_normalWidth);
+    const Qt::WindowStates state = windowState();
+    writeInteger(stored, setting::WindowState,
+        (state & Qt::WindowMinimized) ? 1
+            : (state & Qt::WindowMaximized) ? 2
+                                            : 0);
+    writeBool(stored, setting::PaneMode, m_paneMode);
+}
+
+// ---------------------------------------------------------------------------------------
+// Database commands, help
+
+bool frmTarnwell::saveCurrentDatabase()
+{
+    WaitCursor wait;
+    const Status saved = SaveDatabase(store());
+    if (!saved.ok()) {
+        platform().messages.show("Save Error", saved.error().message, MessageIcon::Critical);
+        return false;
+    }
+    return true;
+}
+
+void frmTarnwell::NewDatabaseCommand()
+{
+    store().NewDatabase(programDir());
+    RefreshPanes(true);
+}
+
+void frmTarnwell::OpenDatabaseCommand()
+{
+    const std::optional<std::string> path = fileDialogs().openFile(this,
+        { "Open Database", "Brindlex Database (*.bdx *.BDX);;All Files (*)", programDir(), "", "bdx" });
+    if (!path) {
+        return;
+    }
+    loadDatabaseFile(*path);
+    RefreshPanes(true);
+}
+
+void frmTarnwell::SaveDatabaseCommand()
+{
+    if (lowered(store().DatabaseTitle()) == "newdb.bdx") {
+        SaveDatabaseAsCommand();
+        return;
+    }
+    saveCurrentDatabase();
+}
+
+bool frmTarnwell::SaveDatabaseAsCommand()
+{
+    const std::optional<std::string> path = fileDialogs().saveFile(this,
+        { "Save Database As", "Brindlex Database (*.bdx *.BDX);;All Files (*)", programDir(),
+            store().DatabaseTitle(), "bdx" });
+    if (!path) {
+        return false;
+    }
+    store().SetDatabasePath(*path);
+    saveCurrentDatabase();
+    return true;
+}
+
+void frmTarnwell::ShowHelpContents()
+{
+    HelpWindow::showManual(this, QString());
+}
+
+void frmTarnwell::ShowPageWizard()
+{
+    HelpWindow::showManual(this, QStringLiteral("pagewizard"));
+}
+
+void frmTarnwell::ShowAbout()
+{
+    frmAbout about(this);
+    ApplyProgramFont(&about);
+    CenterOverMainWindow(&about);
+    about.exec();
+}
+
+}  // namespace brindlex

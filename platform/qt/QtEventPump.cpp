@@ -1,0 +1,12 @@
+#include "platform/qt/QtEventPump.h"
+
+#include <QCoreApplication>
+
+namespace brindlex {
+
+void QtEventPump::processEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace brindlex
