@@ -466,6 +466,7 @@ void frmTarnwell::buildToolbar()
     m_dropTree->setFrameShape(QFrame::NoFrame);
     m_dropTree->setIndentation(12);
     m_dropTree->viewport()->installEventFilter(this);
+    m_dropTree->installEventFilter(this);
     dropLayout->addWidget(m_dropTree);
 
     struct Button
@@ -1093,7 +1094,6 @@ void frmTarnwell::SetSendCommands(bool on)
     if (QAction* separator = m_popups[1]->findChild<QAction*>(QStringLiteral("mnuStSeparator"))) {
         separator->setVisible(on);
     }
-    m_popups[1]->actions().at(1)->setVisible(on);
     setCommandEnabled(QStringLiteral("mnuPost"), on);
 }
 
@@ -1225,6 +1225,9 @@ bool frmTarnwell::ProcessKeys(int key, Qt::KeyboardModifiers modifiers)
 
 bool frmTarnwell::eventFilter(QObject* watched, QEvent* event)
 {
+    if (!m_list || !m_tree || !m_dropTree) {
+        return QMainWindow::eventFilter(watched, event);  // still being built
+    }
     const bool isListView = watched == m_list->iconView() || watched == m_list->detailsView();
     const bool isListViewport
         = watched == m_list->iconView()->viewport() || watched == m_list->detailsView()->viewport();
@@ -1237,6 +1240,13 @@ bool frmTarnwell::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     case QEvent::KeyPress:
+        if (watched == m_dropTree) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == keyOf(Qt::Key_F4) || key == keyOf(Qt::Key_Escape)) {
+                HideDropDown();
+                return true;
+            }
+        }
         if (watched == m_tree || isListView) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (ProcessKeys(key->key(), key->modifiers())) {

@@ -1,0 +1,127 @@
+// Speed of the main window: start-up with a large database, filling the list, building
+// the tree. Runs on the offscreen platform unless another one is chosen.
+#include <cstdlib>
+#include <memory>
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include "explorer/ContentsList.h"
+#include "explorer/Services.h"
+#include "explorer/frmTarnwell.h"
+#include "fakes/FakeFileDialogs.h"
+#include "fakes/FakePlatform.h"
+#include "settings/SettingsStore.h"
+#include "store/DatabaseFile.h"
+#include "store/LinkStore.h"
+
+using namespace brindlex;
+
+namespace {
+
+struct BenchWorld
+{
+    BenchWorld()
+    {
+        qputenv("BRINDLEX_HOME", home.path().toLocal8Bit());
+        settings.set("Browser", "FirstLoad", "999");
+    }
+    Services services() { return Services { store, fakes.platform(), settings, dialogs, home.path().toStdString(), commandLine }; }
+    void close(frmTarnwell& window)
+    {
+        fakes.messages.answerNext(Answer::No);
+        window.close();
+    }
+
+    QTemporaryDir home;
+    test::FakeWorld fakes;
+    test::FakeFileDialogs dialogs;
+    MemorySettings settings;
+    LinkStore store { fakes.clock };
+    std::string commandLine;
+};
+
+// `folders` folders, each a level below the one before in groups of ten, with
+// `links` links spread over the root and the folders.
+void fill(LinkStore& store, int folders, int links)
+{
+    std::vector<std::string> ids;
+    for (int i = 0; i < folders; ++i) {
+        Folder* parent = (i % 10 == 0 || ids.empty()) ? &store.Root() : store.FindFolder(ids.back());
+        store.SetCurrentFolder(*parent);
+        ids.push_back(store.CreateEntry(true, "", 6, "Folder " + std::to_string(i), "", ""));
+    }
+    for (int i = 0; i < links; ++i) {
+        Folder* into = (folders == 0 || i % 2 == 0) ? &store.Root() : store.FindFolder(ids[static_cast<size_t>(i) % ids.size()]);
+        store.SetCurrentFolder(*into);
+        store.CreateEntry(false, "http://example.org/" + std::to_string(i), 5, "Link " + std::to_string(i), "Http",
+            "A description");
+    }
+    store.SetCurrentFolder(store.Root());
+}
+
+void BM_StartupWith100000Entries(benchmark::State& state)
+{
+    BenchWorld world;
+    fill(world.store, 1000, 99000);
+    const std::string path = world.home.path().toStdString() + "/Big.bdx";
+    world.store.SetDatabasePath(path);
+    if (!SaveDatabase(world.store).ok()) {
+        state.SkipWithError("could not write the database");
+        return;
+    }
+    world.commandLine = path;
+    for (auto _ : state) {
+        frmTarnwell window(world.services());
+        window.Load();
+        QApplication::processEvents();
+        state.PauseTiming();
+        world.close(window);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartupWith100000Entries)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_FillListOf20000Entries(benchmark::State& state)
+{
+    BenchWorld world;
+    frmTarnwell window(world.services());
+    window.Load();
+    fill(world.store, 0, 20000);
+    for (auto _ : state) {
+        window.FillList();
+        QApplication::processEvents();
+    }
+    world.close(window);
+}
+BENCHMARK(BM_FillListOf20000Entries)->Unit(benchmark::kMillisecond);
+
+void BM_BuildTreeOf5000Folders(benchmark::State& state)
+{
+    BenchWorld world;
+    frmTarnwell window(world.services());
+    window.Load();
+    fill(world.store, 5000, 0);
+    for (auto _ : state) {
+        window.BuildTree();
+        QApplication::processEvents();
+    }
+    world.close(window);
+}
+BENCHMARK(BM_BuildTreeOf5000Folders)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM")) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,312 @@
+#include <memory>
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeView>
+#include <QtTest>
+
+#include "explorer/ContentsList.h"
+#include "explorer/ContentsModel.h"
+#include "explorer/ExplorerWorld.h"
+#include "explorer/FolderTree.h"
+#include "explorer/frmTarnwell.h"
+#include "settings/Settings.h"
+#include "store/DatabaseFile.h"
+
+using namespace brindlex;
+using brindlex::test::ExplorerWorld;
+
+namespace {
+
+// The stored text of a "Browser" key, read straight from the file; "<none>" when absent.
+QString storedValue(const ExplorerWorld& world, const char* key)
+{
+    QSettings raw(QDir(world.config.path()).filePath(QStringLiteral("Tarnwell.ini")), QSettings::IniFormat);
+    return raw.value(QStringLiteral("Browser/") + QLatin1String(key), QStringLiteral("<none>")).toString();
+}
+
+}  // namespace
+
+class frmTarnwellTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_world = std::make_unique<ExplorerWorld>();
+        QVERIFY(m_world->home.isValid() && m_world->config.isValid());
+    }
+    void cleanup()
+    {
+        if (m_window) {
+            m_world->fakes.messages.answerNext(Answer::No);
+            m_window->close();
+        }
+        m_window.reset();
+        m_world.reset();
+    }
+
+    void firstRunStartsQuietlyWithDefaults()
+    {
+        load();
+        QVERIFY(m_world->fakes.messages.shown.empty());
+        QCOMPARE(storedValue(*m_world, "FirstLoad"), QStringLiteral("999"));
+        QCOMPARE(m_window->ListView1()->viewMode(), 3);
+        QVERIFY(action("mnuView2_3")->isChecked());
+        QVERIFY(m_window->toolbarButton(17)->isChecked());
+        QVERIFY(!m_window->SSPanel1()->isVisible());
+        QVERIFY(!m_window->SSPanel2()->isVisible());
+        QVERIFY(m_window->Toolbar1()->isVisible());
+        QVERIFY(m_window->statusBar()->isVisible());
+        QVERIFY(action("mnuView1_0")->isChecked() && action("mnuView1_1")->isChecked());
+        QCOMPARE(m_window->size(), QSize(m_window->toPixels(9855), m_window->toPixels(5865)));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Brindlex"));
+        QCOMPARE(m_window->statusPanel(1)->text(), QStringLiteral("0 object(s)"));
+        QCOMPARE(m_window->TreeView1()->topLevelItemCount(), 1);
+        QCOMPARE(FolderTree::key(m_window->TreeView1()->topLevelItem(0)), QStringLiteral("RootFolder"));
+        QCOMPARE(QString::fromStdString(m_world->store.DatabaseTitle()), QStringLiteral("NewDB.BDX"));
+        // Nothing selected yet: the send commands are off.
+        QVERIFY(!action("mnuPost")->isEnabled());
+        QVERIFY(!action("mnuSt")->isVisible());
+        QVERIFY(!m_window->toolbarButton(23)->isEnabled());
+        QCOMPARE(m_window->toolbarButton(23)->toolTip(), QStringLiteral("Netscape Navigator"));
+        // Commands nobody connected are there, named and captioned, but disabled.
+        QCOMPARE(action("mnuImpNetscape")->text(), QStringLiteral("&Netscape Bookmarks"));
+        QVERIFY(!action("mnuImpNetscape")->isEnabled());
+        QVERIFY(!action("mnuEd_0")->isEnabled());
+        QVERIFY(!m_window->toolbarButton(5)->isEnabled());
+        QVERIFY(!m_window->toolbarButton(9)->isVisible());
+        QVERIFY(action("mnuView4_0")->isEnabled());
+    }
+
+    void exitWritesTheSettingsAndTheNextStartReadsThem()
+    {
+        load();
+        m_window->SetViewMode(1);
+        m_window->ArrangeBy(4);
+        action("mnuView1_0")->trigger();  // toolbar off
+        action("mnuView1_2")->trigger();  // single pane
+        m_world->fakes.messages.answerNext(Answer::No);
+        QVERIFY(m_window->close());
+        m_window.reset();
+
+        for (const char* key : { "ListViewMode", "Column1", "Column2", "Column3", "Column4", "Column5", "Column6",
+                 "Column7", "ListLeft", "ListWidth", "TreeLeft", "TreeWidth", "TrayFlag", "ShowToolbar",
+                 "ShowStatusbar", "LastDB", "AutoAssign", "AutoSave", "IncludeDesc", "DisplayPath", "Name", "ID",
+                 "Method", "OpenIfClosed", "ProgramFont", "ProgramFontSize", "ListSort", "Top", "Left", "Height",
+                 "Width", "WindowState", "PaneMode", "FirstLoad" }) {
+            QVERIFY2(storedValue(*m_world, key) != QStringLiteral("<none>"), key);
+        }
+        QCOMPARE(storedValue(*m_world, "ListViewMode"), QStringLiteral("1"));
+        QCOMPARE(storedValue(*m_world, "ListSort"), QStringLiteral("4"));
+        QCOMPARE(storedValue(*m_world, "ShowToolbar"), QStringLiteral("False"));
+        QCOMPARE(storedValue(*m_world, "PaneMode"), QStringLiteral("True"));
+        QCOMPARE(storedValue(*m_world, "Column2"), QStringLiteral("824.882"));
+        // The hidden ID column's default is below 1, so it is read as 1.
+        QCOMPARE(storedValue(*m_world, "Column7"), QStringLiteral("1"));
+        QCOMPARE(storedValue(*m_world, "TreeWidth"), QStringLiteral("2685"));
+        QCOMPARE(storedValue(*m_world, "Width"), QStringLiteral("9855"));
+        QCOMPARE(storedValue(*m_world, "Method"), QStringLiteral("True"));
+
+        load();
+        QCOMPARE(m_window->ListView1()->viewMode(), 1);
+        QVERIFY(action("mnuView2_1")->isChecked() && !action("mnuView2_3")->isChecked());
+        QVERIFY(action("mnuView5_4")->isChecked() && !action("mnuView5_3")->isChecked());
+        QVERIFY(!m_window->Toolbar1()->isVisible());
+        QVERIFY(m_window->PaneMode());
+        QVERIFY(!m_window->TreeView1()->isVisible());
+        QVERIFY(action("mnuView1_2")->isChecked());
+    }
+
+    void cancelInTheSavePromptKeepsTheWindowAndWritesNothing()
+    {
+        load();
+        m_window->SetViewMode(0);
+        m_world->fakes.messages.answerNext(Answer::Cancel);
+        QVERIFY(!m_window->close());
+        QVERIFY(m_window->isVisible());
+        QCOMPARE(m_world->fakes.messages.shown.size(), size_t(1));
+        const auto& box = m_world->fakes.messages.shown.front();
+        QCOMPARE(QString::fromStdString(box.title), QStringLiteral("Save Database ?"));
+        QCOMPARE(QString::fromStdString(box.text), QStringLiteral("Do you wish to save the current database ?"));
+        QVERIFY(box.icon == MessageIcon::Question && box.buttons == MessageButtons::YesNoCancel);
+        QCOMPARE(storedValue(*m_world, "ListViewMode"), QStringLiteral("<none>"));
+    }
+
+    void autoSaveOfANewDatabaseWhoseSaveAsIsCancelledKeepsTheWindow()
+    {
+        m_world->settings->set("Browser", "AutoSave", "1");
+        load();
+        QVERIFY(!m_window->close());  // the save dialog is cancelled
+        QVERIFY(m_world->fakes.messages.shown.empty());
+        QCOMPARE(m_world->fileDialogs.asked.size(), size_t(1));
+        QCOMPARE(storedValue(*m_world, "ListViewMode"), QStringLiteral("<none>"));
+
+        const std::string path = m_world->homePath() + "/Mine.bdx";
+        m_world->fileDialogs.answerNext(path);
+        QVERIFY(m_window->close());
+        QVERIFY(QFile::exists(QString::fromStdString(path)));
+        QCOMPARE(storedValue(*m_world, "LastDB"), QString::fromStdString(path));
+    }
+
+    void storedValuesAreSanitisedAtStart()
+    {
+        struct Row
+        {
+            const char* key;
+            const char* stored;
+            const char* afterExit;
+        };
+        const Row rows[] = {
+            { "TrayFlag", "7", "0" },
+            { "AutoSave", "5", "0" },
+            { "AutoAssign", "abc", "0" },
+            { "Column1", "0.25", "1" },
+        };
+        for (const Row& row : rows) {
+            m_world->settings->set("Browser", row.key, row.stored);
+        }
+        m_world->settings->set("Browser", "StartMin", "1");  // needs TrayFlag 1 as well
+        load();
+        QVERIFY(m_window->isVisible() && !m_window->isMinimized());
+        QCOMPARE(m_window->TrayFlag(), 0);
+        QCOMPARE(storedValue(*m_world, "AutoAssign"), QStringLiteral("0"));  // repaired at once
+        m_world->fakes.messages.answerNext(Answer::No);  // AutoSave 0 again: the prompt comes
+        QVERIFY(m_window->close());
+        QCOMPARE(m_world->fakes.messages.shown.size(), size_t(1));
+        m_window.reset();
+        for (const Row& row : rows) {
+            QCOMPARE(storedValue(*m_world, row.key), QString::fromLatin1(row.afterExit));
+        }
+    }
+
+    void databaseNamedAtStartIsOpenedAndAMissingOneIsReported()
+    {
+        const std::string path = m_world->homePath() + "/Links.bdx";
+        m_world->store.NewDatabase(m_world->homePath());
+        m_world->store.CreateEntry(true, "", 6, "Saved Folder", "", "");
+        m_world->store.SetDatabasePath(path);
+        QVERIFY(SaveDatabase(m_world->store).ok());
+
+        m_world->commandLine = path;
+        load();
+        QVERIFY(m_world->fakes.messages.shown.empty());
+        QCOMPARE(m_window->TreeView1()->topLevelItem(0)->childCount(), 1);
+        QCOMPARE(m_window->TreeView1()->topLevelItem(0)->child(0)->text(0), QStringLiteral("Saved Folder"));
+        QCOMPARE(m_window->statusPanel(1)->text(), QStringLiteral("1 object(s)"));
+        m_world->fakes.messages.answerNext(Answer::No);
+        QVERIFY(m_window->close());
+        m_window.reset();
+
+        m_world->commandLine.clear();
+        m_world->settings->set("Browser", "LastDB", m_world->homePath() + "/Gone.bdx");
+        load();
+        QCOMPARE(m_world->fakes.messages.shown.size(), size_t(2));
+        QVERIFY(QString::fromStdString(m_world->fakes.messages.shown.back().text).contains(QStringLiteral("Error")));
+    }
+
+    void viewButtonsStayPressedWhenClickedAgain()
+    {
+        load();
+        QSignalSpy resets(&m_window->ListView1()->model(), &QAbstractItemModel::modelReset);
+        m_window->toolbarButton(17)->trigger();
+        QVERIFY(m_window->toolbarButton(17)->isChecked());
+        QCOMPARE(m_window->ListView1()->viewMode(), 3);
+        m_window->toolbarButton(14)->trigger();
+        m_window->toolbarButton(14)->trigger();
+        QVERIFY(m_window->toolbarButton(14)->isChecked());
+        QCOMPARE(m_window->ListView1()->viewMode(), 0);
+        for (int mode = 0; mode < 4; ++mode) {
+            QCOMPARE(action(QStringLiteral("mnuView2_%1").arg(mode))->isChecked(), mode == 0);
+            QCOMPARE(action(QStringLiteral("mnuView_%1").arg(mode))->isChecked(), mode == 0);
+            QCOMPARE(m_window->toolbarButton(14 + mode)->isChecked(), mode == 0);
+        }
+        // Choosing the shown mode from the menu leaves it checked.
+        action("mnuView2_0")->trigger();
+        QVERIFY(action("mnuView2_0")->isChecked());
+        QCOMPARE(resets.count(), 0);
+    }
+
+    void singlePaneAndTheBarsToggle()
+    {
+        load();
+        const int treeWidth = m_window->TreeView1()->width();
+        action("mnuView1_2")->trigger();
+        QVERIFY(m_window->PaneMode());
+        QVERIFY(!m_window->TreeView1()->isVisible());
+        QVERIFY(m_window->splitter() == nullptr);
+        action("mnuView1_2")->trigger();
+        QVERIFY(!m_window->PaneMode());
+        QVERIFY(m_window->TreeView1()->isVisible());
+        QVERIFY(m_window->splitter() != nullptr);
+        QTRY_COMPARE(m_window->TreeView1()->width(), treeWidth);
+
+        action("mnuView1_0")->trigger();
+        QVERIFY(!m_window->Toolbar1()->isVisible() && !action("mnuView1_0")->isChecked());
+        action("mnuView1_0")->trigger();
+        QVERIFY(m_window->Toolbar1()->isVisible());
+        action("mnuView1_1")->trigger();
+        QVERIFY(!m_window->statusBar()->isVisible());
+        action("mnuView1_1")->trigger();
+        QVERIFY(m_window->statusBar()->isVisible());
+
+        m_window->setIncludeDesc(1);
+        QVERIFY(m_window->SSPanel1()->isVisible() && m_window->SSPanel2()->isVisible());
+        action("mnuView1_2")->trigger();
+        QVERIFY(!m_window->SSPanel1()->isVisible() && m_window->SSPanel2()->isVisible());
+    }
+
+    void keysTriggerTheirCommandsOnceConnected()
+    {
+        load();
+        struct Row
+        {
+            int key;
+            Qt::KeyboardModifiers modifiers;
+            const char* command;
+        };
+        const Row rows[] = {
+            { Qt::Key_F2, Qt::NoModifier, "mnuRename" },
+            { Qt::Key_Delete, Qt::NoModifier, "mnuDel" },
+            { Qt::Key_X, Qt::ControlModifier, "mnuEd_0" },
+            { Qt::Key_C, Qt::ControlModifier, "mnuEd_1" },
+            { Qt::Key_V, Qt::ControlModifier, "mnuEd_2" },
+            { Qt::Key_Return, Qt::AltModifier, "mnuProp1" },
+            { Qt::Key_F3, Qt::NoModifier, "mnuFind" },
+            { Qt::Key_G, Qt::ControlModifier, "mnuGoTo" },
+        };
+        QWidget* tree = m_window->TreeView1();
+        for (const Row& row : rows) {
+            int calls = 0;
+            QTest::keyClick(tree, static_cast<Qt::Key>(row.key), row.modifiers);  // not connected: nothing
+            m_window->connectCommand(QString::fromLatin1(row.command), [&calls] { ++calls; });
+            QTest::keyClick(tree, static_cast<Qt::Key>(row.key), row.modifiers);
+            QVERIFY2(calls == 1, row.command);
+        }
+        // A toolbar button follows its menu twin.
+        QVERIFY(m_window->toolbarButton(5)->isEnabled());
+        m_window->setCommandEnabled(QStringLiteral("mnuEd_0"), false);
+        QVERIFY(!m_window->toolbarButton(5)->isEnabled());
+    }
+
+private:
+    QAction* action(const char* name) const { return m_window->action(QString::fromLatin1(name)); }
+    QAction* action(const QString& name) const { return m_window->action(name); }
+    void load()
+    {
+        m_window = std::make_unique<frmTarnwell>(m_world->services());
+        m_window->Load();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    std::unique_ptr<ExplorerWorld> m_world;
+    std::unique_ptr<frmTarnwell> m_window;
+};
+
+QTEST_MAIN(frmTarnwellTest)
+#include "frmTarnwellTest.moc"
