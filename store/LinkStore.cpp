@@ -399,13 +399,12 @@ FolderItem* LinkStore::FindItem(Folder& folder, std::string_view iid)
             m_itemIndexSize = items.size();
         }
         const auto it = m_itemIndex.find(std::string(iid));
-        if (it == m_itemIndex.end()) {
-            return nullptr;
-        }
-        if (it->second < items.size() && items[it->second]->IID == iid) {
+        if (it != m_itemIndex.end() && it->second < items.size() && items[it->second]->IID == iid) {
             return items[it->second].get();
         }
-        m_itemIndexFolder = nullptr;  // entries were reordered: fall back to a scan
+        // Entries were replaced or reordered behind the index: answer from a scan and
+        // build the index again next time.
+        m_itemIndexFolder = nullptr;
     }
     for (const auto& item : items) {
         if (item->IID == iid) {

@@ -194,3 +194,27 @@ TEST_F(LinkStoreTest, DeepChainWalksWithoutRecursion)
 
 }  // namespace
 }  // namespace brindlex
+
+namespace brindlex {
+namespace {
+
+// An entry removed and another added left the folder's size unchanged, and the lookup
+// of the new entry used to answer "not found" from the stale index.
+TEST(LinkStoreItemIndexTest, FindsAnEntryAddedAfterOneWasRemoved)
+{
+    test::FakeClock clock;
+    LinkStore store { clock };
+    for (int i = 0; i < 40; ++i) {
+        store.AddLoadedItem("x", "", false, "id" + std::to_string(i), 5, {}, "", "", "None", "");
+    }
+    ASSERT_NE(store.FindItem(store.Root(), "id3"), nullptr);
+    auto& items = store.Root().FolderItems;
+    items.erase(items.begin() + 3);
+    store.AddLoadedItem("new", "", false, "fresh", 5, {}, "", "", "None", "");
+    ASSERT_NE(store.FindItem(store.Root(), "fresh"), nullptr);
+    EXPECT_EQ(store.FindItem(store.Root(), "fresh")->Caption, "new");
+    EXPECT_EQ(store.FindItem(store.Root(), "id3"), nullptr);
+}
+
+}  // namespace
+}  // namespace brindlex
