@@ -1,41 +1,10 @@
-// Feeds arbitrary bytes to one reader, decoded the way the import command decodes them,
-// then writes the result back out: no input may crash, hang or break the model.
-#include <cstddef>
-#include <cstdint>
-#include <sstream>
-#include <string>
-
+#include "fuzz/FuzzReader.h"
 #include "formats/SpryHotlist.h"
-#include "formats/MosaicHotlist.h"
-#include "platform/Clock.h"
-#include "platform/EventPump.h"
-#include "platform/Progress.h"
-#include "store/LinkStore.h"
-#include "store/TextEncoding.h"
-
-namespace {
-
-class FixedClock : public brindlex::Clock
-{
-public:
-    brindlex::DateTime now() const override { return { 1996, 12, 7, 15, 4, 5, true }; }
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace brindlex;
-    const std::string bytes(reinterpret_cast<const char*>(data), size);
-    FixedClock clock;
-    LinkStore store(clock);
-    NoProgress progress;
-    NoEvents events;
-    [[maybe_unused]] const ReadContext context { progress, events };
-    std::istringstream in(decodeText(bytes, declaredCharset(bytes)));
-    (void)ImportSpryHotlist(in, store, context);
-    store.SetCurrentFolder(store.Root());
-    std::ostringstream out;
-    (void)ExportMosaicHotlist(out, "fuzz", ExportRange::EntireDatabase, store, {});
-    return 0;
+    return fuzz::fuzzReader(data, size, [](std::istream& in, LinkStore& store, [[maybe_unused]] const ReadContext& context) {
+        (void)ImportSpryHotlist(in, store, context);
+    });
 }
