@@ -41,6 +41,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/qt/FileDialogs.h"
 #include "platform/qt/QtString.h"
+#include "store/Editing.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "store/DatabaseFile.h"
@@ -114,6 +115,7 @@ int keyOf(Qt::Key key)
 frmTarnwell::frmTarnwell(const Services& services, QWidget* parent)
     : QMainWindow(parent)
     , m_services(services)
+    , m_editing(std::make_unique<Editing>(services.store, services.platform.messages, services.platform.clipboard))
 {
     setObjectName(QStringLiteral("frmTarnwell"));
     setWindowTitle(tr("Brindlex"));

@@ -25,6 +25,7 @@ namespace brindlex {
 
 class ContentsList;
 class CVSplitter;
+class Editing;
 class FileDialogs;
 class Folder;
 class FolderItem;
@@ -96,6 +97,11 @@ public:
     void connectCommand(const QString& name, std::function<void()> handler);
     // Enables or disables a command; a command nobody connected stays disabled.
     void setCommandEnabled(const QString& name, bool enabled);
+
+    // Editing, move and copy over the store, shared by the commands of the Edit menu, drag
+    // and drop in the panes and the browser link's clipboard client (one internal clipboard,
+    // one set of cut marks).
+    Editing& editing() const { return *m_editing; }
 
     // The pane refresh operations.
     void FillList();
@@ -274,6 +280,8 @@ private:
     bool m_skipImageReset = false;  // the one-shot flag of the node click
     bool m_unloaded = false;
     bool m_loaded = false;
+
+    std::unique_ptr<Editing> m_editing;
 
     // Controllers of the other command groups (created in the constructor).
 };
