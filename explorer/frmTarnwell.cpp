@@ -41,6 +41,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/qt/FileDialogs.h"
 #include "platform/qt/QtString.h"
+#include "store/DatabaseCommands.h"
 #include "store/Editing.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
@@ -86,16 +87,6 @@ QString trimmedBlanks(const std::string& text)
     }
     const size_t last = text.find_last_not_of(' ');
     return toQString(text.substr(first, last - first + 1));
-}
-
-std::string lowered(std::string text)
-{
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
 }
 
 // The file-name part of a path (after the last "/" or "\").
@@ -1765,27 +1756,13 @@ void frmTarnwell::closeEvent(QCloseEvent* event)
 
 bool frmTarnwell::QueryUnload()
 {
-    const bool isNew = lowered(store().DatabaseTitle()) == "newdb.bdx";
-    if (m_autoSave == 0) {
-        const Answer answer = platform().messages.show("Save Database ?", "Do you wish to save the current database ?",
-            MessageIcon::Question, MessageButtons::YesNoCancel);
-        if (answer == Answer::Cancel) {
+    // AutoSave 0 asks, 1 saves without asking, anything else closes without saving. A save
+    // that was asked for but did not happen (Save As cancelled, the write failed) keeps the
+    // window, so that closing never drops changes the user wanted kept.
+    if (m_autoSave == 0 || m_autoSave == 1) {
+        WaitCursor wait;
+        if (OfferSave(store(), databaseHooks(), m_autoSave == 1, m_saveMarker) != CommandOutcome::Done) {
             return false;
-        }
-        if (answer == Answer::Yes) {
-            if (isNew) {
-                SaveDatabaseAsCommand();
-            } else {
-                saveCurrentDatabase();
-            }
-        }
-    } else if (m_autoSave == 1) {
-        if (isNew) {
-            if (!SaveDatabaseAsCommand()) {
-                return false;
-            }
-        } else {
-            saveCurrentDatabase();
         }
     }
 
@@ -1849,28 +1826,40 @@ void frmTarnwell::writeSettings()
 // ---------------------------------------------------------------------------------------
 // Database commands, help
 
-bool frmTarnwell::saveCurrentDatabase()
+DatabaseCommandHooks frmTarnwell::databaseHooks()
 {
-    WaitCursor wait;
-    const Status saved = SaveDatabase(store());
-    if (!saved.ok()) {
-        platform().messages.show("Save Error", saved.error().message, MessageIcon::Critical);
-        return false;
-    }
-    return true;
+    return DatabaseCommandHooks {
+        platform().messages,
+        [this]() -> std::optional<std::string> {
+            const std::string& current = store().DatabasePath();
+            const size_t slash = current.find_last_of('/');
+            const std::string directory = slash == std::string::npos ? programDir() : current.substr(0, slash);
+            return fileDialogs().saveFile(this,
+                { "Save Brindlex Database As", "BDX Files (*.BDX *.bdx)", directory, store().DatabaseTitle(), "bdx" });
+        },
+        [this] { RefreshPanes(true); },
+        programDir(),
+    };
 }
 
 void frmTarnwell::NewDatabaseCommand()
 {
-    store().NewDatabase(programDir());
-    RefreshPanes(true);
+    WaitCursor wait;
+    NewFile(store(), databaseHooks(), m_autoSave == 1, m_saveMarker);
 }
 
 void frmTarnwell::OpenDatabaseCommand()
 {
+    const std::string& current = store().DatabasePath();
+    const size_t slash = current.find_last_of('/');
     const std::optional<std::string> path = fileDialogs().openFile(this,
-        { "Open Database", "Brindlex Database (*.bdx *.BDX);;All Files (*)", programDir(), "", "bdx" });
+        { "Open Brindlex Database", "BDX Files (*.BDX *.bdx);;All Files (*)",
+            slash == std::string::npos ? programDir() : current.substr(0, slash), "", "bdx" });
     if (!path) {
+        return;
+    }
+    // Opening replaces the open database, so it gets the same save question as New.
+    if (OfferSave(store(), databaseHooks(), m_autoSave == 1, m_saveMarker) != CommandOutcome::Done) {
         return;
     }
     loadDatabaseFile(*path);
@@ -1879,24 +1868,14 @@ void frmTarnwell::OpenDatabaseCommand()
 
 void frmTarnwell::SaveDatabaseCommand()
 {
-    if (lowered(store().DatabaseTitle()) == "newdb.bdx") {
-        SaveDatabaseAsCommand();
-        return;
-    }
-    saveCurrentDatabase();
+    WaitCursor wait;
+    SaveFile(store(), databaseHooks(), m_saveMarker);
 }
 
 bool frmTarnwell::SaveDatabaseAsCommand()
 {
-    const std::optional<std::string> path = fileDialogs().saveFile(this,
-        { "Save Database As", "Brindlex Database (*.bdx *.BDX);;All Files (*)", programDir(),
-            store().DatabaseTitle(), "bdx" });
-    if (!path) {
-        return false;
-    }
-    store().SetDatabasePath(*path);
-    saveCurrentDatabase();
-    return true;
+    WaitCursor wait;
+    return SaveFileAs(store(), databaseHooks(), m_saveMarker) != CommandOutcome::Cancelled;
 }
 
 void frmTarnwell::ShowHelpContents()

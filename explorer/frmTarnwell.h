@@ -26,6 +26,7 @@ namespace brindlex {
 class ContentsList;
 class CVSplitter;
 class Editing;
+struct DatabaseCommandHooks;
 class FileDialogs;
 class Folder;
 class FolderItem;
@@ -180,6 +181,8 @@ public:
     void SaveDatabaseCommand();
     // Returns false when the user cancelled the dialog.
     bool SaveDatabaseAsCommand();
+    // "Cancel" when the last Save As dialog was cancelled.
+    const std::string& saveMarker() const { return m_saveMarker; }
 
     void ShowHelpContents();
     void ShowPageWizard();
@@ -224,7 +227,7 @@ private:
     Folder* folderByKey(const QString& key) const;
     void loadDatabaseAtStart();
     void loadDatabaseFile(const std::string& path);
-    bool saveCurrentDatabase();
+    DatabaseCommandHooks databaseHooks();
 
     Services m_services;
     QHash<QString, QAction*> m_actions;
@@ -282,6 +285,7 @@ private:
     bool m_loaded = false;
 
     std::unique_ptr<Editing> m_editing;
+    std::string m_saveMarker;  // "Cancel" after a cancelled Save As
 
     // Controllers of the other command groups (created in the constructor).
 };

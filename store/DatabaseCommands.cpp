@@ -85,23 +85,27 @@ CommandOutcome SaveFile(LinkStore& store, const DatabaseCommandHooks& hooks, std
     return save(store, hooks);
 }
 
-CommandOutcome NewFile(LinkStore& store, const DatabaseCommandHooks& hooks, bool autoSave, std::string& marker)
+CommandOutcome OfferSave(LinkStore& store, const DatabaseCommandHooks& hooks, bool autoSave, std::string& marker)
 {
-    bool wantSave = autoSave;
     if (!autoSave) {
         const Answer answer = hooks.messages.show("Save Database ?", "Do you wish to save the current database ?",
             MessageIcon::Question, MessageButtons::YesNoCancel);
         if (answer == Answer::Cancel) {
             return CommandOutcome::Cancelled;
         }
-        wantSave = answer == Answer::Yes;
-    }
-    if (wantSave) {
-        // A save the user asked for that did not happen must not lose the database.
-        const CommandOutcome saved = SaveFile(store, hooks, marker);
-        if (saved != CommandOutcome::Done) {
-            return saved;
+        if (answer != Answer::Yes) {
+            return CommandOutcome::Done;
         }
+    }
+    // A save the user asked for that did not happen must not lose the database.
+    return SaveFile(store, hooks, marker);
+}
+
+CommandOutcome NewFile(LinkStore& store, const DatabaseCommandHooks& hooks, bool autoSave, std::string& marker)
+{
+    const CommandOutcome offered = OfferSave(store, hooks, autoSave, marker);
+    if (offered != CommandOutcome::Done) {
+        return offered;
     }
     store.NewDatabase(hooks.programDir);
     if (hooks.refresh) {

@@ -32,6 +32,11 @@ inline constexpr const char* CancelMarker = "Cancel";
 CommandOutcome SaveFileAs(LinkStore& store, const DatabaseCommandHooks& hooks, std::string& marker);
 // "Save": a database never saved (title "newdb.bdx" in any case) goes through Save As.
 CommandOutcome SaveFile(LinkStore& store, const DatabaseCommandHooks& hooks, std::string& marker);
+// The save question of "New", "Open" and the closing sequence: asks "Save Database ?"
+// unless autoSave, and saves when told to (through Save As for a database never saved).
+// Done means the caller may go on and replace or drop the open database: it was saved,
+// or the user answered No. Cancelled and Failed mean it must be kept.
+CommandOutcome OfferSave(LinkStore& store, const DatabaseCommandHooks& hooks, bool autoSave, std::string& marker);
 // "New": asks "Save Database ?" unless autoSave, saves when told to, then NewDatabase.
 // When the save is cancelled or fails the open database is kept.
 CommandOutcome NewFile(LinkStore& store, const DatabaseCommandHooks& hooks, bool autoSave, std::string& marker);
