@@ -1,18 +1,15 @@
+#include <algorithm>
 #include <filesystem>
-#include <functional>
-#include <sstream>
+#include <system_error>
 
-#include "formats/HtmlLinks.h"
 #include "formats/ImportExport.h"
-#include "formats/MosaicHotlist.h"
-#include "formats/NetscapeFormat.h"
-#include "formats/SpryHotlist.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
+#include "platform/MessageBoxes.h"
 #include "platform/Progress.h"
-#include "store/ListRow.h"
-#include "store/AtomicFile.h"
+#include "store/DatabaseFile.h"
 #include "store/LinkStore.h"
+#include "store/ListRow.h"
 #include "store/ProgramDirectory.h"
 #include "store/TextEncoding.h"
 #include "tools/bdxtool/Commands.h"
@@ -22,99 +19,196 @@ namespace brindlex::bdxtool {
 
 namespace {
 
-// Readers: add the content of one file below CurrentFolder.
-using Importer = std::function<Status(LinkStore& store, const std::string& bytes)>;
-// Writers: write the database, or the chosen part of it, to a stream.
-using Exporter = std::function<Status(std::ostream& out, LinkStore& store, Folder& from, int range)>;
+namespace fs = std::filesystem;
 
-Status importBdx(LinkStore& store, const std::string& bytes)
-{
-    return readDatabaseText(decodeText(bytes), store, true).status();
-}
+constexpr const char* ImportUsage = "usage: bdxtool import FORMAT FILE... --into DB [--folder PATH]";
+constexpr const char* ExportUsage = "usage: bdxtool export FORMAT OUT --from DB [--range 1|2|3] [--folder PATH]";
 
-Status exportBdx(std::ostream& out, LinkStore& store, Folder&, int)
+// The formats by their command-line names. bdx and url have no writer of the export
+// dialog: bdx is the database file itself, url a folder of shortcut files.
+struct ToolFormat
 {
-    return writeDatabase(out, store);
-}
+    const char* name;
+    ImportKind import;
+    std::optional<ExportKind> writer;
+};
 
-// The exchange formats, through the same readers and writers the window uses.
-template <typename Reader>
-Importer formatImporter(bool htmlBased, Reader reader)
-{
-    return [htmlBased, reader](LinkStore& store, const std::string& bytes) -> Status {
-        NoProgress progress;
-        NoEvents events;
-        std::istringstream in(htmlBased ? decodeText(bytes, declaredCharset(bytes)) : decodeText(bytes));
-        Folder& remembered = store.CurrentFolder();
-        const Status read = reader(in, store, ReadContext { progress, events });
-        store.SetCurrentFolder(remembered);
-        assignTreePaths(store);  // hotlist menus are keyed by Path until the tree is rebuilt
-        return read;
-    };
-}
+constexpr ToolFormat Formats[] = {
+    { "bdx", ImportKind::Database, std::nullopt },
+    { "netscape", ImportKind::Netscape, ExportKind::Netscape },
+    { "mosaic", ImportKind::Mosaic, ExportKind::Mosaic },
+    { "spry", ImportKind::Spry, ExportKind::Spry },
+    { "spyglass", ImportKind::Spyglass, ExportKind::Spyglass },
+    { "url", ImportKind::Shortcuts, std::nullopt },
+    { "html", ImportKind::Html, ExportKind::Html },
+};
 
-Status extractHtml(std::istream& in, LinkStore& store, const ReadContext& context)
+const ToolFormat* formatNamed(const std::string& name)
 {
-    Folder& remembered = store.CurrentFolder();
-    const std::string id = store.CreateEntry(true, "", 6, "", "Folder", "");
-    if (Folder* folder = store.FindFolder(id)) {
-        store.SetCurrentFolder(*folder);
-    }
-    const Status read = ExtractHtmlLinks(in, store, context);
-    store.SetCurrentFolder(remembered);
-    const Folder* folder = store.FindFolder(id);
-    if (FolderItem* entry = store.FindItem(remembered, id); folder != nullptr && entry != nullptr) {
-        entry->Caption = folder->Caption;
-    }
-    return read;
-}
-
-template <typename Writer>
-Exporter formatExporter(Writer writer)
-{
-    return [writer](std::ostream& out, LinkStore& store, Folder& from, int range) -> Status {
-        const std::vector<ListRow> rows = listRows(from);
-        return writer(out, from.Caption, static_cast<ExportRange>(range), store, rows);
-    };
-}
-
-const Importer* importerFor(const std::string& format)
-{
-    static const std::vector<std::pair<std::string, Importer>> importers = {
-        { "bdx", importBdx },
-        { "netscape", formatImporter(true, ImportNetscapeFile) },
-        { "mosaic", formatImporter(false,
-                        [](std::istream& in, LinkStore& store, const ReadContext& context) {
-                            return ImportMosaicHotlist(in, store, store.CurrentFolder(), context);
-                        }) },
-        { "spry", formatImporter(false, ImportSpryHotlist) },
-        { "spyglass", formatImporter(true, ImportSpyglassHotlist) },
-        { "html", formatImporter(true, extractHtml) },
-    };
-    for (const auto& [name, importer] : importers) {
-        if (name == format) {
-            return &importer;
+    for (const ToolFormat& format : Formats) {
+        if (name == format.name) {
+            return &format;
         }
     }
     return nullptr;
 }
 
-const Exporter* exporterFor(const std::string& format)
+int unknownFormat(const std::string& name)
 {
-    static const std::vector<std::pair<std::string, Exporter>> exporters = {
-        { "bdx", exportBdx },
-        { "netscape", formatExporter(ExportNetscapeFile) },
-        { "mosaic", formatExporter(ExportMosaicHotlist) },
-        { "spry", formatExporter(ExportSpryHotlist) },
-        { "spyglass", formatExporter(ExportSpyglassHotlist) },
-        { "html", formatExporter(ExportHtmlFile) },
-    };
-    for (const auto& [name, exporter] : exporters) {
-        if (name == format) {
-            return &exporter;
+    return usage("unknown format " + name + " (one of bdx netscape mosaic spry spyglass url html)");
+}
+
+// The message boxes of the import and export commands, for a program without a window:
+// the text of the last error shown becomes bdxtool's one-line message. The older-layout
+// notice is information only and does not count as an error.
+class ToolMessages : public MessageBoxes
+{
+public:
+    Answer show(const std::string& title, const std::string& text, MessageIcon, MessageButtons) override
+    {
+        if (title != "Outdated Database") {
+            m_last = text;
+            std::replace(m_last.begin(), m_last.end(), '\n', ' ');
+        }
+        return Answer::Ok;
+    }
+    void beep() override { m_beeped = true; }
+
+    const std::string& last() const { return m_last; }
+    bool beeped() const { return m_beeped; }
+
+private:
+    std::string m_last;
+    bool m_beeped = false;
+};
+
+std::string lowerAscii(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
         }
     }
-    return nullptr;
+    return text;
+}
+
+// Why `file` cannot be imported as `format`, or nothing. The window's extension checks
+// apply; a shortcut file is checked by its name, as the window checks each chosen file.
+std::optional<std::string> refusedImport(const ToolFormat& format, const std::string& file)
+{
+    std::error_code error;
+    if (!fs::is_regular_file(file, error)) {
+        return file + ": no such file";
+    }
+    if (format.import == ImportKind::Shortcuts) {
+        if (lowerAscii(fs::path(file).filename().string()).find(".url") == std::string::npos) {
+            return file + ": Invalid File Format. Must be *.URL";
+        }
+        return std::nullopt;
+    }
+    ToolMessages messages;
+    if (!checkImportPath(format.import, file, messages)) {
+        return file + ": " + messages.last();
+    }
+    return std::nullopt;
+}
+
+// Imports one file below CurrentFolder with the window's import code. The error is the
+// one line to print.
+Status importOne(LinkStore& store, const ToolFormat& format, const std::string& file)
+{
+    if (format.import == ImportKind::Database) {
+        // Read directly so that the message can say which line is wrong.
+        const Result<std::string> bytes = readFileBytes(file);
+        if (!bytes.ok()) {
+            return bytes.status();
+        }
+        const Result<DatabaseLayout> read = readDatabaseText(decodeText(bytes.value()), store, true);
+        if (!read.ok()) {
+            return Error { read.error().kind, file + ": " + read.error().message };
+        }
+        return Status::Ok();
+    }
+    NoProgress progress;
+    NoEvents events;
+    ToolMessages messages;
+    const ImportServices services { progress, events, messages, programDirectory() };
+    // The hotlist readers find folders by Path, which the window's tree keeps up to date.
+    assignTreePaths(store);
+    Status imported = Status::Ok();
+    if (format.import == ImportKind::Shortcuts) {
+        const fs::path path(file);
+        const std::string directory = path.has_parent_path() ? path.parent_path().string() + "/" : "";
+        imported = importShortcutFiles(store, FileSelection { directory, { path.filename().string() } }, services);
+    } else {
+        imported = importFile(store, format.import, file, services);
+    }
+    assignTreePaths(store);
+    if (!imported.ok()) {
+        return Error { imported.error().kind, messages.last().empty() ? imported.error().message : messages.last() };
+    }
+    return Status::Ok();
+}
+
+// Reads the range option for `format`. Ranges 1 and 2 work on --folder, 3 on the whole
+// database; range 0, the rows selected in the window, has no meaning here.
+std::optional<int> rangeFor(const ToolFormat& format, const std::optional<std::string>& option,
+    const std::optional<std::string>& folder, std::string& refusal)
+{
+    if (!format.writer) {
+        if (format.import == ImportKind::Database) {
+            if (option.value_or("3") != "3" || folder) {
+                refusal = "bdx always writes the entire database; --range and --folder do not apply";
+                return std::nullopt;
+            }
+            return 3;
+        }
+        if (option.value_or("1") != "1") {
+            refusal = "url writes one shortcut file per link of one folder (--range 1, the default)";
+            return std::nullopt;
+        }
+        return 1;
+    }
+    const std::string value = option.value_or("3");
+    if (value == "0") {
+        refusal = "--range 0 (Selected Items) needs rows selected in the window; use --range 1, 2 or 3";
+        return std::nullopt;
+    }
+    if (value != "1" && value != "2" && value != "3") {
+        refusal = "--range is 1, 2 or 3";
+        return std::nullopt;
+    }
+    if (value == "3" && folder) {
+        refusal = "--folder selects the folder of ranges 1 and 2; range 3 writes the entire database";
+        return std::nullopt;
+    }
+    return value[0] - '0';
+}
+
+// Writes a shortcut file for every link of `from` into the directory `out`, made when
+// it does not exist yet.
+int exportShortcutsTo(LinkStore& store, Folder& from, const std::string& out)
+{
+    std::vector<ListRow> rows = listRows(from);
+    std::erase_if(rows, [](const ListRow& row) { return row.Icon == 6; });
+    if (rows.empty()) {
+        return badInput(pathOf(store, from) + " holds no links to write");
+    }
+    for (ListRow& row : rows) {
+        row.Selected = true;
+    }
+    std::error_code error;
+    if (!fs::is_directory(out, error)) {
+        if (fs::exists(out, error) || !fs::create_directory(out, error)) {
+            return badInput(out + ": not a directory that shortcut files can be written to");
+        }
+    }
+    ToolMessages messages;
+    const Status written = exportShortcuts(rows, out, messages);
+    if (!written.ok()) {
+        return badInput(messages.last().empty() ? written.error().message : messages.last());
+    }
+    return 0;
 }
 
 }  // namespace
@@ -124,16 +218,22 @@ int runImport(const std::vector<std::string>& arguments)
     std::vector<std::string> args = arguments;
     std::vector<std::optional<std::string>> options;
     if (!takeOptions(args, { "into", "folder" }, options) || args.size() < 2 || !options[0]) {
-        return usage("usage: bdxtool import FORMAT FILE... --into DB [--folder PATH]");
+        return usage(ImportUsage);
     }
-    const Importer* importer = importerFor(args[0]);
-    if (importer == nullptr) {
-        return usage("unknown format " + args[0]);
+    const ToolFormat* format = formatNamed(args[0]);
+    if (format == nullptr) {
+        return unknownFormat(args[0]);
+    }
+    // Every file is checked before the database is touched.
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (const std::optional<std::string> refusal = refusedImport(*format, args[i])) {
+            return badInput(*refusal);
+        }
     }
     SystemClock clock;
     LinkStore store(clock);
     const std::string& db = *options[0];
-    if (std::filesystem::exists(db)) {
+    if (fs::exists(db)) {
         const Result<DatabaseLayout> layout = loadDatabase(store, db);
         if (!layout.ok()) {
             return badInput(layout.error().message);
@@ -145,29 +245,22 @@ int runImport(const std::vector<std::string>& arguments)
         const std::string& title = store.DatabaseTitle();
         store.Root().Caption = title.substr(0, title.find('.'));
     }
-    Folder* into = options[1] ? folderAtPath(store, *options[1]) : &store.Root();
-    if (into == nullptr) {
+    if (options[1] && folderAtPath(store, *options[1]) == nullptr) {
         return badInput("no folder " + *options[1]);
     }
     for (size_t i = 1; i < args.size(); ++i) {
-        const Result<std::string> bytes = readFileBytes(args[i]);
-        if (!bytes.ok()) {
-            return badInput(bytes.error().message);
-        }
-        store.SetCurrentFolder(*into);
-        const Status imported = (*importer)(store, bytes.value());
+        // Looked up again each time: an import may rename the folders it fills.
+        Folder* into = options[1] ? folderAtPath(store, *options[1]) : &store.Root();
+        store.SetCurrentFolder(into != nullptr ? *into : store.Root());
+        const Status imported = importOne(store, *format, args[i]);
         if (!imported.ok()) {
-            return badInput(args[i] + ": " + imported.error().message);
-        }
-        // A reader may have replaced nothing but moved CurrentFolder; the target stays.
-        into = options[1] ? folderAtPath(store, *options[1]) : &store.Root();
-        if (into == nullptr) {
-            into = &store.Root();
+            // Nothing is saved: the database file stays as it was.
+            return badInput(imported.error().message);
         }
     }
     const Status saved = SaveDatabase(store);
     if (!saved.ok()) {
-        return badInput(saved.error().message);
+        return badInput(db + ": " + saved.error().message);
     }
     return 0;
 }
@@ -177,18 +270,16 @@ int runExport(const std::vector<std::string>& arguments)
     std::vector<std::string> args = arguments;
     std::vector<std::optional<std::string>> options;
     if (!takeOptions(args, { "from", "range", "folder" }, options) || args.size() != 2 || !options[0]) {
-        return usage("usage: bdxtool export FORMAT OUT --from DB [--range 1|2|3] [--folder PATH]");
+        return usage(ExportUsage);
     }
-    const Exporter* exporter = exporterFor(args[0]);
-    if (exporter == nullptr) {
-        return usage("unknown format " + args[0]);
+    const ToolFormat* format = formatNamed(args[0]);
+    if (format == nullptr) {
+        return unknownFormat(args[0]);
     }
-    int range = 3;
-    if (options[1]) {
-        if (*options[1] != "1" && *options[1] != "2" && *options[1] != "3") {
-            return usage("--range is 1, 2 or 3");
-        }
-        range = std::stoi(*options[1]);
+    std::string refusal;
+    const std::optional<int> range = rangeFor(*format, options[1], options[2], refusal);
+    if (!range) {
+        return usage(refusal);
     }
     SystemClock clock;
     LinkStore store(clock);
@@ -201,10 +292,22 @@ int runExport(const std::vector<std::string>& arguments)
         return badInput("no folder " + *options[2]);
     }
     store.SetCurrentFolder(*from);
-    const Status written = writeFileAtomically(
-        args[1], [&](std::ostream& out) { return (*exporter)(out, store, *from, range); });
+    const std::string& out = args[1];
+
+    if (format->import == ImportKind::Database) {
+        store.SetDatabasePath(out);
+        const Status saved = SaveDatabase(store);
+        return saved.ok() ? 0 : badInput(out + ": " + saved.error().message);
+    }
+    if (format->import == ImportKind::Shortcuts) {
+        return exportShortcutsTo(store, *from, out);
+    }
+    // Range 1 writes the folder's rows as the contents list shows them.
+    const std::vector<ListRow> rows = listRows(*from);
+    ToolMessages messages;
+    const Status written = exportFile(store, *format->writer, out, static_cast<ExportRange>(*range), rows, messages);
     if (!written.ok()) {
-        return badInput(written.error().message);
+        return badInput(messages.last().empty() ? written.error().message : messages.last());
     }
     return 0;
 }

@@ -4,16 +4,32 @@
 
 #include "tools/bdxtool/Commands.h"
 
+namespace {
+
+constexpr const char* Usage = "usage: bdxtool info DB\n"
+                              "       bdxtool list DB [--folder PATH]\n"
+                              "       bdxtool import FORMAT FILE... --into DB [--folder PATH]\n"
+                              "       bdxtool export FORMAT OUT --from DB [--range 1|2|3] [--folder PATH]\n"
+                              "FORMAT is one of bdx netscape mosaic spry spyglass url html; for url, OUT is a\n"
+                              "directory that receives one shortcut file per link of the folder. A folder PATH\n"
+                              "is \"\\\"-joined captions from the root caption down.\n";
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     using namespace brindlex::bdxtool;
     const std::vector<std::string> all(argv + 1, argv + argc);
     if (all.empty()) {
-        std::cerr << "usage: bdxtool info|list|import|export ...\n";
+        std::cerr << Usage;
         return 2;
     }
     const std::vector<std::string> args(all.begin() + 1, all.end());
     const std::string& command = all[0];
+    if (command == "help" || command == "--help" || command == "-h") {
+        std::cout << Usage;
+        return 0;
+    }
     if (command == "info") {
         return runInfo(args);
     }
@@ -26,6 +42,6 @@ int main(int argc, char** argv)
     if (command == "export") {
         return runExport(args);
     }
-    std::cerr << "bdxtool: unknown command " << command << "\n";
+    std::cerr << "bdxtool: unknown command " << command << " (try bdxtool help)\n";
     return 2;
 }
