@@ -37,6 +37,7 @@
 #include "explorer/Icons.h"
 #include "explorer/WaitCursor.h"
 #include "app/frmAbout.h"
+#include "explorer/BrowserCommands.h"
 #include "platform/EventPump.h"
 #include "platform/MessageBoxes.h"
 #include "platform/qt/FileDialogs.h"
@@ -140,6 +141,7 @@ frmTarnwell::frmTarnwell(const Services& services, QWidget* parent)
 
     // Controllers of the other command groups connect and enable their actions here,
     // one line each.
+    m_browserCommands = std::make_unique<BrowserCommands>(*this);
 }
 
 frmTarnwell::~frmTarnwell() = default;
@@ -182,6 +184,7 @@ void frmTarnwell::connectCommand(const QString& name, std::function<void()> hand
     if (!target) {
         return;
     }
+    m_handlers.insert(name, handler);
     connect(target, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
     m_connected.insert(name, true);
     target->setEnabled(true);
@@ -960,8 +963,10 @@ void frmTarnwell::OpenSelectedRow()
     }
     if (item->IsFolder) {
         switchToFolder(store().FindFolder(iid));
-    } else {
-        action(QStringLiteral("mnuPost"))->trigger();
+    } else if (const auto send = m_handlers.value(QStringLiteral("mnuPost"))) {
+        // Not through the menu item: a row chosen with the keyboard has not switched the
+        // send commands on, and a double-click or Enter on a link still sends it.
+        send();
     }
 }
 

@@ -24,6 +24,7 @@ class QTreeWidgetItem;
 namespace brindlex {
 
 class ContentsList;
+class BrowserCommands;
 class CVSplitter;
 class Editing;
 struct DatabaseCommandHooks;
@@ -232,6 +233,7 @@ private:
     Services m_services;
     QHash<QString, QAction*> m_actions;
     QHash<QString, bool> m_connected;  // commands a controller (or the window) has connected
+    QHash<QString, std::function<void()>> m_handlers;  // their handlers, by command name
     QAction* m_buttons[24] = {};
     QMenu* m_popups[5] = {};
     QToolBar* m_toolbar = nullptr;
@@ -288,6 +290,7 @@ private:
     std::string m_saveMarker;  // "Cancel" after a cancelled Save As
 
     // Controllers of the other command groups (created in the constructor).
+    std::unique_ptr<BrowserCommands> m_browserCommands;
 };
 
 }  // namespace brindlex
