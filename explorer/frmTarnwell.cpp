@@ -34,6 +34,7 @@
 #include "explorer/ContentsModel.h"
 #include "explorer/FolderTree.h"
 #include "explorer/HelpWindow.h"
+#include "explorer/ImportExportCommands.h"
 #include "explorer/Icons.h"
 #include "explorer/WaitCursor.h"
 #include "app/frmAbout.h"
@@ -142,6 +143,7 @@ frmTarnwell::frmTarnwell(const Services& services, QWidget* parent)
     // Controllers of the other command groups connect and enable their actions here,
     // one line each.
     m_browserCommands = std::make_unique<BrowserCommands>(*this);
+    m_importExport = std::make_unique<ImportExportCommands>(*this);
 }
 
 frmTarnwell::~frmTarnwell() = default;
@@ -1890,7 +1892,8 @@ void frmTarnwell::ShowHelpContents()
 
 void frmTarnwell::ShowPageWizard()
 {
-    HelpWindow::showManual(this, QStringLiteral("pagewizard"));
+    // The page wizard makes an HTML page of links: the export dialog on "HTML File".
+    m_importExport->ExportAs(ExportKind::Html);
 }
 
 void frmTarnwell::ShowAbout()

@@ -32,6 +32,7 @@ class FileDialogs;
 class Folder;
 class FolderItem;
 class FolderTree;
+class ImportExportCommands;
 class LinkStore;
 class SettingsStore;
 
@@ -291,6 +292,7 @@ private:
 
     // Controllers of the other command groups (created in the constructor).
     std::unique_ptr<BrowserCommands> m_browserCommands;
+    std::unique_ptr<ImportExportCommands> m_importExport;
 };
 
 }  // namespace brindlex
