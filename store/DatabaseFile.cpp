@@ -1,7 +1,11 @@
 #include "store/DatabaseFile.h"
 
 #include <algorithm>
+#include <cassert>
 #include <climits>
+#include <cstdint>
+#include <cstring>
+#include <istream>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -42,7 +46,7 @@ public:
         if (m_rest.size() < 2) {
             return false;
         }
-        const size_t at = m_rest.find(separator, 1);
+        const size_t at = find(separator, 1);
         if (at == std::string_view::npos) {
             return false;
         }
@@ -53,7 +57,7 @@ public:
     // As cut, but searching from the first character and keeping the field from there.
     bool cutFromStart(std::string_view separator, std::string_view& field)
     {
-        const size_t at = m_rest.find(separator);
+        const size_t at = find(separator, 0);
         if (at == std::string_view::npos) {
             return false;
         }
@@ -66,6 +70,22 @@ public:
     std::string_view rest() const { return m_rest; }
 
 private:
+    // The separators are two or three characters and the fields short, so a plain loop
+    // is faster here than a library search that calls out for every quote of the line.
+    size_t find(std::string_view separator, size_t from) const
+    {
+        const size_t size = m_rest.size();
+        const size_t length = separator.size();
+        assert(length == 2 || length == 3);
+        const char* text = m_rest.data();
+        for (size_t i = from; i + length <= size; ++i) {
+            if (text[i] == separator[0] && text[i + 1] == separator[1] && (length == 2 || text[i + 2] == separator[2])) {
+                return i;
+            }
+        }
+        return std::string_view::npos;
+    }
+
     std::string_view m_rest;
 };
 
@@ -287,17 +307,20 @@ struct ParsedDatabase
     std::vector<std::shared_ptr<Folder>> folders;
 };
 
-Error lineError(const LineReader& lines, const Error& error)
+template <typename Lines>
+Error lineError(const Lines& lines, const Error& error)
 {
     return formatError("line " + std::to_string(lines.number()) + ": " + error.message);
 }
 
-Error endError(const LineReader& lines)
+template <typename Lines>
+Error endError(const Lines& lines)
 {
     return formatError("the file ends early, after line " + std::to_string(lines.number()));
 }
 
-Status readEntries(LineReader& lines, DatabaseLayout layout, long long count, Folder& into)
+template <typename Lines>
+Status readEntries(Lines& lines, DatabaseLayout layout, long long count, Folder& into)
 {
     into.FolderItems.reserve(static_cast<size_t>(std::clamp<long long>(count, 0, 1 << 16)));
     std::string_view line;
@@ -347,18 +370,114 @@ DatabaseLayout detectLayout(std::string_view text)
 
 namespace {
 
-Result<ParsedDatabase> parseDatabase(std::string_view text)
+// True when every byte is below 0x80; eight bytes at a time.
+bool isAscii(std::string_view text)
+{
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if ((word & 0x8080808080808080ULL) != 0) {
+            return false;
+        }
+    }
+    for (; i < text.size(); ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The lines of a stream, read through a buffer of 64 KB: a large database is parsed as it
+// streams by instead of being held whole first. Each line must be UTF-8; at the first one
+// that is not, next() answers false and notUtf8() says why, so that the caller can read
+// the file again as a whole with the Windows-1252 fallback. LF or CR LF ends a line, as
+// in LineReader, and a UTF-8 byte-order mark before the first line is dropped.
+class StreamLines
+{
+public:
+    explicit StreamLines(std::istream& in) : m_in(in), m_buffer(1 << 16) { }
+
+    bool next(std::string_view& line)
+    {
+        if (m_notUtf8) {
+            return false;
+        }
+        while (true) {
+            const char* begin = m_buffer.data() + m_begin;
+            const size_t available = m_end - m_begin;
+            const auto* newline = static_cast<const char*>(std::memchr(begin, '\n', available));
+            if (newline != nullptr) {
+                line = std::string_view(begin, static_cast<size_t>(newline - begin));
+                m_begin += line.size() + 1;
+                break;
+            }
+            if (m_atEnd) {
+                if (available == 0) {
+                    return false;
+                }
+                line = std::string_view(begin, available);  // the last line has no line end
+                m_begin = m_end;
+                break;
+            }
+            fill();
+        }
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (++m_number == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") {
+            line.remove_prefix(3);
+        }
+        if (!isAscii(line) && !isValidUtf8(line)) {
+            m_notUtf8 = true;
+            return false;
+        }
+        return true;
+    }
+    size_t number() const { return m_number; }
+    bool notUtf8() const { return m_notUtf8; }
+
+private:
+    // Moves the unread rest to the front and reads more after it; a line longer than the
+    // buffer makes the buffer grow.
+    void fill()
+    {
+        if (m_begin > 0) {
+            std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
+            m_end -= m_begin;
+            m_begin = 0;
+        }
+        if (m_end == m_buffer.size()) {
+            m_buffer.resize(m_buffer.size() * 2);
+        }
+        m_in.read(m_buffer.data() + m_end, static_cast<std::streamsize>(m_buffer.size() - m_end));
+        const auto got = static_cast<size_t>(m_in.gcount());
+        m_end += got;
+        m_atEnd = got == 0;
+    }
+
+    std::istream& m_in;
+    std::vector<char> m_buffer;
+    size_t m_begin = 0;  // first unread byte
+    size_t m_end = 0;  // end of the bytes read
+    bool m_atEnd = false;
+    bool m_notUtf8 = false;
+    size_t m_number = 0;
+};
+
+template <typename Lines>
+Result<ParsedDatabase> parseDatabase(Lines& lines)
 {
     ParsedDatabase db;
-    db.layout = detectLayout(text);
-    const bool current = db.layout == DatabaseLayout::Current;
-
-    LineReader lines(text);
     std::string_view line;
-    if (current) {
-        lines.next(line);  // the version record
-    }
     if (!lines.next(line)) {
+        return endError(lines);
+    }
+    db.layout = detectLayout(line);
+    const bool current = db.layout == DatabaseLayout::Current;
+    // The current layout's root record follows the version record; the older layout starts with it.
+    if (current && !lines.next(line)) {
         return endError(lines);
     }
     const Status rootRead = current ? ParseFolderLine(line, db.root) : parseOlderFolderLine(line, true, db.root);
@@ -675,9 +794,10 @@ Status ParseItemLine(std::string_view line, FolderItem& out)
     return Status::Ok();
 }
 
-Result<DatabaseLayout> readDatabaseText(std::string_view text, LinkStore& store, bool import)
+namespace {
+
+Result<DatabaseLayout> applyDatabase(Result<ParsedDatabase>& parsed, LinkStore& store, bool import)
 {
-    Result<ParsedDatabase> parsed = parseDatabase(text);
     if (!parsed.ok()) {
         return parsed.error();
     }
@@ -693,6 +813,15 @@ Result<DatabaseLayout> readDatabaseText(std::string_view text, LinkStore& store,
         store.LinkFolders();
     }
     return db.layout;
+}
+
+}  // namespace
+
+Result<DatabaseLayout> readDatabaseText(std::string_view text, LinkStore& store, bool import)
+{
+    LineReader lines(text);
+    Result<ParsedDatabase> parsed = parseDatabase(lines);
+    return applyDatabase(parsed, store, import);
 }
 
 namespace {
@@ -736,6 +865,22 @@ Result<DatabaseLayout> readDatabaseBytes(std::string& bytes, LinkStore& store, b
 
 Result<DatabaseLayout> readDatabase(std::istream& in, LinkStore& store, bool import)
 {
+    const std::istream::pos_type start = in.tellg();
+    if (start != std::istream::pos_type(-1)) {
+        StreamLines lines(in);
+        Result<ParsedDatabase> parsed = parseDatabase(lines);
+        if (in.bad()) {
+            return Error { ErrorKind::Io, "the file cannot be read" };
+        }
+        if (!lines.notUtf8()) {
+            return applyDatabase(parsed, store, import);
+        }
+        // Not UTF-8: a file of the old desktop. Read it whole again and decode it.
+        in.clear();
+        if (!in.seekg(start)) {
+            return Error { ErrorKind::Io, "the file cannot be read" };
+        }
+    }
     std::string bytes = readAll(in);
     if (in.bad()) {
         return Error { ErrorKind::Io, "the file cannot be read" };
@@ -800,15 +945,24 @@ bool LoadDatabase(LinkStore& store, const std::string& path, bool import, const 
     }
     context.events.processEvents();
     Result<DatabaseLayout> read = Error {};
-    Result<std::string> bytes = readFileBytes(path);
-    if (bytes.ok()) {
-        if (detectLayout(bytes.value()) == DatabaseLayout::Older) {
+    std::ifstream in(path, std::ios::binary);
+    if (in) {
+        bool older = false;
+        {
+            std::string first;
+            std::getline(in, first);
+            older = detectLayout(first) == DatabaseLayout::Older;
+        }
+        if (older) {
             context.messages.show("Outdated Database",
                 "This database was created in an older version of Brindlex.\nWhen you exit Brindlex, it will be "
                 "updated to the new format.",
                 MessageIcon::Information);
         }
-        read = readDatabaseBytes(bytes.value(), store, import);
+        in.clear();
+        if (in.seekg(0)) {
+            read = readDatabase(in, store, import);
+        }
     }
     if (read.ok()) {
         return true;

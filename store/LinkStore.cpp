@@ -208,7 +208,7 @@ size_t LinkStore::AttachStrayFolders()
 
     // Ids that repeat: only the first folder with an id can ever be found by it.
     {
-        std::unordered_set<std::string> ids;
+        std::unordered_set<std::string_view> ids;
         ids.reserve(flat.size());
         for (size_t i = 0; i < flat.size(); ++i) {
             Folder& folder = *flat[i];
@@ -270,12 +270,19 @@ size_t LinkStore::AttachStrayFolders()
         }
     }
 
-    // Every folder has its entry in its parent.
-    std::unordered_map<std::string_view, std::vector<const Folder*>> entries;
+    // Every folder has its entry in its parent. Ids are unique by now, so the entry of a
+    // folder is one whose IID is the folder's id, in the folder whose id is its parent.
+    std::vector<char> hasEntry(flat.size(), 0);
+    m_folderIndexValid = false;
+    ensureFolderIndex();
     const auto noteEntries = [&](const Folder& folder) {
         for (const auto& item : folder.FolderItems) {
-            if (item->IsFolder) {
-                entries[item->IID].push_back(&folder);
+            if (!item->IsFolder) {
+                continue;
+            }
+            const auto it = m_folderIndex.find(item->IID);
+            if (it != m_folderIndex.end() && flat[it->second]->parent == folder.id) {
+                hasEntry[it->second] = 1;
             }
         }
     };
@@ -284,12 +291,11 @@ size_t LinkStore::AttachStrayFolders()
         noteEntries(*folder);
     }
     for (size_t i = 0; i < flat.size(); ++i) {
-        Folder& folder = *flat[i];
-        Folder* parent = FindFolderOrRoot(folder.parent);
-        const auto it = entries.find(folder.id);
-        if (it != entries.end() && std::find(it->second.begin(), it->second.end(), parent) != it->second.end()) {
+        if (hasEntry[i]) {
             continue;
         }
+        Folder& folder = *flat[i];
+        Folder* parent = FindFolderOrRoot(folder.parent);
         auto item = std::make_shared<FolderItem>();
         item->Caption = folder.Caption;
         item->IsFolder = true;
@@ -353,7 +359,7 @@ const Folder* LinkStore::FindFolder(std::string_view id) const
     const auto& flat = m_root->SubFolders;
     for (int attempt = 0; attempt < 2; ++attempt) {
         ensureFolderIndex();
-        const auto it = m_folderIndex.find(std::string(id));
+        const auto it = m_folderIndex.find(id);
         if (it == m_folderIndex.end()) {
             if (attempt == 0 && !m_folderIndexValid) {
                 continue;
@@ -398,7 +404,7 @@ FolderItem* LinkStore::FindItem(Folder& folder, std::string_view iid)
             m_itemIndexFolder = &folder;
             m_itemIndexSize = items.size();
         }
-        const auto it = m_itemIndex.find(std::string(iid));
+        const auto it = m_itemIndex.find(iid);
         if (it != m_itemIndex.end() && it->second < items.size() && items[it->second]->IID == iid) {
             return items[it->second].get();
         }
@@ -450,7 +456,7 @@ void LinkStore::ensureIdSet()
 bool LinkStore::IdInUse(std::string_view id)
 {
     ensureIdSet();
-    return m_usedIds.count(std::string(id)) != 0;
+    return m_usedIds.count(id) != 0;
 }
 
 void LinkStore::RegisterId(std::string_view id)

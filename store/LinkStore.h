@@ -13,6 +13,17 @@ namespace brindlex {
 
 class Clock;
 
+// Hash and equality for tables keyed by std::string that are searched with a
+// string_view, so that a lookup makes no temporary string.
+struct StringHash
+{
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view> {}(text); }
+};
+template <typename Value>
+using StringMap = std::unordered_map<std::string, Value, StringHash, std::equal_to<>>;
+using StringSet = std::unordered_set<std::string, StringHash, std::equal_to<>>;
+
 // The image number of a link assigned to `client`: 10 "NETSCAPE", 11 "Iexplore",
 // 12 "Mosaic.MosaicCCI", 13 "EMosaic", 14 "SMosaic", 5 for anything else.
 int ClientIcon(std::string_view client);
@@ -126,15 +137,15 @@ private:
     int m_autoAssign = 0;
     std::string m_defaultClient = "None";
 
-    mutable std::unordered_map<std::string, size_t> m_folderIndex;  // id -> position of the first folder with it
+    mutable StringMap<size_t> m_folderIndex;  // id -> position of the first folder with it
     mutable size_t m_indexedSize = 0;
     mutable bool m_folderIndexValid = false;
     const Folder* m_itemIndexFolder = nullptr;  // the folder m_itemIndex describes
     size_t m_itemIndexSize = 0;
-    std::unordered_map<std::string, size_t> m_itemIndex;  // IID -> position in m_itemIndexFolder
+    StringMap<size_t> m_itemIndex;  // IID -> position in m_itemIndexFolder
     bool m_idSetValid = false;
-    std::unordered_set<std::string> m_usedIds;  // every id of the database, once built
-    std::unordered_map<std::string, int> m_lastCounter;  // date text -> highest counter issued
+    StringSet m_usedIds;  // every id of the database, once built
+    StringMap<int> m_lastCounter;  // date text -> highest counter issued
 };
 
 }  // namespace brindlex
