@@ -2,24 +2,123 @@
 
 #include <algorithm>
 
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QStackedLayout>
 #include <QTreeView>
 
 #include "explorer/ContentsModel.h"
+#include "explorer/DragDrop.h"
 #include "platform/qt/QtString.h"
 
 namespace brindlex {
+
+namespace {
+
+// A view of the list (icon or details) that hands its drag gestures to the list's
+// controller: a drag starts only from a row pressed with the left button, and only a
+// folder row the controller accepts is highlighted and takes the drop.
+template <class View>
+class ContentsView : public View
+{
+public:
+    explicit ContentsView(ContentsList* list) : View(list), m_list(list) { }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        m_dragAllowed = event->button() == Qt::LeftButton && this->indexAt(event->position().toPoint()).isValid();
+        View::mousePressEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        m_dragAllowed = false;
+        View::mouseReleaseEvent(event);
+    }
+    void startDrag(Qt::DropActions) override
+    {
+        brindlex::DragDrop* controller = m_list->dragDrop();
+        const bool allowed = m_dragAllowed && !(QGuiApplication::mouseButtons() & Qt::RightButton);
+        m_dragAllowed = false;
+        if (controller != nullptr && allowed) {
+            if (QMimeData* data = m_list->dragMimeData()) {
+                controller->execDrag(this, data);
+            }
+        }
+    }
+    void dragEnterEvent(QDragEnterEvent* event) override
+    {
+        if (m_list->dragDrop() == nullptr || !readPaneDragMimeData(event->mimeData())) {
+            event->ignore();
+            return;
+        }
+        // Taken here so that the moves that follow arrive; they decide on each row.
+        this->setState(QAbstractItemView::DraggingState);
+        event->accept();
+    }
+    void dragMoveEvent(QDragMoveEvent* event) override
+    {
+        View::dragMoveEvent(event);  // scrolls near the edges
+        brindlex::DragDrop* controller = m_list->dragDrop();
+        const std::optional<PaneDrag> drag = readPaneDragMimeData(event->mimeData());
+        const int row = rowAt(event->position().toPoint());
+        const bool takes = controller != nullptr && drag && controller->canDropOnRow(*drag, row);
+        m_list->model().setDropHighlightRow(takes ? row : -1);
+        if (takes) {
+            event->setDropAction(Qt::MoveAction);
+            event->accept();
+        } else {
+            event->ignore();
+        }
+    }
+    void dragLeaveEvent(QDragLeaveEvent* event) override
+    {
+        View::dragLeaveEvent(event);
+        m_list->model().setDropHighlightRow(-1);
+    }
+    void dropEvent(QDropEvent* event) override
+    {
+        this->stopAutoScroll();
+        this->setState(QAbstractItemView::NoState);
+        m_list->model().setDropHighlightRow(-1);
+        brindlex::DragDrop* controller = m_list->dragDrop();
+        const std::optional<PaneDrag> drag = readPaneDragMimeData(event->mimeData());
+        if (controller != nullptr && drag && controller->dropOnRow(*drag, rowAt(event->position().toPoint()))) {
+            event->setDropAction(Qt::MoveAction);
+            event->accept();
+        } else {
+            event->ignore();
+        }
+    }
+
+private:
+    int rowAt(const QPoint& point) const
+    {
+        const QModelIndex index = this->indexAt(point);
+        return index.isValid() ? index.row() : -1;
+    }
+
+    ContentsList* m_list;
+    bool m_dragAllowed = false;  // the last press was the left button on a row
+};
+
+}  // namespace
 
 ContentsList::ContentsList(QWidget* parent)
     : QWidget(parent)
     , m_model(new ContentsModel(this))
     , m_selection(new QItemSelectionModel(m_model, this))
     , m_stack(new QStackedLayout(this))
-    , m_icons(new QListView(this))
-    , m_details(new QTreeView(this))
+    , m_icons(new ContentsView<QListView>(this))
+    , m_details(new ContentsView<QTreeView>(this))
 {
     setObjectName(QStringLiteral("ListView1"));
     m_icons->setObjectName(QStringLiteral("ListView1Icons"));
@@ -222,6 +321,32 @@ void ContentsList::setFocus()
 bool ContentsList::hasFocus() const
 {
     return m_icons->hasFocus() || m_details->hasFocus();
+}
+
+void ContentsList::setDragDrop(DragDrop* controller)
+{
+    m_dragDrop = controller;
+    m_model->setDropHighlightRow(-1);
+    for (QAbstractItemView* view : views()) {
+        view->setDragEnabled(controller != nullptr);
+        view->setAcceptDrops(controller != nullptr);
+        view->viewport()->setAcceptDrops(controller != nullptr);
+        view->setDropIndicatorShown(false);  // the target row is highlighted instead
+    }
+}
+
+QMimeData* ContentsList::dragMimeData() const
+{
+    QModelIndexList rows;
+    for (int row : selectedRows()) {
+        rows.append(m_model->index(row, 0));
+    }
+    return rows.isEmpty() ? nullptr : m_model->mimeData(rows);
+}
+
+int ContentsList::dropHighlightRow() const
+{
+    return m_model->dropHighlightRow();
 }
 
 }  // namespace brindlex

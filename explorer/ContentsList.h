@@ -8,12 +8,14 @@ class QAbstractItemView;
 class QHeaderView;
 class QItemSelectionModel;
 class QListView;
+class QMimeData;
 class QStackedLayout;
 class QTreeView;
 
 namespace brindlex {
 
 class ContentsModel;
+class DragDrop;
 
 // The contents list `ListView1`: one control with four view modes (0 large icons,
 // 1 small icons, 2 list, 3 details). An icon view (`ListView1Icons`) and a details view
@@ -63,6 +65,16 @@ public:
     void setFocus();
     bool hasFocus() const;
 
+    // Rows are dragged with the left button and folder rows take drops, as `controller`
+    // decides; without one (null) nothing is dragged or dropped.
+    void setDragDrop(DragDrop* controller);
+    DragDrop* dragDrop() const { return m_dragDrop; }
+    // What a drag of the selected rows carries (null with nothing selected); the caller
+    // owns it.
+    QMimeData* dragMimeData() const;
+    // The folder row drop-highlighted under a passing drag, or -1.
+    int dropHighlightRow() const;
+
 private:
     ContentsModel* m_model;
     QItemSelectionModel* m_selection;
@@ -70,6 +82,7 @@ private:
     QListView* m_icons;
     QTreeView* m_details;
     int m_mode = 3;
+    DragDrop* m_dragDrop = nullptr;  // observes the window's controller
 };
 
 }  // namespace brindlex

@@ -7,8 +7,10 @@
 #include <QDate>
 #include <QIcon>
 #include <QLocale>
+#include <QMimeData>
 #include <QPalette>
 
+#include "explorer/DragDrop.h"
 #include "explorer/Icons.h"
 #include "platform/qt/QtString.h"
 
@@ -46,6 +48,7 @@ ContentsModel::Row ContentsModel::makeRow(ListRow row)
 void ContentsModel::setRows(std::vector<ListRow> rows)
 {
     beginResetModel();
+    m_dropHighlight = -1;
     m_rowData.clear();
     m_rowData.reserve(rows.size());
     for (ListRow& row : rows) {
@@ -103,6 +106,14 @@ QVariant ContentsModel::data(const QModelIndex& index, int role) const
         return {};
     }
     const Row& row = m_rowData[static_cast<size_t>(index.row())];
+    if (index.row() == m_dropHighlight) {
+        if (role == Qt::BackgroundRole) {
+            return QPalette().brush(QPalette::Active, QPalette::Highlight);
+        }
+        if (role == Qt::ForegroundRole) {
+            return QPalette().brush(QPalette::Active, QPalette::HighlightedText);
+        }
+    }
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
@@ -148,6 +159,7 @@ void ContentsModel::sort(int column, Qt::SortOrder order)
 
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newPosition(order_.size());
+    const int highlighted = m_dropHighlight;
     std::vector<Row> rowData;
     std::vector<ListRow> rows;
     rowData.reserve(order_.size());
@@ -159,6 +171,9 @@ void ContentsModel::sort(int column, Qt::SortOrder order)
     }
     m_rowData = std::move(rowData);
     m_rows = std::move(rows);
+    if (highlighted >= 0) {
+        m_dropHighlight = newPosition[static_cast<size_t>(highlighted)];
+    }
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());
@@ -168,6 +183,64 @@ void ContentsModel::sort(int column, Qt::SortOrder order)
     }
     changePersistentIndexList(before, after);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+Qt::ItemFlags ContentsModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid()) {
+        flags |= Qt::ItemIsDragEnabled;
+    }
+    return flags;
+}
+
+QStringList ContentsModel::mimeTypes() const
+{
+    return { QString::fromLatin1(PaneDragMimeType) };
+}
+
+QMimeData* ContentsModel::mimeData(const QModelIndexList& indexes) const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& index : indexes) {
+        if (index.isValid() && index.row() < rowCount()) {
+            rows.push_back(index.row());
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.empty()) {
+        return nullptr;
+    }
+    PaneDrag drag;
+    drag.pane = Pane::ListView1;
+    for (int row : rows) {
+        drag.ids.push_back(m_rows[static_cast<size_t>(row)].ID);
+    }
+    return makePaneDragMimeData(drag);
+}
+
+Qt::DropActions ContentsModel::supportedDragActions() const
+{
+    return Qt::MoveAction;
+}
+
+void ContentsModel::setDropHighlightRow(int row)
+{
+    if (row < 0 || row >= rowCount()) {
+        row = -1;
+    }
+    if (row == m_dropHighlight) {
+        return;
+    }
+    const int before = m_dropHighlight;
+    m_dropHighlight = row;
+    for (int changed : { before, row }) {
+        if (changed >= 0) {
+            Q_EMIT dataChanged(index(changed, 0), index(changed, ColumnCount - 1),
+                { Qt::BackgroundRole, Qt::ForegroundRole });
+        }
+    }
 }
 
 }  // namespace brindlex

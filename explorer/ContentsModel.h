@@ -2,6 +2,7 @@
 #include <vector>
 
 #include <QAbstractTableModel>
+#include <QStringList>
 #include <QString>
 
 #include "store/ListRow.h"
@@ -39,6 +40,17 @@ public:
     // rows with equal texts keep their order. The selection follows the rows.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
+    // Rows can be dragged; the drag carries the ID column of the rows, top to bottom.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
+
+    // The folder row shown as the drop target while a drag passes over it (-1: none).
+    // It follows its row when the rows are sorted and ends with a refill.
+    int dropHighlightRow() const { return m_dropHighlight; }
+    void setDropHighlightRow(int row);
+
 private:
     struct Row
     {
@@ -49,6 +61,7 @@ private:
 
     std::vector<Row> m_rowData;
     std::vector<ListRow> m_rows;  // the plain rows, kept in the same order as m_rowData
+    int m_dropHighlight = -1;
 };
 
 }  // namespace brindlex

@@ -1,8 +1,18 @@
 #include "explorer/FolderTree.h"
 
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QMimeData>
+#include <QMouseEvent>
 
+#include "explorer/DragDrop.h"
 #include "explorer/Icons.h"
+#include "platform/qt/QtString.h"
+#include "store/Folder.h"
 
 namespace brindlex {
 
@@ -21,6 +31,7 @@ FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent)
 void FolderTree::clearNodes()
 {
     m_byKey.clear();
+    m_dropHighlight.clear();
     clear();
 }
 
@@ -88,6 +99,132 @@ void FolderTree::showImage(QTreeWidgetItem* node)
     const int shown = (node->isExpanded() && node->childCount() > 0) ? node->data(0, ExpandedImageRole).toInt()
                                                                      : node->data(0, ImageRole).toInt();
     node->setIcon(0, paneImage(shown));
+}
+
+void FolderTree::setDragDrop(brindlex::DragDrop* controller)
+{
+    m_dragDrop = controller;
+    setDropHighlight({});
+    setDragEnabled(controller != nullptr);
+    setAcceptDrops(controller != nullptr);
+    viewport()->setAcceptDrops(controller != nullptr);
+    setDropIndicatorShown(false);  // the target node is highlighted instead
+    setAutoExpandDelay(controller != nullptr ? 700 : -1);  // a node held under a drag opens
+}
+
+QMimeData* FolderTree::dragMimeData() const
+{
+    QTreeWidgetItem* node = currentItem();
+    return node != nullptr ? mimeData({ node }) : nullptr;
+}
+
+QStringList FolderTree::mimeTypes() const
+{
+    return { QString::fromLatin1(PaneDragMimeType) };
+}
+
+QMimeData* FolderTree::mimeData(const QList<QTreeWidgetItem*>& items) const
+{
+    // One node is dragged at a time; the root holds everything and is never dragged.
+    if (items.isEmpty() || items.front() == nullptr || key(items.front()) == QLatin1String(RootFolderId)) {
+        return nullptr;
+    }
+    PaneDrag drag;
+    drag.pane = Pane::TreeView1;
+    drag.ids.push_back(toUtf8(key(items.front())));
+    return makePaneDragMimeData(drag);
+}
+
+void FolderTree::setDropHighlight(const QString& key)
+{
+    const QString shown = nodeByKey(key) != nullptr ? key : QString();
+    if (shown != m_dropHighlight) {
+        m_dropHighlight = shown;
+        viewport()->update();
+    }
+}
+
+void FolderTree::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    // The drop target looks selected, as the system's drop highlight does.
+    if (!m_dropHighlight.isEmpty() && index.data(KeyRole).toString() == m_dropHighlight) {
+        QStyleOptionViewItem highlighted = option;
+        highlighted.state |= QStyle::State_Selected;
+        QTreeWidget::drawRow(painter, highlighted, index);
+        return;
+    }
+    QTreeWidget::drawRow(painter, option, index);
+}
+
+void FolderTree::mousePressEvent(QMouseEvent* event)
+{
+    m_dragAllowed = event->button() == Qt::LeftButton && nodeAt(event->position().toPoint()) != nullptr;
+    QTreeWidget::mousePressEvent(event);
+}
+
+void FolderTree::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_dragAllowed = false;
+    QTreeWidget::mouseReleaseEvent(event);
+}
+
+void FolderTree::startDrag(Qt::DropActions)
+{
+    const bool allowed = m_dragAllowed && !(QGuiApplication::mouseButtons() & Qt::RightButton);
+    m_dragAllowed = false;
+    if (m_dragDrop != nullptr && allowed) {
+        if (QMimeData* data = dragMimeData()) {
+            m_dragDrop->execDrag(this, data);
+        }
+    }
+}
+
+void FolderTree::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (m_dragDrop == nullptr || !readPaneDragMimeData(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    // Taken here so that the moves that follow arrive; they decide on each node.
+    setState(DraggingState);
+    event->accept();
+}
+
+void FolderTree::dragMoveEvent(QDragMoveEvent* event)
+{
+    QTreeWidget::dragMoveEvent(event);  // scrolls near the edges, opens a node held over
+    const std::optional<PaneDrag> drag = readPaneDragMimeData(event->mimeData());
+    const QString target = key(nodeAt(event->position().toPoint()));
+    const bool takes = m_dragDrop != nullptr && drag && m_dragDrop->canDropOnNode(*drag, target);
+    setDropHighlight(takes ? target : QString());
+    if (takes) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void FolderTree::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    QTreeWidget::dragLeaveEvent(event);
+    setDropHighlight({});
+}
+
+void FolderTree::dropEvent(QDropEvent* event)
+{
+    stopAutoScroll();
+    setState(NoState);
+    setDropHighlight({});
+    const std::optional<PaneDrag> drag = readPaneDragMimeData(event->mimeData());
+    // The drop may rebuild this tree: only the key is kept.
+    const QString target = key(nodeAt(event->position().toPoint()));
+    if (m_dragDrop != nullptr && drag && m_dragDrop->dropOnNode(*drag, target)) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
 }
 
 }  // namespace brindlex

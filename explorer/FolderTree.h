@@ -4,7 +4,11 @@
 #include <QHash>
 #include <QTreeWidget>
 
+class QMimeData;
+
 namespace brindlex {
+
+class DragDrop;
 
 // A tree of folder nodes: the folder tree `TreeView1`, the folder box `TreeView3` and
 // its drop-down `TreeView2`. Each node carries the folder's id as its key and the image
@@ -40,9 +44,34 @@ public:
     // The node under a point of the viewport, or null.
     QTreeWidgetItem* nodeAt(const QPoint& point) const { return itemAt(point); }
 
+    // Nodes other than the top one are dragged with the left button and nodes take drops,
+    // as `controller` decides; without one (null) nothing is dragged or dropped.
+    void setDragDrop(brindlex::DragDrop* controller);
+    // What a drag of the selected node carries (null for none or the top node); the
+    // caller owns it.
+    QMimeData* dragMimeData() const;
+    // The key of the node drop-highlighted under a passing drag, or empty.
+    QString dropHighlightKey() const { return m_dropHighlight; }
+    void setDropHighlight(const QString& key);
+
+protected:
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
 private:
     static void showImage(QTreeWidgetItem* node);
     QHash<QString, QTreeWidgetItem*> m_byKey;
+    brindlex::DragDrop* m_dragDrop = nullptr;  // observes the window's controller
+    QString m_dropHighlight;
+    bool m_dragAllowed = false;  // the last press was the left button on a node
 };
 
 }  // namespace brindlex

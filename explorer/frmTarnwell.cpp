@@ -32,6 +32,7 @@
 #include "explorer/CVSplitter.h"
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
+#include "explorer/DragDrop.h"
 #include "explorer/FolderTree.h"
 #include "explorer/HelpWindow.h"
 #include "explorer/ImportExportCommands.h"
@@ -144,6 +145,7 @@ frmTarnwell::frmTarnwell(const Services& services, QWidget* parent)
     // one line each.
     m_browserCommands = std::make_unique<BrowserCommands>(*this);
     m_importExport = std::make_unique<ImportExportCommands>(*this);
+    m_dragDrop = std::make_unique<DragDrop>(*this);
 }
 
 frmTarnwell::~frmTarnwell() = default;

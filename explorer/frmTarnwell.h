@@ -26,6 +26,7 @@ namespace brindlex {
 class ContentsList;
 class BrowserCommands;
 class CVSplitter;
+class DragDrop;
 class Editing;
 struct DatabaseCommandHooks;
 class FileDialogs;
@@ -293,6 +294,7 @@ private:
     // Controllers of the other command groups (created in the constructor).
     std::unique_ptr<BrowserCommands> m_browserCommands;
     std::unique_ptr<ImportExportCommands> m_importExport;
+    std::unique_ptr<DragDrop> m_dragDrop;
 };
 
 }  // namespace brindlex
