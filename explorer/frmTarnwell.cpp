@@ -33,6 +33,7 @@
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
 #include "explorer/DragDrop.h"
+#include "explorer/FindCommands.h"
 #include "explorer/FolderTree.h"
 #include "explorer/HelpWindow.h"
 #include "explorer/ImportExportCommands.h"
@@ -146,6 +147,7 @@ frmTarnwell::frmTarnwell(const Services& services, QWidget* parent)
     m_browserCommands = std::make_unique<BrowserCommands>(*this);
     m_importExport = std::make_unique<ImportExportCommands>(*this);
     m_dragDrop = std::make_unique<DragDrop>(*this);
+    m_findCommands = std::make_unique<FindCommands>(*this);
 }
 
 frmTarnwell::~frmTarnwell() = default;

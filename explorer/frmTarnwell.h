@@ -30,6 +30,7 @@ class DragDrop;
 class Editing;
 struct DatabaseCommandHooks;
 class FileDialogs;
+class FindCommands;
 class Folder;
 class FolderItem;
 class FolderTree;
@@ -295,6 +296,7 @@ private:
     std::unique_ptr<BrowserCommands> m_browserCommands;
     std::unique_ptr<ImportExportCommands> m_importExport;
     std::unique_ptr<DragDrop> m_dragDrop;
+    std::unique_ptr<FindCommands> m_findCommands;
 };
 
 }  // namespace brindlex

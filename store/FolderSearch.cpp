@@ -1,5 +1,6 @@
 #include "store/FolderSearch.h"
 
+#include <memory>
 #include <unordered_set>
 
 #include "platform/EventPump.h"
@@ -53,6 +54,10 @@ std::vector<FindResultRow> SearchFolder(
     LinkStore& store, Folder& start, const FindQuery& query, const SearchHooks& hooks, EventPump& events)
 {
     std::vector<FindResultRow> rows;
+    // The window stays usable while a search lets events run, and those events may
+    // delete folders or load another database. Every folder reached is kept alive until
+    // the search ends (so its address cannot be reused by a new folder and mistaken for
+    // one already seen), and a frame re-reads its folder's entry count at every step.
     struct Frame
     {
         Folder* folder;
@@ -60,23 +65,29 @@ std::vector<FindResultRow> SearchFolder(
         std::string name;
     };
     std::unordered_set<const Folder*> seen;
+    std::vector<std::shared_ptr<Folder>> keep;
     std::vector<Frame> stack;
+    bool stop = false;
 
     // Starts searching a folder: the status text and an event pass, unless it is empty.
     auto enter = [&](Folder& folder) {
         if (!seen.insert(&folder).second || folder.FolderItems.empty()) {
             return;
         }
+        if (std::shared_ptr<Folder> owned = folder.weak_from_this().lock()) {
+            keep.push_back(std::move(owned));
+        }
         std::string name = hooks.nodePath ? hooks.nodePath(folder) : treeNodePath(store, folder);
         if (hooks.status) {
             hooks.status("Searching " + name + ". . .");
         }
         events.processEvents();
+        stop = hooks.stopped && hooks.stopped();
         stack.push_back({ &folder, 0, std::move(name) });
     };
 
     enter(start);
-    while (!stack.empty()) {
+    while (!stack.empty() && !stop) {
         Frame& top = stack.back();
         if (top.next >= top.folder->FolderItems.size()) {
             stack.pop_back();
@@ -111,9 +122,54 @@ std::vector<FindResultRow> SearchFolder(
 std::vector<FindResultRow> DoSearch(LinkStore& store, const FindQuery& query, const SearchHooks& hooks, EventPump& events)
 {
     events.processEvents();
+    if (hooks.stopped && hooks.stopped()) {
+        return {};
+    }
     std::vector<FindResultRow> rows = SearchFolder(store, store.Root(), query, hooks, events);
+    if (hooks.stopped && hooks.stopped()) {
+        return rows;
+    }
     if (hooks.status) {
         hooks.status(foundText(rows.size()));
+    }
+    return rows;
+}
+
+FindResultTarget findResultTarget(LinkStore& store, std::string_view id)
+{
+    if (store.FindItem(store.Root(), id) != nullptr) {
+        return { &store.Root(), true };
+    }
+    for (const auto& folder : store.Root().SubFolders) {
+        if (folder->id == id) {
+            return { folder.get(), false };
+        }
+        if (store.FindItem(*folder, id) != nullptr) {
+            return { folder.get(), true };
+        }
+    }
+    return {};
+}
+
+std::vector<ListRow> refreshListRows(const Folder& folder)
+{
+    std::vector<ListRow> rows;
+    rows.reserve(folder.FolderItems.size());
+    for (const auto& item : folder.FolderItems) {
+        ListRow row;
+        row.Name = item->Caption;
+        row.MDate = item->MDate;
+        row.ID = item->IID;
+        row.Cut = item->Cut;
+        if (item->IsFolder) {
+            row.Type = "Folder";
+            row.Icon = 6;
+        } else {
+            row.Type = item->URLType;
+            row.URL = item->URL;
+            row.Icon = item->Icon;
+        }
+        rows.push_back(std::move(row));
     }
     return rows;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "store/DateTime.h"
+#include "store/ListRow.h"
 
 namespace brindlex {
 
@@ -50,6 +51,9 @@ struct SearchHooks
     std::function<std::string(const Folder&)> nodePath;
     // The first status panel's text while searching.
     std::function<void(const std::string&)> status;
+    // Asked after every event pass: true ends the search with the rows found so far
+    // (the window that searches is closing).
+    std::function<bool()> stopped;
 };
 
 // Searches `start` and every folder below it, depth first: a folder's matching entries
@@ -57,12 +61,30 @@ struct SearchHooks
 // folder without entries is passed over without a status text; for every other folder
 // the status reads "Searching <path>. . ." and pending events run. A folder is searched
 // at most once, whatever loops its entries make, and any depth is walked without recursion.
+// Folders and entries that the events remove from the store meanwhile stay valid until
+// the search ends; what they held when they were reached is searched.
 std::vector<FindResultRow> SearchFolder(
     LinkStore& store, Folder& start, const FindQuery& query, const SearchHooks& hooks, EventPump& events);
 
 // The whole search of the find button: lets events run, searches from the root and
-// ends with the count text in the status.
+// ends with the count text in the status (not when stopped).
 std::vector<FindResultRow> DoSearch(LinkStore& store, const FindQuery& query, const SearchHooks& hooks, EventPump& events);
+
+// Where a clicked result leads: the folder to show and whether to select the entry's
+// row there. An entry of the root shows the root; otherwise the first folder of the flat
+// list that either has this id (shown, nothing selected) or holds an entry with it (shown,
+// the entry selected). `folder` is null for an id found nowhere.
+struct FindResultTarget
+{
+    Folder* folder = nullptr;
+    bool selectEntry = false;
+};
+FindResultTarget findResultTarget(LinkStore& store, std::string_view id);
+
+// The contents list's rows as the find dialog fills it after a click: every entry of
+// `folder` in order, Caption untrimmed and without a leading blank, Client and
+// Description left empty, "Folder" as the type of a folder entry.
+std::vector<ListRow> refreshListRows(const Folder& folder);
 
 // "<n> item(s) found".
 std::string foundText(size_t count);

@@ -1,3 +1,5 @@
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "fakes/FakePlatform.h"
@@ -145,6 +147,101 @@ TEST_F(FindTest, LoopingFolderEntriesAndDeepNestingEndNormally)
     const auto rows = SearchFolder(store, store.Root(), FindQuery { "bottom", false, false }, hooks, events);
     ASSERT_EQ(rows.size(), 1U);
     EXPECT_EQ(rows[0].Name, "bottom");
+}
+
+// Runs `action` at the n-th event pass of a search.
+class ActingEvents : public EventPump
+{
+public:
+    ActingEvents(int at, std::function<void()> action) : m_at(at), m_action(std::move(action)) { }
+    void processEvents() override
+    {
+        if (++calls == m_at) {
+            m_action();
+        }
+    }
+    int calls = 0;
+
+private:
+    int m_at;
+    std::function<void()> m_action;
+};
+
+TEST_F(FindTest, DatabaseReplacedWhileSearchingEndsTheSearchSafely)
+{
+    // The window stays usable during a search, so File > New can run in one of its event
+    // passes; the folders being walked must not be freed under it.
+    const std::string a = folder("A");
+    link("news");
+    enter(a);
+    const std::string b = folder("B");
+    link("news");
+    enter(b);
+    link("news");
+    writePaths();
+    ActingEvents replacing(3, [this] { store.NewDatabase("/nowhere"); });
+    SearchHooks hooks;
+    const auto rows = SearchFolder(store, store.Root(), FindQuery { "news", false, false }, hooks, replacing);
+    // The new database came on entering B: the folders already reached (root, A, B) are
+    // searched as they were, and nothing was freed under the walk.
+    EXPECT_EQ(rows.size(), 3U);
+    EXPECT_TRUE(store.Root().FolderItems.empty());
+}
+
+TEST_F(FindTest, StoppedSearchKeepsWhatItFoundAndGivesNoCount)
+{
+    link("news");
+    const std::string a = folder("A");
+    enter(a);
+    link("news");
+    writePaths();
+    int passes = 0;
+    SearchHooks hooks;
+    hooks.status = [this](const std::string& s) { statuses.push_back(s); };
+    hooks.stopped = [&passes] { return ++passes >= 3; };  // after the pass for folder A
+    const auto rows = DoSearch(store, FindQuery { "news", false, false }, hooks, events);
+    EXPECT_EQ(rows.size(), 1U);
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_EQ(statuses.back(), "Searching " + store.Root().Caption + "\\A. . .");
+}
+
+TEST_F(FindTest, ClickedResultLeadsToTheFirstFolderThatHoldsOrIsIt)
+{
+    const std::string top = link("top");
+    const std::string a = folder("A");
+    enter(a);
+    const std::string inA = link("in A");
+    const std::string b = folder("B");
+    enter(b);
+    const std::string inB = link("in B");
+    struct Row
+    {
+        std::string id;
+        std::string folder;  // empty: none
+        bool select;
+    };
+    const Row rows[] = {
+        { top, "RootFolder", true },
+        { a, "RootFolder", true },  // the folder entry in the root comes first
+        { inA, a, true },
+        { b, a, true },  // the parent precedes its sub-folder in the flat list
+        { inB, b, true },
+        { "no such id", "", false },
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.id);
+        const FindResultTarget target = findResultTarget(store, r.id);
+        EXPECT_EQ(target.folder == nullptr ? std::string() : target.folder->id, r.folder);
+        EXPECT_EQ(target.selectEntry, r.select);
+    }
+    // With the sub-folder listed before its parent, the folder itself is shown.
+    auto& flat = store.Root().SubFolders;
+    std::swap(flat[0], flat[1]);
+    store.IndexesChanged();
+    const FindResultTarget target = findResultTarget(store, b);
+    ASSERT_NE(target.folder, nullptr);
+    EXPECT_EQ(target.folder->id, b);
+    EXPECT_FALSE(target.selectEntry);
 }
 
 }  // namespace

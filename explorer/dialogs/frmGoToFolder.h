@@ -1,0 +1,36 @@
+#pragma once
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace brindlex {
+
+class frmTarnwell;
+
+// "Go To Folder": makes the folder of a typed path (or one picked from the history of the
+// last ten paths) the current folder. Modal.
+class frmGoToFolder : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit frmGoToFolder(frmTarnwell& main);
+
+    QComboBox* Combo1() const { return m_combo; }
+    QPushButton* Command1() const { return m_ok; }
+    QPushButton* Command2() const { return m_cancel; }
+
+    // "OK": goes to the folder, or says it cannot be found and stays open.
+    void GoTo();
+
+private:
+    frmTarnwell& m_main;
+    QLabel* m_hint;
+    QComboBox* m_combo;
+    QPushButton* m_ok;
+    QPushButton* m_cancel;
+};
+
+}  // namespace brindlex
