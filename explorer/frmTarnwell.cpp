@@ -1688,7 +1688,11 @@ void frmTarnwell::Load(const std::function<void(int)>& progress)
         statusBar()->hide();
     }
 
-    loadDatabaseAtStart();
+    const std::optional<std::string> startPath = databaseAtStart();
+    step(80);
+    if (startPath) {
+        loadDatabaseFile(*startPath);
+    }
     step(85);
     FillList();
     BuildTree();
@@ -1717,7 +1721,8 @@ void frmTarnwell::Load(const std::function<void(int)>& progress)
         action(QStringLiteral("mnuView1_2"))->setChecked(true);
     }
     if (startMin == 1 && m_trayFlag == 1) {
-        showMinimized();
+        // Minimised into the tray: the window is never shown until the tray icon asks.
+        setWindowState(windowState() | Qt::WindowMinimized);
     } else {
         show();
         m_list->setFocus();
@@ -1726,7 +1731,7 @@ void frmTarnwell::Load(const std::function<void(int)>& progress)
     m_sizeTimer->start();
 }
 
-void frmTarnwell::loadDatabaseAtStart()
+std::optional<std::string> frmTarnwell::databaseAtStart()
 {
     SettingsStore& stored = settings();
     const std::string fallback = lastDatabaseDefault(programDir());
@@ -1741,9 +1746,9 @@ void frmTarnwell::loadDatabaseAtStart()
     if (m_services.commandLine.empty() && readText(stored, setting::LastDB).empty()
         && !std::filesystem::exists(path, error)) {
         store().NewDatabase(programDir());
-        return;
+        return std::nullopt;
     }
-    loadDatabaseFile(path);
+    return path;
 }
 
 void frmTarnwell::loadDatabaseFile(const std::string& path)

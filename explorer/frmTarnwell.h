@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -229,7 +230,8 @@ private:
     void setViewChecks(int mode);
     void switchToFolder(Folder* folder);
     Folder* folderByKey(const QString& key) const;
-    void loadDatabaseAtStart();
+    // The database the start-up opens; nothing on a first run, which starts a new one.
+    std::optional<std::string> databaseAtStart();
     void loadDatabaseFile(const std::string& path);
     DatabaseCommandHooks databaseHooks();
 
