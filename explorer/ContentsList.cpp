@@ -213,6 +213,8 @@ void ContentsList::setViewMode(int mode)
         m_stack->setCurrentWidget(m_details);
         break;
     }
+    // A QListView sets its drag and drop from its movement whenever its mode changes.
+    applyDragDrop();
     if (focused) {
         currentView()->setFocus();
     }
@@ -327,10 +329,16 @@ void ContentsList::setDragDrop(DragDrop* controller)
 {
     m_dragDrop = controller;
     m_model->setDropHighlightRow(-1);
+    applyDragDrop();
+}
+
+void ContentsList::applyDragDrop()
+{
+    const bool on = m_dragDrop != nullptr;
     for (QAbstractItemView* view : views()) {
-        view->setDragEnabled(controller != nullptr);
-        view->setAcceptDrops(controller != nullptr);
-        view->viewport()->setAcceptDrops(controller != nullptr);
+        view->setDragEnabled(on);
+        view->setAcceptDrops(on);
+        view->viewport()->setAcceptDrops(on);
         view->setDropIndicatorShown(false);  // the target row is highlighted instead
     }
 }

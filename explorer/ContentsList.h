@@ -76,6 +76,8 @@ public:
     int dropHighlightRow() const;
 
 private:
+    void applyDragDrop();
+
     ContentsModel* m_model;
     QItemSelectionModel* m_selection;
     QStackedLayout* m_stack;

@@ -116,8 +116,19 @@ private Q_SLOTS:
         QVERIFY(m_world->fakes.messages.shown.empty());
     }
 
+    void manyRowsDroppedOnAFolderRowMoveTogether_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("large icons") << 0;
+        QTest::newRow("small icons") << 1;
+        QTest::newRow("list") << 2;
+        QTest::newRow("details") << 3;
+    }
     void manyRowsDroppedOnAFolderRowMoveTogether()
     {
+        QFETCH(int, mode);
+        m_window->SetViewMode(mode);  // switching the icon view's mode used to turn its drops off
+        QCoreApplication::processEvents();  // lays the icons out
         const std::unique_ptr<QMimeData> data = listDrag({ "zeta", "Echo" });
         QVERIFY(hover(listViewport(), rowPoint("Beta"), *data));
         QCOMPARE(list()->dropHighlightRow(), rowOf("Beta"));
@@ -163,6 +174,8 @@ private Q_SLOTS:
     {
         const std::unique_ptr<QMimeData> data = treeDrag(m_beta);
         QVERIFY(data);
+        // What moves is what was dragged, not the rows selected in the list.
+        list()->selectRow(rowOf("zeta"));
         QVERIFY(hover(listViewport(), rowPoint("Alpha"), *data));
         QVERIFY(!hover(listViewport(), rowPoint("Beta"), *data));  // the dragged folder's own row
         QVERIFY(drop(listViewport(), rowPoint("Alpha"), *data));
