@@ -37,17 +37,44 @@ BrowserCommands::~BrowserCommands()
     m_window.editing().SetClipboardGetURL({});
 }
 
+namespace {
+
+// Marks a browser command as running for its lifetime.
+class Running
+{
+public:
+    explicit Running(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~Running() { m_flag = false; }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+}  // namespace
+
 void BrowserCommands::Send()
 {
-    pullClientState();
-    m_browser->DoAction(WebBrowser::Send);
-    pushClientState();
+    transfer(WebBrowser::Send);
 }
 
 void BrowserCommands::Get()
 {
+    transfer(WebBrowser::Get);
+}
+
+void BrowserCommands::transfer(int direction)
+{
+    // A transfer lets window events run (after the probe, before activating, while the
+    // loading window shows); a second command started from one of them would share and
+    // then reset the client state of the first, which would go on to the wrong browser.
+    if (m_running) {
+        return;
+    }
+    const Running running(m_running);
     pullClientState();
-    m_browser->DoAction(WebBrowser::Get);
+    m_browser->DoAction(direction);
     pushClientState();
 }
 
@@ -63,6 +90,10 @@ std::string BrowserCommands::ClipboardGetURL()
 
 void BrowserCommands::OpenOptions()
 {
+    if (m_running) {
+        return;
+    }
+    const Running running(m_running);
     pullClientState();
     pullOptions();
     frmOptions dialog(*this, *m_browser, m_window.settings(), m_window.platform().messages, &m_window);

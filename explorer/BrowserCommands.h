@@ -29,7 +29,8 @@ public:
     BrowserCommands(const BrowserCommands&) = delete;
     BrowserCommands& operator=(const BrowserCommands&) = delete;
 
-    // DoAction with the client state of the window.
+    // DoAction with the client state of the window. A command given while a transfer or
+    // the Options dialog is running does nothing.
     void Send();
     void Get();
     // The Options dialog, modal over the window.
@@ -57,6 +58,7 @@ public:
     void ShowDefaultClient(int toolbarImage, const std::string& tooltip) override;
 
 private:
+    void transfer(int direction);
     void pullClientState();
     void pushClientState();
     void pullOptions();
@@ -68,6 +70,7 @@ private:
     // While the clipboard client works for Paste, new entries are collected here instead
     // of being added to the list (Paste refreshes the list itself).
     std::vector<std::string>* m_captured = nullptr;
+    bool m_running = false;  // a transfer or the Options dialog is under way
 };
 
 }  // namespace brindlex

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -13,6 +14,7 @@
 
 #include "browser/TestBrowserProcess.h"
 #include "browser/ui/frmBLoad.h"
+#include "browser/ui/frmSetPaths.h"
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
 #include "explorer/ExplorerWorld.h"
@@ -51,6 +53,22 @@ public:
     }
     std::vector<test::StartedProgram> started;
     QStringList loadingWindows;
+};
+
+// Lets window events run as a user would use them: the first time, the user gives the
+// window's send command once more.
+class SecondSendEvents : public EventPump
+{
+public:
+    void processEvents() override
+    {
+        if (window && !sent) {
+            sent = true;
+            window->action("mnuPost")->trigger();
+        }
+    }
+    frmTarnwell* window = nullptr;
+    bool sent = false;
 };
 
 // One recorded request as "service|REQUEST|topic|item".
@@ -121,6 +139,29 @@ private Q_SLOTS:
         QVERIFY(!m_window->action("mnuPost")->isEnabled());
         m_window->OpenSelectedRow();
         QCOMPARE(lines(m_process->requests()).value(1), request("NETSCAPE", "WWW_OpenURL", "\"" + LinkURL + "\",,-1,,,,,"));
+    }
+
+    void aSendGivenDuringATransferDoesNothing()
+    {
+        // The second send used to run inside the first one and reset its client state.
+        runBrowser({ "--service", "NETSCAPE", "--service", "Iexplore" });
+        SecondSendEvents events;
+        test::FakeWorld& fakes = m_world->fakes;
+        const Services services { m_world->store,
+            Platform { fakes.clipboard, fakes.messages, fakes.clock, fakes.programs, events }, *m_world->settings,
+            m_world->fileDialogs, m_world->homePath(), {} };
+        loadWithLink(services);
+        m_world->store.CurrentFolder().FolderItems[0]->Client = "Iexplore";
+        m_window->SetSendCommands(true);
+        events.window = m_window.get();
+        m_window->action("mnuPost")->trigger();
+        QVERIFY(events.sent);
+        const QStringList expected { request("Iexplore", "WWW_ListWindows", ""),
+            request("Iexplore", "WWW_OpenURL", "\"" + LinkURL + "\",,-1,,,,,"),
+            request("Iexplore", "WWW_Activate", "-1") };
+        QCOMPARE(lines(m_process->requests()), expected);
+        events.window = nullptr;
+        closeWindow();  // before the event pump goes
     }
 
     void scanWithNoBrowserPostsToTheClipboardAndKeepsTheFallback()
@@ -254,6 +295,25 @@ private Q_SLOTS:
         QTRY_COMPARE(m_window->TreeView1()->height(), treeHeight);
         QCOMPARE(m_window->TrayFlag(), 0);
         QVERIFY(m_window->TN1() == nullptr);
+    }
+
+    void setPathsFromOptionsStoresThePathsAtOnce()
+    {
+        load();
+        runOptions(
+            [this](frmOptions& options) {
+                options.Option2->click();
+                QTimer::singleShot(0, this, [] {
+                    auto* paths = qobject_cast<frmSetPaths*>(QApplication::activeModalWidget());
+                    QVERIFY(paths);
+                    paths->Text1[3]->setText(QStringLiteral("/opt/spry mosaic/airmos"));
+                    paths->cmdOK->click();
+                });
+                options.Command3->click();
+            },
+            false);
+        QCOMPARE(q(m_world->settings->get("Browsers", "SpryMosaicPath", "?")), QStringLiteral("/opt/spry mosaic/airmos"));
+        QCOMPARE(q(m_world->settings->get("Browsers", "NetscapePath", "?")), QStringLiteral(""));
     }
 
     void cancelledOptionsKeepTheChosenFontOnly()
