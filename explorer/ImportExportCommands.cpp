@@ -126,8 +126,7 @@ void ImportExportCommands::importSingleFile(ImportKind kind)
                 (void)importFile(store, kind, *path, services);
             } else {
                 frmImport progress(platform.events, &m_window);
-                progress.show();
-                progress.processEvents();
+                showProgress(progress);
                 const ImportServices services { progress, progress, platform.messages, m_window.programDir() };
                 // A failure has been shown, naming the file; what was read stays.
                 (void)importFile(store, kind, *path, services);
@@ -154,8 +153,7 @@ void ImportExportCommands::importShortcuts()
         WaitCursor wait;
         try {
             frmImport progress(platform.events, &m_window);
-            progress.show();
-            progress.processEvents();
+            showProgress(progress);
             const ImportServices services { progress, progress, platform.messages, m_window.programDir() };
             (void)importShortcutFiles(store, selectionOf(paths), services);
             progress.close();
@@ -165,6 +163,15 @@ void ImportExportCommands::importShortcuts()
         }
     }
     refreshPanes();
+}
+
+void ImportExportCommands::showProgress(frmImport& progress)
+{
+    m_window.ApplyProgramFont(&progress);
+    progress.adjustSize();
+    m_window.CenterOverMainWindow(&progress);
+    progress.show();
+    progress.processEvents();
 }
 
 void ImportExportCommands::refreshPanes()

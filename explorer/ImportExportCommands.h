@@ -6,6 +6,7 @@
 
 namespace brindlex {
 
+class frmImport;
 class frmTarnwell;
 
 // The Import and Export commands of the File menu. Connects and enables every Import
@@ -37,6 +38,7 @@ public:
 private:
     void importSingleFile(ImportKind kind);
     void importShortcuts();
+    void showProgress(frmImport& progress);
     void refreshPanes();
 
     frmTarnwell& m_window;
