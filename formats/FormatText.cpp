@@ -108,7 +108,12 @@ char upperChar(char c)
 
 std::string readAll(std::istream& in)
 {
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string text;
+    char chunk[1 << 16];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        text.append(chunk, static_cast<size_t>(in.gcount()));
+    }
+    return text;
 }
 
 bool LineCursor::next(std::string_view& line)

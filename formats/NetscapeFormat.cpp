@@ -6,6 +6,7 @@
 
 #include "platform/EventPump.h"
 #include "platform/Progress.h"
+#include "store/LineStream.h"
 #include "store/LinkStore.h"
 #include "store/ListRow.h"
 #include "store/TextRules.h"
@@ -68,6 +69,16 @@ bool textAfterTag(std::string_view line, size_t from, std::string_view& text)
     return true;
 }
 
+// `raw` with its character references decoded; `storage` holds the text when it had any.
+std::string_view decoded(std::string_view raw, std::string& storage)
+{
+    if (raw.find('&') == npos) {
+        return raw;
+    }
+    storage = decodeHtml(raw);
+    return storage;
+}
+
 std::string indentation(int runs)
 {
     return std::string(static_cast<size_t>(runs > 0 ? runs : 0) * 4, ' ');
@@ -88,8 +99,7 @@ void writeHeading(std::ostream& out, const std::string& indent, std::string_view
 
 Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext& context)
 {
-    const std::string text = readAll(in);
-    LineCursor lines(text);
+    LineStream lines(in);
     const std::shared_ptr<Folder> start = store.CurrentFolderPtr();
     // The folders to make current again as each nested list closes; its size is the depth.
     std::vector<std::shared_ptr<Folder>> open;
@@ -100,6 +110,7 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
     };
 
     std::string_view line;
+    std::string label;  // kept from link to link, so that its buffer is made once
     bool haveLine = false;  // a line read ahead after a heading, still to be handled
     while (true) {
         if (!haveLine) {
@@ -183,15 +194,19 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
                 }
                 rawUrl = line.substr(q1 + 1, q2 - q1 - 1);
             }
-            const std::string url = decodeHtml(rawUrl);
+            std::string urlText;
+            const std::string_view url = decoded(rawUrl, urlText);
             context.progress.setValue(50);
             std::string_view rawName;
             if (!textAfterTag(line, p + 6, rawName)) {
                 return fail("A link without its closing tag");
             }
-            const std::string name = decodeHtml(rawName);
+            std::string nameText;
+            const std::string_view name = decoded(rawName, nameText);
             context.progress.setValue(75);
-            context.progress.setLabel("Importing URL " + name);
+            label.assign("Importing URL ");
+            label += name;
+            context.progress.setLabel(label);
             context.events.processEvents();
             store.CreateEntry(false, url, 5, name, ClassifyURL(url), "");
             context.progress.setValue(100);

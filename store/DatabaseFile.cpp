@@ -16,6 +16,7 @@
 #include "platform/EventPump.h"
 #include "platform/MessageBoxes.h"
 #include "store/AtomicFile.h"
+#include "store/LineStream.h"
 #include "store/LinkStore.h"
 #include "store/TextEncoding.h"
 #include "store/TextRules.h"
@@ -389,42 +390,19 @@ bool isAscii(std::string_view text)
     return true;
 }
 
-// The lines of a stream, read through a buffer of 64 KB: a large database is parsed as it
-// streams by instead of being held whole first. Each line must be UTF-8; at the first one
-// that is not, next() answers false and notUtf8() says why, so that the caller can read
-// the file again as a whole with the Windows-1252 fallback. LF or CR LF ends a line, as
-// in LineReader, and a UTF-8 byte-order mark before the first line is dropped.
+// The lines of a database file as they stream by. Each line must be UTF-8; at the first
+// one that is not, next() answers false and notUtf8() says why, so that the caller can
+// read the file again as a whole with the Windows-1252 fallback. A UTF-8 byte-order mark
+// before the first line is dropped.
 class StreamLines
 {
 public:
-    explicit StreamLines(std::istream& in) : m_in(in), m_buffer(1 << 16) { }
+    explicit StreamLines(std::istream& in) : m_lines(in) { }
 
     bool next(std::string_view& line)
     {
-        if (m_notUtf8) {
+        if (m_notUtf8 || !m_lines.next(line)) {
             return false;
-        }
-        while (true) {
-            const char* begin = m_buffer.data() + m_begin;
-            const size_t available = m_end - m_begin;
-            const auto* newline = static_cast<const char*>(std::memchr(begin, '\n', available));
-            if (newline != nullptr) {
-                line = std::string_view(begin, static_cast<size_t>(newline - begin));
-                m_begin += line.size() + 1;
-                break;
-            }
-            if (m_atEnd) {
-                if (available == 0) {
-                    return false;
-                }
-                line = std::string_view(begin, available);  // the last line has no line end
-                m_begin = m_end;
-                break;
-            }
-            fill();
-        }
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
         }
         if (++m_number == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") {
             line.remove_prefix(3);
@@ -439,29 +417,7 @@ public:
     bool notUtf8() const { return m_notUtf8; }
 
 private:
-    // Moves the unread rest to the front and reads more after it; a line longer than the
-    // buffer makes the buffer grow.
-    void fill()
-    {
-        if (m_begin > 0) {
-            std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
-            m_end -= m_begin;
-            m_begin = 0;
-        }
-        if (m_end == m_buffer.size()) {
-            m_buffer.resize(m_buffer.size() * 2);
-        }
-        m_in.read(m_buffer.data() + m_end, static_cast<std::streamsize>(m_buffer.size() - m_end));
-        const auto got = static_cast<size_t>(m_in.gcount());
-        m_end += got;
-        m_atEnd = got == 0;
-    }
-
-    std::istream& m_in;
-    std::vector<char> m_buffer;
-    size_t m_begin = 0;  // first unread byte
-    size_t m_end = 0;  // end of the bytes read
-    bool m_atEnd = false;
+    LineStream m_lines;
     bool m_notUtf8 = false;
     size_t m_number = 0;
 };

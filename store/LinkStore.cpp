@@ -81,18 +81,18 @@ std::string LinkStore::CreateEntry(bool IsFolder, std::string_view URL, int Icon
     if (m_entryCounter > 1000) {
         m_entryCounter = 0;
     }
-    const std::string url = QuotesToApostrophes(URL);
-    const std::string caption = QuotesToApostrophes(Caption);
-    const std::string description = StripLineBreaks(QuotesToApostrophes(Description));
+    std::string url = QuotesToApostrophes(URL);
+    std::string caption = QuotesToApostrophes(Caption);
+    std::string description = StripLineBreaks(QuotesToApostrophes(Description));
 
     auto item = std::make_shared<FolderItem>();
     item->IID = NewId(m_entryCounter);
     item->IsFolder = IsFolder;
     const DateTime today = m_clock.now().dateOnly();
     item->MDate = today;
-    item->Caption = caption.empty() ? DefaultCaption(IsFolder) : caption;
+    item->Caption = caption.empty() ? DefaultCaption(IsFolder) : std::move(caption);
     if (!IsFolder) {
-        item->URL = url;
+        item->URL = std::move(url);
         if (m_autoAssign == 1 && Icon != 6) {
             item->Client = m_defaultClient;
             item->Icon = ClientIcon(m_defaultClient);
@@ -107,7 +107,7 @@ std::string LinkStore::CreateEntry(bool IsFolder, std::string_view URL, int Icon
             item->Icon = Icon;
         }
         item->URLType = std::string(URLType);
-        item->Description = description;
+        item->Description = std::move(description);  // only a folder uses it again below
     }
     Folder& current = *m_current;
     current.FolderItems.push_back(item);
@@ -171,7 +171,7 @@ FolderItem& LinkStore::AddLoadedItem(std::string Caption, std::string URL, bool 
     item->Client = std::move(Client);
     item->Cache = std::move(Cache);
     if (m_idSetValid) {
-        m_usedIds.insert(item->IID);
+        noteId(item->IID);
     }
     m_current->FolderItems.push_back(item);
     return *item;
@@ -332,6 +332,7 @@ void LinkStore::NewDatabase(const std::string& programDir)
     m_itemIndex.clear();
     m_idSetValid = false;
     m_usedIds.clear();
+    m_foreignPrefixes.clear();
 }
 
 void LinkStore::ensureFolderIndex() const
@@ -440,14 +441,18 @@ void LinkStore::ensureIdSet()
         return;
     }
     m_usedIds.clear();
-    m_usedIds.insert(RootFolderId);
+    m_foreignPrefixes.clear();
+    for (IssuedIds& ids : m_issued) {
+        ids.foreign = false;
+    }
+    noteId(RootFolderId);
     for (const auto& item : m_root->FolderItems) {
-        m_usedIds.insert(item->IID);
+        noteId(item->IID);
     }
     for (const auto& folder : m_root->SubFolders) {
-        m_usedIds.insert(folder->id);
+        noteId(folder->id);
         for (const auto& item : folder->FolderItems) {
-            m_usedIds.insert(item->IID);
+            noteId(item->IID);
         }
     }
     m_idSetValid = true;
@@ -456,40 +461,143 @@ void LinkStore::ensureIdSet()
 bool LinkStore::IdInUse(std::string_view id)
 {
     ensureIdSet();
-    return m_usedIds.count(id) != 0;
+    if (m_usedIds.count(id) != 0) {
+        return true;
+    }
+    int counter = 0;
+    const IssuedIds* ids = issuedEntryOf(id, counter);
+    return ids != nullptr && issued(*ids, counter);
 }
 
 void LinkStore::RegisterId(std::string_view id)
 {
     if (m_idSetValid) {
-        m_usedIds.insert(std::string(id));
+        noteId(id);
     }
+}
+
+// The entry of m_issued an id of NewId's form belongs to: its date text followed by the
+// counter in plain decimal.
+LinkStore::IssuedIds* LinkStore::issuedEntryOf(std::string_view id, int& counter)
+{
+    for (auto it = m_issued.rbegin(); it != m_issued.rend(); ++it) {
+        const std::string& dateText = it->dateText;
+        if (id.size() <= dateText.size() || id.size() > dateText.size() + 9
+            || id.compare(0, dateText.size(), dateText) != 0) {
+            continue;
+        }
+        const std::string_view digits = id.substr(dateText.size());
+        if (digits[0] == '0') {
+            return nullptr;
+        }
+        counter = 0;
+        for (const char c : digits) {
+            if (c < '0' || c > '9') {
+                return nullptr;
+            }
+            counter = counter * 10 + (c - '0');
+        }
+        return &*it;
+    }
+    return nullptr;
+}
+
+// Adds an id that NewId did not issue to the ids in use.
+void LinkStore::noteId(std::string_view id)
+{
+    int counter = 0;
+    IssuedIds* ids = issuedEntryOf(id, counter);
+    if (ids != nullptr && issued(*ids, counter)) {
+        return;
+    }
+    m_usedIds.emplace(id);
+    size_t end = id.size();
+    while (end > 0 && id[end - 1] >= '0' && id[end - 1] <= '9') {
+        --end;
+    }
+    m_foreignPrefixes.emplace(id.substr(0, end));
+    if (ids != nullptr) {
+        ids->foreign = true;
+    }
+}
+
+LinkStore::IssuedIds& LinkStore::issuedFor(const std::string& dateText)
+{
+    for (auto it = m_issued.rbegin(); it != m_issued.rend(); ++it) {
+        if (it->dateText == dateText) {
+            return *it;
+        }
+    }
+    // Seconds long past are kept as plain ids, so that the clock going back (the end of
+    // summer time) still finds them taken.
+    if (m_issued.size() >= 32) {
+        const IssuedIds& oldest = m_issued.front();
+        for (size_t word = 0; word < oldest.bits.size(); ++word) {
+            for (int bit = 0; bit < 64; ++bit) {
+                if ((oldest.bits[word] >> bit) & 1) {
+                    m_usedIds.insert(oldest.dateText + std::to_string(word * 64 + static_cast<size_t>(bit)));
+                }
+            }
+        }
+        m_foreignPrefixes.insert(oldest.dateText);
+        m_issued.erase(m_issued.begin());
+    }
+    m_issued.push_back(IssuedIds { dateText, {}, 0, m_foreignPrefixes.count(dateText) != 0 });
+    return m_issued.back();
+}
+
+bool LinkStore::issued(const IssuedIds& ids, int counter) const
+{
+    const auto c = static_cast<size_t>(counter);
+    return counter >= 0 && c / 64 < ids.bits.size() && ((ids.bits[c / 64] >> (c % 64)) & 1) != 0;
+}
+
+bool LinkStore::idTaken(const IssuedIds& ids, int counter)
+{
+    if (issued(ids, counter)) {
+        return true;
+    }
+    if (!ids.foreign) {
+        return false;
+    }
+    m_candidate.assign(ids.dateText);
+    m_candidate += std::to_string(counter);
+    return m_usedIds.count(m_candidate) != 0;
 }
 
 std::string LinkStore::NewId(int& counter)
 {
     ensureIdSet();
-    const std::string dateText = idDateText(m_clock.now());
+    const DateTime now = m_clock.now();
+    if (m_dateText.empty() || now != m_dateTextTime) {
+        m_dateText = idDateText(now);
+        m_dateTextTime = now;
+    }
+    IssuedIds& ids = issuedFor(m_dateText);
     ++counter;
-    std::string id = dateText + std::to_string(counter);
-    if (m_usedIds.count(id) != 0) {
+    if (idTaken(ids, counter)) {
         // Move on past everything this second has already handed out.
-        const auto last = m_lastCounter.find(dateText);
-        if (last != m_lastCounter.end() && last->second >= counter) {
-            counter = last->second + 1;
-            id = dateText + std::to_string(counter);
+        if (ids.highest >= counter) {
+            counter = ids.highest + 1;
         }
-        while (m_usedIds.count(id) != 0) {
+        while (idTaken(ids, counter)) {
             ++counter;
-            id = dateText + std::to_string(counter);
         }
     }
-    if (m_lastCounter.size() > 64) {
-        m_lastCounter.clear();
+    std::string id;
+    id.reserve(m_dateText.size() + 10);
+    id += m_dateText;
+    id += std::to_string(counter);
+    if (counter < 0) {
+        noteId(id);  // callers count up from zero; this only keeps the rule whole
+        return id;
     }
-    int& highest = m_lastCounter[dateText];
-    highest = std::max(highest, counter);
-    m_usedIds.insert(id);
+    const auto c = static_cast<size_t>(counter);
+    if (c / 64 >= ids.bits.size()) {
+        ids.bits.resize(std::max(c / 64 + 1, ids.bits.size() * 2));
+    }
+    ids.bits[c / 64] |= uint64_t { 1 } << (c % 64);
+    ids.highest = std::max(ids.highest, counter);
     return id;
 }
 
@@ -547,7 +655,7 @@ void LinkStore::AppendToFlatList(std::shared_ptr<Folder> folder)
         m_folderIndexValid = false;
     }
     if (m_idSetValid) {
-        m_usedIds.insert(folder->id);
+        noteId(folder->id);
     }
     m_root->SubFolders.push_back(std::move(folder));
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -143,9 +144,28 @@ private:
     const Folder* m_itemIndexFolder = nullptr;  // the folder m_itemIndex describes
     size_t m_itemIndexSize = 0;
     StringMap<size_t> m_itemIndex;  // IID -> position in m_itemIndexFolder
+    // The ids NewId issued in one second, a bit per counter: an import of a million links
+    // would otherwise keep a million strings in a hash set only to know they are taken.
+    struct IssuedIds
+    {
+        std::string dateText;
+        std::vector<uint64_t> bits;  // bit c: dateText + c was issued
+        int highest = 0;  // the highest counter issued
+        bool foreign = false;  // m_usedIds may hold ids that start with dateText
+    };
+    IssuedIds& issuedFor(const std::string& dateText);
+    IssuedIds* issuedEntryOf(std::string_view id, int& counter);
+    bool issued(const IssuedIds& ids, int counter) const;
+    bool idTaken(const IssuedIds& ids, int counter);
+    void noteId(std::string_view id);
+
     bool m_idSetValid = false;
-    StringSet m_usedIds;  // every id of the database, once built
-    StringMap<int> m_lastCounter;  // date text -> highest counter issued
+    StringSet m_usedIds;  // every id of the database not issued by NewId, once built
+    StringSet m_foreignPrefixes;  // the ids of m_usedIds without their trailing digits
+    std::vector<IssuedIds> m_issued;  // the most recent second last; a few dozen at most
+    DateTime m_dateTextTime;  // the clock reading m_dateText was made from
+    std::string m_dateText;
+    std::string m_candidate;  // scratch: the id NewId is looking at
 };
 
 }  // namespace brindlex

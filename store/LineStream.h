@@ -1,0 +1,31 @@
+#pragma once
+#include <iosfwd>
+#include <string_view>
+#include <vector>
+
+namespace brindlex {
+
+// The lines of a stream, read through a buffer of 64 KB so that a large file is parsed as
+// it streams by instead of being held whole first. LF or CR LF ends a line (the CR is
+// dropped); the last line may lack its end. A line stays valid until the next call.
+class LineStream
+{
+public:
+    explicit LineStream(std::istream& in);
+    LineStream(const LineStream&) = delete;
+    LineStream& operator=(const LineStream&) = delete;
+
+    // The next line, or false at the end of the stream (or when it cannot be read).
+    bool next(std::string_view& line);
+
+private:
+    void fill();
+
+    std::istream& m_in;
+    std::vector<char> m_buffer;  // grows only for a line longer than itself
+    size_t m_begin = 0;  // first unread byte
+    size_t m_end = 0;  // end of the bytes read
+    bool m_atEnd = false;
+};
+
+}  // namespace brindlex
