@@ -112,14 +112,15 @@ std::vector<FindResultRow> SearchFolder(
         }
         if (item->IsFolder) {
             if (Folder* sub = store.FindFolder(item->IID)) {
-                enter(*sub);  // may grow the stack: `top` is not used after this
+                enter(*sub); // may grow the stack: `top` is not used after this
             }
         }
     }
     return rows;
 }
 
-std::vector<FindResultRow> DoSearch(LinkStore& store, const FindQuery& query, const SearchHooks& hooks, EventPump& events)
+std::vector<FindResultRow> DoSearch(
+    LinkStore& store, const FindQuery& query, const SearchHooks& hooks, EventPump& events)
 {
     events.processEvents();
     if (hooks.stopped && hooks.stopped()) {
@@ -179,4 +180,4 @@ std::string foundText(size_t count)
     return std::to_string(count) + " item(s) found";
 }
 
-}  // namespace brindlex
+} // namespace brindlex

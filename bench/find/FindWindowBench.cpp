@@ -57,7 +57,8 @@ void fill(LinkStore& store)
         Folder& topFolder = *store.FindFolder(store.CreateEntry(true, "", 6, "Group " + std::to_string(top), "", ""));
         for (int sub = 0; sub < 9; ++sub) {
             store.SetCurrentFolder(topFolder);
-            store.SetCurrentFolder(*store.FindFolder(store.CreateEntry(true, "", 6, "Sub " + std::to_string(sub), "", "")));
+            store.SetCurrentFolder(
+                *store.FindFolder(store.CreateEntry(true, "", 6, "Sub " + std::to_string(sub), "", "")));
             for (int n = 0; n < 10; ++n) {
                 store.CreateEntry(false, "http://example.com/" + std::to_string(n), 5,
                     "Some Page Title " + std::to_string(top * 100 + sub * 10 + n), "Http", "");
@@ -91,7 +92,7 @@ void BM_FindButtonOverHundredThousandEntries(benchmark::State& state)
 }
 BENCHMARK(BM_FindButtonOverHundredThousandEntries)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

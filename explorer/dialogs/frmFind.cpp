@@ -2,8 +2,8 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDate>
 #include <QComboBox>
+#include <QDate>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -36,7 +36,7 @@ QString dateText(const DateTime& value)
     return date.isValid() ? QLocale::system().toString(date, QLocale::ShortFormat) : QString();
 }
 
-}  // namespace
+} // namespace
 
 frmFind::frmFind(frmTarnwell& main)
     : QDialog(&main)
@@ -55,9 +55,9 @@ frmFind::frmFind(frmTarnwell& main)
     m_typeLabel = new QLabel(QStringLiteral("Type:"), this);
     m_type = new QComboBox(this);
     m_type->setObjectName(QStringLiteral("Combo1"));
-    m_type->addItems({ QStringLiteral("Unknown"), QStringLiteral("Folder"), QStringLiteral("Http"), QStringLiteral("Ftp"),
-        QStringLiteral("File"), QStringLiteral("Url"), QStringLiteral("News"), QStringLiteral("EMail"),
-        QStringLiteral("Gopher"), QStringLiteral("Archie"), QStringLiteral("Telnet") });
+    m_type->addItems({ QStringLiteral("Unknown"), QStringLiteral("Folder"), QStringLiteral("Http"),
+        QStringLiteral("Ftp"), QStringLiteral("File"), QStringLiteral("Url"), QStringLiteral("News"),
+        QStringLiteral("EMail"), QStringLiteral("Gopher"), QStringLiteral("Archie"), QStringLiteral("Telnet") });
     m_type->setCurrentIndex(0);
     m_containing = new QCheckBox(QStringLiteral("Containing Text"), this);
     m_containing->setObjectName(QStringLiteral("Check2"));
@@ -85,7 +85,7 @@ frmFind::frmFind(frmTarnwell& main)
     m_results->setColumnWidth(DateColumn, main.toPixels(1100));
     m_results->setColumnWidth(TypeColumn, main.toPixels(800));
     m_results->setColumnWidth(URLColumn, main.toPixels(4000));
-    m_results->setColumnWidth(IDColumn, 1);  // the id column is there but not seen
+    m_results->setColumnWidth(IDColumn, 1); // the id column is there but not seen
 
     m_status = new QStatusBar(this);
     m_status->setObjectName(QStringLiteral("StatusBar1"));
@@ -94,7 +94,8 @@ frmFind::frmFind(frmTarnwell& main)
     m_statusText->setObjectName(QStringLiteral("StatusBar1_1"));
     m_status->addWidget(m_statusText, 1);
 
-    connect(m_text, &QLineEdit::textChanged, this, [this](const QString& text) { m_find->setEnabled(!text.isEmpty() && !m_searching); });
+    connect(m_text, &QLineEdit::textChanged, this,
+        [this](const QString& text) { m_find->setEnabled(!text.isEmpty() && !m_searching); });
     connect(m_find, &QPushButton::clicked, this, &frmFind::DoSearch);
     connect(m_cancel, &QPushButton::clicked, this, &frmFind::close);
     connect(m_results, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* row) { ShowFindResult(row); });
@@ -235,4 +236,4 @@ void frmFind::layoutControls()
     m_status->setGeometry(0, height() - statusHeight, width(), statusHeight);
 }
 
-}  // namespace brindlex
+} // namespace brindlex
