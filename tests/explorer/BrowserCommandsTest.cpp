@@ -138,7 +138,8 @@ private Q_SLOTS:
         loadWithLink();
         QVERIFY(!m_window->action("mnuPost")->isEnabled());
         m_window->OpenSelectedRow();
-        QCOMPARE(lines(m_process->requests()).value(1), request("NETSCAPE", "WWW_OpenURL", "\"" + LinkURL + "\",,-1,,,,,"));
+        QCOMPARE(lines(m_process->requests()).value(1),
+            request("NETSCAPE", "WWW_OpenURL", "\"" + LinkURL + "\",,-1,,,,,"));
     }
 
     void aSendGivenDuringATransferDoesNothing()
@@ -188,7 +189,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("shown");
         QTest::newRow("open if closed") << "1" << true << QStringList();
         QTest::newRow("report it") << "0" << false
-                                   << QStringList({ "Error---No Browser: Netscape Navigator is not currently open..." });
+                                   << QStringList { "Error---No Browser: Netscape Navigator is not currently open..." };
     }
     void closedSpecificBrowserIsStartedWithTheURLUnderTheLoadingWindow()
     {
@@ -312,11 +313,12 @@ private Q_SLOTS:
                 options.Command3->click();
             },
             false);
-        QCOMPARE(q(m_world->settings->get("Browsers", "SpryMosaicPath", "?")), QStringLiteral("/opt/spry mosaic/airmos"));
+        QCOMPARE(
+            q(m_world->settings->get("Browsers", "SpryMosaicPath", "?")), QStringLiteral("/opt/spry mosaic/airmos"));
         QCOMPARE(q(m_world->settings->get("Browsers", "NetscapePath", "?")), QStringLiteral(""));
     }
 
-    void cancelledOptionsKeepTheChosenFontOnly()
+    void cancelledOptionsKeepTheChosenFontForTheNextOk()
     {
         load();
         runOptions(
@@ -329,6 +331,12 @@ private Q_SLOTS:
         QCOMPARE(q(m_window->ProgramFont()), QStringLiteral("Courier"));
         QCOMPARE(m_window->ProgramFontSize(), 14);
         QCOMPARE(m_window->AutoSave(), 0);
+        QVERIFY(m_window->font().family() != QStringLiteral("Courier"));
+
+        // The next OK applies it to the window.
+        runOptions([](frmOptions&) {});
+        QCOMPARE(m_window->font().family(), QStringLiteral("Courier"));
+        QCOMPARE(m_window->ListView1()->font().pointSize(), 14);
     }
 
     void clientChosenInOptionsSurvivesARestart()
