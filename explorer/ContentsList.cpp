@@ -299,6 +299,18 @@ void ContentsList::scrollToRow(int row)
     }
 }
 
+bool ContentsList::editRow(int row)
+{
+    if (row < 0 || row >= rowCount()) {
+        return false;
+    }
+    QAbstractItemView* view = currentView();
+    const QModelIndex index = m_model->index(row, 0);
+    view->scrollTo(index);
+    view->edit(index);
+    return view->indexWidget(index) != nullptr;
+}
+
 int ContentsList::columnWidth(int column) const
 {
     return m_details->columnWidth(column);

@@ -55,6 +55,9 @@ public:
     // The row under a point of a view's viewport, or -1.
     int rowAt(const QWidget* viewport, const QPoint& point) const;
     void scrollToRow(int row);
+    // Starts in-place editing of a row's name in the view of the present mode; the end
+    // of it is reported by the model's nameEdited.
+    bool editRow(int row);
 
     // Column widths of the details view, in pixels.
     int columnWidth(int column) const;

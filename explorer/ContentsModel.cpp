@@ -52,6 +52,7 @@ void ContentsModel::setRows(std::vector<ListRow> rows)
     m_rowData.clear();
     m_rowData.reserve(rows.size());
     for (ListRow& row : rows) {
+        row.Cut = false;
         m_rowData.push_back(makeRow(row));
     }
     m_rows = std::move(rows);
@@ -65,6 +66,28 @@ void ContentsModel::appendRow(ListRow row)
     m_rowData.push_back(makeRow(row));
     m_rows.push_back(std::move(row));
     endInsertRows();
+}
+
+void ContentsModel::replaceRow(int index, ListRow row)
+{
+    if (index < 0 || index >= rowCount()) {
+        return;
+    }
+    const auto at = static_cast<size_t>(index);
+    m_rowData[at] = makeRow(row);
+    m_rows[at] = std::move(row);
+    Q_EMIT dataChanged(this->index(index, 0), this->index(index, ColumnCount - 1));
+}
+
+void ContentsModel::setCut(int index, bool cut)
+{
+    if (index < 0 || index >= rowCount() || m_rows[static_cast<size_t>(index)].Cut == cut) {
+        return;
+    }
+    const auto at = static_cast<size_t>(index);
+    m_rows[at].Cut = cut;
+    m_rowData[at].data.Cut = cut;
+    Q_EMIT dataChanged(this->index(index, 0), this->index(index, ColumnCount - 1), { Qt::ForegroundRole });
 }
 
 void ContentsModel::clear()
@@ -116,6 +139,7 @@ QVariant ContentsModel::data(const QModelIndex& index, int role) const
     }
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::EditRole:
     case Qt::ToolTipRole:
         return row.texts[index.column()];
     case Qt::DecorationRole:
@@ -142,6 +166,15 @@ QVariant ContentsModel::headerData(int section, Qt::Orientation orientation, int
         return tr(Headers[section]);
     }
     return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+bool ContentsModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || index.column() != 0 || index.row() >= rowCount()) {
+        return false;
+    }
+    Q_EMIT nameEdited(m_rowData[static_cast<size_t>(index.row())].texts[IdColumn], value.toString());
+    return true;
 }
 
 void ContentsModel::sort(int column, Qt::SortOrder order)
@@ -190,6 +223,10 @@ Qt::ItemFlags ContentsModel::flags(const QModelIndex& index) const
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
     if (index.isValid()) {
         flags |= Qt::ItemIsDragEnabled;
+        // The name can be edited in place; the views start that only on request.
+        if (index.column() == 0) {
+            flags |= Qt::ItemIsEditable;
+        }
     }
     return flags;
 }

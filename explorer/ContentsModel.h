@@ -22,9 +22,14 @@ public:
 
     explicit ContentsModel(QObject* parent = nullptr);
 
+    // A refilled list shows no row ghosted: the marks of a cut last until the next fill.
     void setRows(std::vector<ListRow> rows);
     // Adds one row at the end.
     void appendRow(ListRow row);
+    // Puts new contents into a row that stays where it is.
+    void replaceRow(int index, ListRow row);
+    // Shows a row ghosted (cut) or plain.
+    void setCut(int index, bool cut);
     void clear();
     const ListRow& row(int index) const { return m_rows[static_cast<size_t>(index)]; }
     // The text shown in a cell (the date in the system's short date form).
@@ -36,11 +41,15 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // The end of in-place editing of a name: reported through nameEdited, the row itself
+    // is changed by whoever updates the entry.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     // Ascending or descending by the column's text, compared without regard to case;
     // rows with equal texts keep their order. The selection follows the rows.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     // Rows can be dragged; the drag carries the ID column of the rows, top to bottom.
+    // The name column can also be edited in place; the views start that only on request.
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
@@ -50,6 +59,10 @@ public:
     // It follows its row when the rows are sorted and ends with a refill.
     int dropHighlightRow() const { return m_dropHighlight; }
     void setDropHighlightRow(int row);
+
+Q_SIGNALS:
+    // In-place editing of the name of the row with ID `id` ended with `text`.
+    void nameEdited(const QString& id, const QString& text);
 
 private:
     struct Row

@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
 
@@ -32,6 +33,7 @@ void FolderTree::clearNodes()
 {
     m_byKey.clear();
     m_dropHighlight.clear();
+    m_edited = nullptr;
     clear();
 }
 
@@ -224,6 +226,62 @@ void FolderTree::dropEvent(QDropEvent* event)
         event->accept();
     } else {
         event->ignore();
+    }
+}
+
+bool FolderTree::editNode(QTreeWidgetItem* node)
+{
+    if (!node || state() == QAbstractItemView::EditingState) {
+        return false;
+    }
+    node->setFlags(node->flags() | Qt::ItemIsEditable);
+    m_edited = node;
+    m_committed = false;
+    scrollToItem(node);
+    editItem(node, 0);
+    if (state() != QAbstractItemView::EditingState) {
+        m_edited = nullptr;
+        return false;
+    }
+    return true;
+}
+
+void FolderTree::setNodeText(QTreeWidgetItem* node, const QString& text)
+{
+    node->setText(0, text);
+    std::vector<QTreeWidgetItem*> stack { node };
+    while (!stack.empty()) {
+        QTreeWidgetItem* at = stack.back();
+        stack.pop_back();
+        const QTreeWidgetItem* above = at->parent();
+        const QString path = above ? fullPath(above) + QLatin1Char('\\') + at->text(0) : at->text(0);
+        at->setData(0, PathRole, path);
+        for (int i = 0; i < at->childCount(); ++i) {
+            stack.push_back(at->child(i));
+        }
+    }
+}
+
+void FolderTree::commitData(QWidget* editor)
+{
+    auto* line = qobject_cast<QLineEdit*>(editor);
+    if (!m_edited || !line || m_committed) {
+        return;
+    }
+    m_committed = true;
+    QTreeWidgetItem* node = m_edited;
+    Q_EMIT nodeEdited(node, line->text(), false);
+}
+
+void FolderTree::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    QTreeWidgetItem* node = m_edited;
+    const bool cancelled = !m_committed;
+    m_edited = nullptr;
+    m_committed = false;
+    QTreeWidget::closeEditor(editor, hint);
+    if (node && cancelled) {
+        Q_EMIT nodeEdited(node, QString(), true);
     }
 }
 

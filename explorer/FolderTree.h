@@ -22,6 +22,8 @@ public:
     static constexpr int ImageRole = Qt::UserRole + 1;
     static constexpr int ExpandedImageRole = Qt::UserRole + 2;
     static constexpr int PathRole = Qt::UserRole + 3;
+    // "True" on a node that was cut and waits to be pasted.
+    static constexpr int TagRole = Qt::UserRole + 4;
 
     explicit FolderTree(QWidget* parent = nullptr);
 
@@ -54,6 +56,17 @@ public:
     QString dropHighlightKey() const { return m_dropHighlight; }
     void setDropHighlight(const QString& key);
 
+    // Starts in-place editing of a node's text; the end is reported by nodeEdited.
+    bool editNode(QTreeWidgetItem* node);
+    QTreeWidgetItem* editedNode() const { return m_edited; }
+    // Gives a node a new text; the stored full paths of it and of every node below it
+    // follow.
+    static void setNodeText(QTreeWidgetItem* node, const QString& text);
+
+Q_SIGNALS:
+    // In-place editing of `node` ended: with `text` given, or cancelled.
+    void nodeEdited(QTreeWidgetItem* node, const QString& text, bool cancelled);
+
 protected:
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override;
@@ -65,6 +78,9 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // The edited text is handed to nodeEdited instead of being written into the node.
+    void commitData(QWidget* editor) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     static void showImage(QTreeWidgetItem* node);
@@ -72,6 +88,8 @@ private:
     brindlex::DragDrop* m_dragDrop = nullptr;  // observes the window's controller
     QString m_dropHighlight;
     bool m_dragAllowed = false;  // the last press was the left button on a node
+    QTreeWidgetItem* m_edited = nullptr;  // the node being edited in place
+    bool m_committed = false;
 };
 
 }  // namespace brindlex

@@ -34,6 +34,7 @@
 #include "explorer/ContentsModel.h"
 #include "explorer/DragDrop.h"
 #include "explorer/FindCommands.h"
+#include "explorer/EditCommands.h"
 #include "explorer/FolderTree.h"
 #include "explorer/HelpWindow.h"
 #include "explorer/ImportExportCommands.h"
@@ -148,6 +149,7 @@ frmTarnwell::frmTarnwell(const Services& services, QWidget* parent)
     m_importExport = std::make_unique<ImportExportCommands>(*this);
     m_dragDrop = std::make_unique<DragDrop>(*this);
     m_findCommands = std::make_unique<FindCommands>(*this);
+    m_editCommands = std::make_unique<EditCommands>(*this);
 }
 
 frmTarnwell::~frmTarnwell() = default;

@@ -28,6 +28,7 @@ class ContentsList;
 class BrowserCommands;
 class CVSplitter;
 class DragDrop;
+class EditCommands;
 class Editing;
 struct DatabaseCommandHooks;
 class FileDialogs;
@@ -299,6 +300,7 @@ private:
     std::unique_ptr<ImportExportCommands> m_importExport;
     std::unique_ptr<DragDrop> m_dragDrop;
     std::unique_ptr<FindCommands> m_findCommands;
+    std::unique_ptr<EditCommands> m_editCommands;
 };
 
 }  // namespace brindlex

@@ -380,13 +380,9 @@ bool Editing::Cut(const Selection& selection)
             m_messages.show("Error Moving File", "You cannot move the Root Folder.", MessageIcon::Critical);
             return false;
         }
-        if (Folder* folder = m_store.FindFolder(selection.nodeKey)) {
-            if (Folder* parent = m_store.FindFolderOrRoot(folder->parent)) {
-                if (const std::optional<size_t> index = indexOf(*parent, folder->id)) {
-                    parent->FolderItems[*index]->Cut = true;
-                    m_cutMarks.push_back(parent->FolderItems[*index]);
-                }
-            }
+        // Only the node is tagged: the folder's row in its parent's list stays as it is,
+        // so a later Copy of that row copies and does not move.
+        if (const Folder* folder = m_store.FindFolder(selection.nodeKey)) {
             m_treeCutMark = folder->id;
             ++marked;
         }
@@ -701,12 +697,22 @@ bool Editing::IsCutMarked(std::string_view iid) const
 
 void Editing::ClearCutMarks()
 {
+    ClearListCutMarks();
+    ClearTreeCutMark();
+}
+
+void Editing::ClearListCutMarks()
+{
     for (const auto& weak : m_cutMarks) {
         if (const auto item = weak.lock()) {
             item->Cut = false;
         }
     }
     m_cutMarks.clear();
+}
+
+void Editing::ClearTreeCutMark()
+{
     m_treeCutMark.clear();
 }
 

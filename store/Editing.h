@@ -136,7 +136,14 @@ public:
     const InternalClipboard& internalClipboard() const { return m_clipboard; }
     // Ids of the list rows and tree nodes that show as cut.
     bool IsCutMarked(std::string_view iid) const;
+    // The id of the folder whose tree node is tagged as cut, or "".
+    const std::string& TreeCutMark() const { return m_treeCutMark; }
     void ClearCutMarks();
+    // The marks last until the pane that shows them is refilled: the ghosted rows until
+    // the list is, the tag until the tree is. What is already on the internal clipboard
+    // keeps its cut flag.
+    void ClearListCutMarks();
+    void ClearTreeCutMark();
 
     int& PasteCounter() { return m_pasteCounter; }
     int& FolderCopyCounter() { return m_folderCopyCounter; }

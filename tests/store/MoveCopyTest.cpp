@@ -303,5 +303,27 @@ TEST_F(MoveCopyTest, DropMovesRowsAndKeepsCurrentFolder)
     test::expectInvariants(store);
 }
 
+TEST_F(MoveCopyTest, CutMarksEndWithTheirPaneButTheCutStillMoves)
+{
+    const Tree t = build();
+    // A node cut from the tree tags the node only; its row in the list copies as usual.
+    ASSERT_TRUE(editing.Cut(node(t.news)));
+    EXPECT_EQ(editing.TreeCutMark(), t.news);
+    EXPECT_FALSE(store.FindItem(store.Root(), t.news)->Cut);
+    ASSERT_TRUE(editing.Copy(rows({ t.news })));
+    EXPECT_FALSE(editing.internalClipboard().FolderItems[0]->Cut);
+
+    // Rows cut from the list lose their marks when the list is refilled, and a later
+    // Copy of them copies; what the Cut put on the clipboard still moves.
+    ASSERT_TRUE(editing.Cut(rows({ t.top })));
+    editing.ClearListCutMarks();
+    EXPECT_FALSE(store.FindItem(store.Root(), t.top)->Cut);
+    EXPECT_TRUE(editing.internalClipboard().FolderItems[0]->Cut);
+    enter(t.news);
+    EXPECT_TRUE(editing.Paste(Pane::ListView1).pasted);
+    EXPECT_EQ(store.FindItem(store.Root(), t.top), nullptr);
+    test::expectInvariants(store);
+}
+
 }  // namespace
 }  // namespace brindlex
