@@ -23,17 +23,27 @@ namespace {
 constexpr ImportKind ImportKinds[] = { ImportKind::Database, ImportKind::Netscape, ImportKind::Shortcuts,
     ImportKind::Mosaic, ImportKind::Spyglass, ImportKind::Spry, ImportKind::Html };
 
-// Marks a command as running for the lifetime of the scope, whatever way it is left.
+// Marks a command as running for the lifetime of the scope, whatever way it is left; the
+// main window is kept open meanwhile.
 class RunningMark
 {
 public:
-    explicit RunningMark(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~RunningMark() { m_flag = false; }
+    RunningMark(bool& flag, frmTarnwell& window) : m_flag(flag), m_window(window)
+    {
+        m_flag = true;
+        m_window.beginLongWork();
+    }
+    ~RunningMark()
+    {
+        m_flag = false;
+        m_window.endLongWork();
+    }
     RunningMark(const RunningMark&) = delete;
     RunningMark& operator=(const RunningMark&) = delete;
 
 private:
     bool& m_flag;
+    frmTarnwell& m_window;
 };
 
 FileDialogRequest openRequest(ImportKind kind)
@@ -97,7 +107,7 @@ void ImportExportCommands::Import(ImportKind kind)
         m_window.platform().messages.beep();
         return;
     }
-    RunningMark running(m_running);
+    RunningMark running(m_running, m_window);
     if (kind == ImportKind::Shortcuts) {
         importShortcuts();
     } else {
@@ -186,7 +196,7 @@ void ImportExportCommands::ExportShortcuts()
         m_window.platform().messages.beep();
         return;
     }
-    RunningMark running(m_running);
+    RunningMark running(m_running, m_window);
     MessageBoxes& messages = m_window.platform().messages;
     try {
         (void)exportShortcuts(shownRows(), m_window.programDir(), messages);
@@ -201,7 +211,7 @@ void ImportExportCommands::ExportAs(ExportKind type)
         m_window.platform().messages.beep();
         return;
     }
-    RunningMark running(m_running);
+    RunningMark running(m_running, m_window);
     frmExport dialog(m_window, shownRows());
     dialog.setFileType(type);
     dialog.exec();

@@ -1497,7 +1497,7 @@ void frmTarnwell::sizeTimerTick()
         m_normalHeight = static_cast<int>(std::lround(toTwips(height())));
         m_normalWidth = static_cast<int>(std::lround(toTwips(width())));
     }
-    if (m_trayCommand == 1) {
+    if (m_trayCommand == 1 && !inLongWork()) {
         m_trayCommand = -1;
         close();
     }
@@ -1765,6 +1765,12 @@ void frmTarnwell::loadDatabaseFile(const std::string& path)
 
 void frmTarnwell::closeEvent(QCloseEvent* event)
 {
+    if (!m_unloaded && inLongWork()) {
+        // Unloading empties the store under the running import or export.
+        platform().messages.beep();
+        event->ignore();
+        return;
+    }
     if (m_unloaded || QueryUnload()) {
         event->accept();
     } else {

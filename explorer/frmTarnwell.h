@@ -137,6 +137,12 @@ public:
     std::string selectedNodeKey() const;
     QTreeWidgetItem* selectedNode() const;
 
+    // Long work on the store (an import, an export) that lets events run: the window
+    // cannot be closed meanwhile, and a close chosen in the tray waits until it ends.
+    void beginLongWork() { ++m_longWork; }
+    void endLongWork() { --m_longWork; }
+    bool inLongWork() const { return m_longWork > 0; }
+
     // The send commands (list popup "Send URL", File > Send URL, toolbar client button).
     void SetSendCommands(bool on);
     bool ProcessKeys(int key, Qt::KeyboardModifiers modifiers);
@@ -290,6 +296,7 @@ private:
     bool m_updatingTree = false;  // the program changes the tree's selection itself
     bool m_skipImageReset = false;  // the one-shot flag of the node click
     bool m_unloaded = false;
+    int m_longWork = 0;
     bool m_loaded = false;
 
     std::unique_ptr<Editing> m_editing;

@@ -124,6 +124,26 @@ private Q_SLOTS:
         m_window.reset();
     }
 
+    void theWindowStaysOpenWhileLongWorkRuns()
+    {
+        m_world->settings->set("Browser", "TrayFlag", "1");
+        load();
+        m_window->beginLongWork();
+        const int beeps = m_world->fakes.messages.beeps;
+        QVERIFY(!m_window->close());
+        QCOMPARE(m_world->fakes.messages.beeps, beeps + 1);
+        QVERIFY(m_world->fakes.messages.shown.empty());  // no save question either
+
+        // The tray's Close waits for the work to end, then runs the shutdown sequence.
+        m_window->action(QStringLiteral("mnuClose"))->trigger();
+        QTest::qWait(600);
+        QVERIFY(m_window->isVisible());
+        m_world->fakes.messages.answerNext(Answer::No);
+        m_window->endLongWork();
+        QTRY_VERIFY(!m_window->isVisible());
+        m_window.reset();
+    }
+
     void aboutBoxNamesTheProgram()
     {
         load();
