@@ -4,11 +4,11 @@
 
 #include "explorer/Services.h"
 #include "platform/Clock.h"
+#include "platform/PosixProgramStarter.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtEventPump.h"
 #include "platform/qt/QtFileDialogs.h"
 #include "platform/qt/QtMessageBoxes.h"
-#include "platform/qt/QtProgramStarter.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "store/LinkStore.h"
 
@@ -29,7 +29,7 @@ public:
     QtClipboard clipboard;
     QtMessageBoxes messages;
     QtEventPump events;
-    QtProgramStarter programs;
+    PosixProgramStarter programs;  // no shell, no PATH search: a browser path runs as given
     QtSettingsStore settings;
     QtFileDialogs fileDialogs;
     LinkStore store { clock };
