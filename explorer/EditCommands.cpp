@@ -61,7 +61,7 @@ std::optional<ListRow> rowFor(const Folder& folder, const std::string& id)
     return std::nullopt;
 }
 
-}  // namespace
+} // namespace
 
 EditCommands::EditCommands(frmTarnwell& window)
     : m_window(window)
@@ -101,8 +101,7 @@ EditCommands::EditCommands(frmTarnwell& window)
     connect(&rows, &ContentsModel::nameEdited, this, &EditCommands::listNameEdited);
     connect(window.TreeView1(), &FolderTree::nodeEdited, this, &EditCommands::treeNodeEdited);
     // A refill of a pane ends the cut marks it showed.
-    connect(&rows, &QAbstractItemModel::modelAboutToBeReset, this,
-        [this] { m_window.editing().ClearListCutMarks(); });
+    connect(&rows, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_window.editing().ClearListCutMarks(); });
     connect(window.TreeView1()->model(), &QAbstractItemModel::modelAboutToBeReset, this,
         [this] { m_window.editing().ClearTreeCutMark(); });
 }
@@ -272,15 +271,14 @@ void EditCommands::treeNodeEdited(QTreeWidgetItem* node, const QString& text, bo
 void EditCommands::DeleteSelection()
 {
     WaitCursor wait;
-    const DeleteOutcome outcome
-        = m_window.editing().DeleteSelection(selection(), [this](const std::string& question) {
-              NormalCursor normal;
-              frmConfirmDelete dialog(toQString(question), &m_window);
-              m_window.ApplyProgramFont(&dialog);
-              dialog.adjustSize();
-              m_window.CenterOverMainWindow(&dialog);
-              return dialog.exec() == QDialog::Accepted;
-          });
+    const DeleteOutcome outcome = m_window.editing().DeleteSelection(selection(), [this](const std::string& question) {
+        NormalCursor normal;
+        frmConfirmDelete dialog(toQString(question), &m_window);
+        m_window.ApplyProgramFont(&dialog);
+        dialog.adjustSize();
+        m_window.CenterOverMainWindow(&dialog);
+        return dialog.exec() == QDialog::Accepted;
+    });
     if (!outcome.deleted) {
         return;
     }
@@ -321,7 +319,8 @@ void EditCommands::OpenProperties()
         } else if (fromList) {
             // The row shows the new values at once.
             const int at = rows.findId(toQString(properties->key));
-            if (std::optional<ListRow> row = rowFor(m_window.store().CurrentFolder(), properties->key); row && at >= 0) {
+            if (std::optional<ListRow> row = rowFor(m_window.store().CurrentFolder(), properties->key);
+                row && at >= 0) {
                 row->Cut = rows.row(at).Cut;
                 rows.replaceRow(at, std::move(*row));
             }
@@ -399,4 +398,4 @@ void EditCommands::showCutMarks()
     }
 }
 
-}  // namespace brindlex
+} // namespace brindlex

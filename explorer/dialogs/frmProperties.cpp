@@ -63,7 +63,9 @@ frmProperties::frmProperties(const ItemProperties& properties, QWidget* parent)
         tr("Spyglass Mosaic"), tr("Spry Mosaic") });
     m_client->setCurrentIndex(properties.clientIndex);
     m_client->setEnabled(properties.clientEnabled);
-    m_picture->setPixmap(paneImage(properties.picture).pixmap(32, 32));
+    // Picture 2 is the dialog's own picture of a folder node; the others are the images
+    // the panes show.
+    m_picture->setPixmap(paneImage(properties.picture == 2 ? 6 : properties.picture).pixmap(32, 32));
 
     auto* general = new QWidget;
     auto* form = new QFormLayout(general);
