@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "formats/ImportExport.h"
@@ -11,7 +12,6 @@
 #include "store/LinkStore.h"
 #include "store/ListRow.h"
 #include "store/ProgramDirectory.h"
-#include "store/TextEncoding.h"
 #include "tools/bdxtool/Commands.h"
 #include "tools/bdxtool/ToolDatabase.h"
 
@@ -119,11 +119,11 @@ Status importOne(LinkStore& store, const ToolFormat& format, const std::string& 
 {
     if (format.import == ImportKind::Database) {
         // Read directly so that the message can say which line is wrong.
-        const Result<std::string> bytes = readFileBytes(file);
-        if (!bytes.ok()) {
-            return bytes.status();
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            return Error { ErrorKind::NotFound, "cannot open " + file };
         }
-        const Result<DatabaseLayout> read = readDatabaseText(decodeText(bytes.value()), store, true);
+        const Result<DatabaseLayout> read = readDatabase(in, store, true);
         if (!read.ok()) {
             return Error { read.error().kind, file + ": " + read.error().message };
         }

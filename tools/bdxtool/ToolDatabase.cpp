@@ -1,21 +1,21 @@
 #include "tools/bdxtool/ToolDatabase.h"
 
+#include <fstream>
 #include <iostream>
 #include <unordered_map>
 
 #include "store/LinkStore.h"
-#include "store/TextEncoding.h"
 
 namespace brindlex::bdxtool {
 
 Result<DatabaseLayout> loadDatabase(LinkStore& store, const std::string& path)
 {
-    Result<std::string> bytes = readFileBytes(path);
-    if (!bytes.ok()) {
-        return bytes.error();
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return Error { ErrorKind::NotFound, "cannot open " + path };
     }
     store.SetDatabasePath(path);
-    Result<DatabaseLayout> read = readDatabaseText(decodeText(bytes.value()), store, false);
+    Result<DatabaseLayout> read = readDatabase(in, store, false);
     if (!read.ok()) {
         return Error { read.error().kind, path + ": " + read.error().message };
     }
