@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -26,6 +27,27 @@
 namespace brindlex {
 
 namespace {
+
+// Lets events run at most every 25 ms. A search passes thousands of folders, and running
+// the event loop and repainting the status for each of them costs many times the search;
+// at this rate the window still repaints and a close still stops the search at once.
+class ThrottledEvents : public EventPump
+{
+public:
+    explicit ThrottledEvents(EventPump& events) : m_events(events) { }
+    void processEvents() override
+    {
+        if (m_since.isValid() && m_since.elapsed() < 25) {
+            return;
+        }
+        m_events.processEvents();
+        m_since.start();
+    }
+
+private:
+    EventPump& m_events;
+    QElapsedTimer m_since;
+};
 
 QString dateText(const DateTime& value)
 {
@@ -123,7 +145,8 @@ void frmFind::DoSearch()
     hooks.status = [this](const std::string& text) { m_statusText->setText(toQString(text)); };
     hooks.stopped = [this] { return m_closeRequested; };
     const FindQuery query { toUtf8(m_text->text()), m_matchCase->isChecked(), m_containing->isChecked() };
-    const std::vector<FindResultRow> rows = brindlex::DoSearch(m_main.store(), query, hooks, m_main.platform().events);
+    ThrottledEvents events(m_main.platform().events);
+    const std::vector<FindResultRow> rows = brindlex::DoSearch(m_main.store(), query, hooks, events);
 
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(rows.size()));
