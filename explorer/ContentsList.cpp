@@ -23,6 +23,21 @@ namespace brindlex {
 
 namespace {
 
+// Large icons, small icons and list: one QListView laid out three ways.
+struct IconLayout
+{
+    QListView::ViewMode viewMode;
+    QListView::Flow flow;
+    int iconSize;
+    QSize grid;
+    bool wordWrap;
+};
+const IconLayout IconLayouts[3] = {
+    { QListView::IconMode, QListView::LeftToRight, 32, QSize(96, 72), true },
+    { QListView::ListMode, QListView::LeftToRight, 16, QSize(180, 20), false },
+    { QListView::ListMode, QListView::TopToBottom, 16, QSize(180, 20), false },
+};
+
 // A view of the list (icon or details) that hands its drag gestures to the list's
 // controller: a drag starts only from a row pressed with the left button, and only a
 // folder row the controller accepts is highlighted and takes the drop.
@@ -180,38 +195,18 @@ void ContentsList::setViewMode(int mode)
     }
     const bool focused = hasFocus();
     m_mode = mode;
-    switch (mode) {
-    case 0:
-        m_icons->setViewMode(QListView::IconMode);
-        m_icons->setFlow(QListView::LeftToRight);
+    if (mode == 3) {
+        m_stack->setCurrentWidget(m_details);
+    } else {
+        const IconLayout& layout = IconLayouts[mode];
+        m_icons->setViewMode(layout.viewMode);
+        m_icons->setFlow(layout.flow);
         m_icons->setWrapping(true);
-        m_icons->setIconSize(QSize(32, 32));
-        m_icons->setGridSize(QSize(96, 72));
-        m_icons->setWordWrap(true);
+        m_icons->setIconSize(QSize(layout.iconSize, layout.iconSize));
+        m_icons->setGridSize(layout.grid);
+        m_icons->setWordWrap(layout.wordWrap);
         m_icons->setTextElideMode(Qt::ElideRight);
         m_stack->setCurrentWidget(m_icons);
-        break;
-    case 1:
-        m_icons->setViewMode(QListView::ListMode);
-        m_icons->setFlow(QListView::LeftToRight);
-        m_icons->setWrapping(true);
-        m_icons->setIconSize(QSize(16, 16));
-        m_icons->setGridSize(QSize(180, 20));
-        m_icons->setWordWrap(false);
-        m_stack->setCurrentWidget(m_icons);
-        break;
-    case 2:
-        m_icons->setViewMode(QListView::ListMode);
-        m_icons->setFlow(QListView::TopToBottom);
-        m_icons->setWrapping(true);
-        m_icons->setIconSize(QSize(16, 16));
-        m_icons->setGridSize(QSize(180, 20));
-        m_icons->setWordWrap(false);
-        m_stack->setCurrentWidget(m_icons);
-        break;
-    default:
-        m_stack->setCurrentWidget(m_details);
-        break;
     }
     // A QListView sets its drag and drop from its movement whenever its mode changes.
     applyDragDrop();
