@@ -20,7 +20,11 @@ std::string applicationDirectory()
     return toUtf8(QDir::cleanPath(QDir(folder).absolutePath()));
 }
 
-World::World(std::string commandLine) : programDir(applicationDirectory()), commandLine(std::move(commandLine)) { }
+World::World(std::string commandLine)
+    : programDir(applicationDirectory())
+    , commandLine(std::move(commandLine))
+{
+}
 
 Services World::services()
 {

@@ -10,7 +10,8 @@
 
 namespace brindlex {
 
-frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
+frmAbout::frmAbout(QWidget* parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(tr("About Brindlex"));

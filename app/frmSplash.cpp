@@ -11,7 +11,8 @@
 namespace brindlex {
 
 frmSplash::frmSplash(QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_progress(new QProgressBar(this))
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+    , m_progress(new QProgressBar(this))
 {
     setObjectName(QStringLiteral("frmSplash"));
     auto* picture = new QLabel(this);

@@ -9,7 +9,10 @@ class WebBrowser;
 class CLIPBrowser
 {
 public:
-    explicit CLIPBrowser(WebBrowser& owner) : m_owner(owner) { }
+    explicit CLIPBrowser(WebBrowser& owner)
+        : m_owner(owner)
+    {
+    }
 
     void OpenWebPage(const std::string& url);
     void GetURL();

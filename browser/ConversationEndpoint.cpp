@@ -23,7 +23,9 @@ std::string conversationFolder()
 
 Status checkPrivateFolder(const std::string& folder)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (lstat(folder.c_str(), &st) != 0) {
         return Error { ErrorKind::NotFound, folder + ": " + std::strerror(errno) };
     }

@@ -40,7 +40,8 @@ bool sendAll(int fd, const std::string& data)
 }  // namespace
 
 ConversationServer::ConversationServer(std::string folder, ServerHandler handler)
-    : m_folder(std::move(folder)), m_handler(std::move(handler))
+    : m_folder(std::move(folder))
+    , m_handler(std::move(handler))
 {
 }
 
@@ -61,7 +62,9 @@ Status ConversationServer::listen(const std::string& service)
     if (!path.ok()) {
         return path.status();
     }
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (lstat(path.value().c_str(), &st) == 0) {
         if (!S_ISSOCK(st.st_mode) || st.st_uid != geteuid()) {
             return Error { ErrorKind::Refused, path.value() + " is not an endpoint of this user" };
@@ -122,9 +125,9 @@ void ConversationServer::serve(int fd, const std::string& service)
     MessageDecoder decoder;
     char buffer[65536];
     while (decoder.state() == MessageDecoder::State::NeedMore) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now())
-                              .count();
+        const auto left
+            = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+                  .count();
         pollfd p { fd, POLLIN, 0 };
         if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0) {
             return;

@@ -104,8 +104,8 @@ int DDEBrowser::DoDDE(const std::string& topic, const std::string& item)
         txtDDE = reply.text;
         return 0;
     case ConversationResult::Timeout:
-        m_owner.platform().messages.show("Error with Browser", "The browser is either busy or not repsonding...",
-            MessageIcon::Information);
+        m_owner.platform().messages.show(
+            "Error with Browser", "The browser is either busy or not repsonding...", MessageIcon::Information);
         return 0;
     case ConversationResult::NoServer:
     case ConversationResult::Refused:
@@ -119,8 +119,8 @@ void DDEBrowser::OpenWebPage(const std::string& url)
     if (!m_owner.Method) {
         const int r = EnsureBrowser(url, "ListWindows");
         if (r == 1) {
-            m_owner.platform().messages.show("Error---No Browser", m_owner.Browser + " is not currently open...",
-                MessageIcon::Information);
+            m_owner.platform().messages.show(
+                "Error---No Browser", m_owner.Browser + " is not currently open...", MessageIcon::Information);
         }
         if (r > 0) {
             return;
@@ -203,8 +203,8 @@ int DDEBrowser::OpenBrowser(const std::string& url)
     // The URL is the program's one argument, passed without a shell: blanks, quotes or
     // shell syntax in it (or in the path) cannot run anything else.
     if (path.empty() || !m_owner.platform().programs.start(path, { url })) {
-        m_owner.platform().messages.show("Invalid Path", "Invalid path to " + browser + " program file.",
-            MessageIcon::Information);
+        m_owner.platform().messages.show(
+            "Invalid Path", "Invalid path to " + browser + " program file.", MessageIcon::Information);
         return 0;
     }
     return 1;
@@ -219,8 +219,8 @@ void DDEBrowser::GetURL()
     const std::optional<WindowInfo> info = r == 0 ? ParseWindowInfo(txtDDE) : std::nullopt;
     if (!info) {
         // No answer, or one that is not a window's address and title: no entry.
-        m_owner.platform().messages.show("Error---No Browser", "There is no browser currently open...",
-            MessageIcon::Information);
+        m_owner.platform().messages.show(
+            "Error---No Browser", "There is no browser currently open...", MessageIcon::Information);
         return;
     }
     const std::string title = BrowserTitle(info->title);

@@ -29,7 +29,10 @@ std::string NormaliseFilePath(std::string path);
 class DDEBrowser
 {
 public:
-    explicit DDEBrowser(WebBrowser& owner) : m_owner(owner) { }
+    explicit DDEBrowser(WebBrowser& owner)
+        : m_owner(owner)
+    {
+    }
 
     // One request on topic "WWW_" + topic to tInterfaceName; 0 on success or time-out
     // (after the busy message), 1 when no server answered or it refused.

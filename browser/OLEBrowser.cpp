@@ -22,7 +22,10 @@ constexpr int AutomationTimeout = 462;
 class RetryAllowance
 {
 public:
-    explicit RetryAllowance(OLEBrowser& browser) : m_browser(browser) { }
+    explicit RetryAllowance(OLEBrowser& browser)
+        : m_browser(browser)
+    {
+    }
     // Call after a failed step: true when the operation may go on.
     bool recover()
     {
@@ -51,16 +54,16 @@ void OLEBrowser::GetOleObject()
         m_object = progId;
         return;
     case ConversationResult::NoServer:
-        m_owner.platform().messages.show("No Browser", "NCSA Mosaic is not installed properly on this system...",
-            MessageIcon::Information);
+        m_owner.platform().messages.show(
+            "No Browser", "NCSA Mosaic is not installed properly on this system...", MessageIcon::Information);
         return;
     case ConversationResult::Refused:
-        m_owner.platform().messages.show("Error", "Unknown Error #" + std::to_string(AutomationRefused),
-            MessageIcon::Information);
+        m_owner.platform().messages.show(
+            "Error", "Unknown Error #" + std::to_string(AutomationRefused), MessageIcon::Information);
         return;
     case ConversationResult::Timeout:
-        m_owner.platform().messages.show("Error", "Unknown Error #" + std::to_string(AutomationTimeout),
-            MessageIcon::Information);
+        m_owner.platform().messages.show(
+            "Error", "Unknown Error #" + std::to_string(AutomationTimeout), MessageIcon::Information);
         return;
     }
 }
@@ -107,8 +110,8 @@ void OLEBrowser::GetURL()
 {
     RetryAllowance allowance(*this);
     const auto gaveUp = [this] {
-        m_owner.platform().messages.show("URL not Available", "There is no active URL in NCSA Mosaic.",
-            MessageIcon::Information);
+        m_owner.platform().messages.show(
+            "URL not Available", "There is no active URL in NCSA Mosaic.", MessageIcon::Information);
     };
     std::string url;
     std::string title;

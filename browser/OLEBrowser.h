@@ -12,7 +12,10 @@ class WebBrowser;
 class OLEBrowser
 {
 public:
-    explicit OLEBrowser(WebBrowser& owner) : m_owner(owner) { }
+    explicit OLEBrowser(WebBrowser& owner)
+        : m_owner(owner)
+    {
+    }
 
     // Releases the object held and creates a new one from tInterfaceName.
     void GetOleObject();

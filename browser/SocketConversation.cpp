@@ -22,7 +22,10 @@ using Clock = std::chrono::steady_clock;
 class Socket
 {
 public:
-    explicit Socket(int fd) : m_fd(fd) { }
+    explicit Socket(int fd)
+        : m_fd(fd)
+    {
+    }
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
     ~Socket()
@@ -69,12 +72,13 @@ ConversationReply failed(ConversationResult result)
 }  // namespace
 
 SocketConversation::SocketConversation(int timeoutMs, std::string folder)
-    : m_timeoutMs(timeoutMs), m_folder(std::move(folder))
+    : m_timeoutMs(timeoutMs)
+    , m_folder(std::move(folder))
 {
 }
 
-ConversationReply SocketConversation::Request(const std::string& service, const std::string& topic,
-    const std::string& item)
+ConversationReply SocketConversation::Request(
+    const std::string& service, const std::string& topic, const std::string& item)
 {
     return exchange(service, { "REQUEST", topic, item });
 }
@@ -84,8 +88,8 @@ ConversationReply SocketConversation::CreateObject(const std::string& progId)
     return exchange(progId, { "CREATE" });
 }
 
-ConversationReply SocketConversation::Call(const std::string& progId, const std::string& member,
-    const std::vector<std::string>& arguments)
+ConversationReply SocketConversation::Call(
+    const std::string& progId, const std::string& member, const std::vector<std::string>& arguments)
 {
     std::vector<std::string> request { "CALL", member };
     request.insert(request.end(), arguments.begin(), arguments.end());
@@ -103,7 +107,9 @@ ConversationReply SocketConversation::exchange(const std::string& service, const
     if (!path.ok()) {
         return failed(ConversationResult::NoServer);
     }
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (lstat(path.value().c_str(), &st) != 0 || !S_ISSOCK(st.st_mode) || st.st_uid != geteuid()) {
         return failed(ConversationResult::NoServer);
     }

@@ -18,8 +18,8 @@ public:
 
     ConversationReply Request(const std::string& service, const std::string& topic, const std::string& item) override;
     ConversationReply CreateObject(const std::string& progId) override;
-    ConversationReply Call(const std::string& progId, const std::string& member,
-        const std::vector<std::string>& arguments) override;
+    ConversationReply Call(
+        const std::string& progId, const std::string& member, const std::vector<std::string>& arguments) override;
 
     void setTimeout(int timeoutMs) { m_timeoutMs = timeoutMs; }
     int timeout() const { return m_timeoutMs; }

@@ -30,8 +30,8 @@ int toInt(const std::string& text, int fallback)
 
 }  // namespace
 
-WebBrowser::WebBrowser(LinkStore& store, const Platform& platform, Conversation& conversation,
-    SettingsStore& settings, BrowserHost& host)
+WebBrowser::WebBrowser(
+    LinkStore& store, const Platform& platform, Conversation& conversation, SettingsStore& settings, BrowserHost& host)
     : dBrowser(*this)
     , oBrowser(*this)
     , cBrowser(*this)

@@ -23,8 +23,8 @@ namespace brindlex {
 
 BrowserCommands::BrowserCommands(frmTarnwell& window)
     : m_window(window)
-    , m_browser(std::make_unique<WebBrowser>(
-          window.store(), window.platform(), m_conversation, window.settings(), *this))
+    , m_browser(
+          std::make_unique<WebBrowser>(window.store(), window.platform(), m_conversation, window.settings(), *this))
 {
     window.connectCommand(QStringLiteral("mnuPost"), [this] { Send(); });
     window.connectCommand(QStringLiteral("mnuGet"), [this] { Get(); });
@@ -43,7 +43,11 @@ namespace {
 class Running
 {
 public:
-    explicit Running(bool& flag) : m_flag(flag) { m_flag = true; }
+    explicit Running(bool& flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
     ~Running() { m_flag = false; }
     Running(const Running&) = delete;
     Running& operator=(const Running&) = delete;

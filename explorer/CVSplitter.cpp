@@ -20,10 +20,13 @@ int sideOf(const QSplitter& splitter, const QWidget* control)
 
 }  // namespace
 
-CVSplitter::CVSplitter(QSplitter& splitter) : m_splitter(splitter) { }
+CVSplitter::CVSplitter(QSplitter& splitter)
+    : m_splitter(splitter)
+{
+}
 
-int CVSplitter::Create(QWidget* container, QWidget* left, QWidget* right, QWidget* leftHeader, QWidget* rightHeader,
-    int /*style*/)
+int CVSplitter::Create(
+    QWidget* container, QWidget* left, QWidget* right, QWidget* leftHeader, QWidget* rightHeader, int /*style*/)
 {
     Release();
     if (!left) {

@@ -16,8 +16,7 @@ public:
     // Takes the controls one by one. Returns 0, or the failure code: 99 the left control
     // is missing, 98 the right control, 97 the left header, 96 the right header, 95 the
     // container, 94 the controls are not the two sides of the split.
-    int Create(QWidget* container, QWidget* left, QWidget* right, QWidget* leftHeader, QWidget* rightHeader,
-        int style);
+    int Create(QWidget* container, QWidget* left, QWidget* right, QWidget* leftHeader, QWidget* rightHeader, int style);
     // Ends the split; a drag in progress is cancelled.
     void Release();
     bool isCreated() const { return m_created; }

@@ -41,11 +41,14 @@ const IconLayout IconLayouts[3] = {
 // A view of the list (icon or details) that hands its drag gestures to the list's
 // controller: a drag starts only from a row pressed with the left button, and only a
 // folder row the controller accepts is highlighted and takes the drop.
-template <class View>
-class ContentsView : public View
+template <class View> class ContentsView : public View
 {
 public:
-    explicit ContentsView(ContentsList* list) : View(list), m_list(list) { }
+    explicit ContentsView(ContentsList* list)
+        : View(list)
+        , m_list(list)
+    {
+    }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override

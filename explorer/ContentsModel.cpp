@@ -29,7 +29,10 @@ QString shortDate(const DateTime& value)
 
 }  // namespace
 
-ContentsModel::ContentsModel(QObject* parent) : QAbstractTableModel(parent) { }
+ContentsModel::ContentsModel(QObject* parent)
+    : QAbstractTableModel(parent)
+{
+}
 
 ContentsModel::Row ContentsModel::makeRow(ListRow row)
 {
@@ -160,8 +163,8 @@ QVariant ContentsModel::data(const QModelIndex& index, int role) const
 
 QVariant ContentsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const char* const Headers[ColumnCount] = { "Name", "Date Added", "Type", "Client", "URL", "Description",
-        "ID" };
+    static const char* const Headers[ColumnCount]
+        = { "Name", "Date Added", "Type", "Client", "URL", "Description", "ID" };
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount) {
         return tr(Headers[section]);
     }
@@ -274,8 +277,8 @@ void ContentsModel::setDropHighlightRow(int row)
     m_dropHighlight = row;
     for (int changed : { before, row }) {
         if (changed >= 0) {
-            Q_EMIT dataChanged(index(changed, 0), index(changed, ColumnCount - 1),
-                { Qt::BackgroundRole, Qt::ForegroundRole });
+            Q_EMIT dataChanged(
+                index(changed, 0), index(changed, ColumnCount - 1), { Qt::BackgroundRole, Qt::ForegroundRole });
         }
     }
 }

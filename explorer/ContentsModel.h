@@ -2,8 +2,8 @@
 #include <vector>
 
 #include <QAbstractTableModel>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 
 #include "store/ListRow.h"
 

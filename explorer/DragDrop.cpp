@@ -75,7 +75,8 @@ std::optional<PaneDrag> readPaneDragMimeData(const QMimeData* data)
     return drag;
 }
 
-DragDrop::DragDrop(frmTarnwell& window) : m_window(window)
+DragDrop::DragDrop(frmTarnwell& window)
+    : m_window(window)
 {
     m_window.TreeView1()->setDragDrop(this);
     m_window.ListView1()->setDragDrop(this);

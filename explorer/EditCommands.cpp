@@ -61,7 +61,7 @@ std::optional<ListRow> rowFor(const Folder& folder, const std::string& id)
     return std::nullopt;
 }
 
-} // namespace
+}  // namespace
 
 EditCommands::EditCommands(frmTarnwell& window)
     : m_window(window)
@@ -398,4 +398,4 @@ void EditCommands::showCutMarks()
     }
 }
 
-} // namespace brindlex
+}  // namespace brindlex

@@ -58,8 +58,8 @@ private:
     void refreshAfterPaste(bool full);
 
     frmTarnwell& m_window;
-    QTimer* m_labelEdit; // tmrLabelEdit: starts editing a list row after the popup closed
-    QTimer* m_treeLabelEdit; // tmrTreeLabelEdit: the same for a tree node
+    QTimer* m_labelEdit;  // tmrLabelEdit: starts editing a list row after the popup closed
+    QTimer* m_treeLabelEdit;  // tmrTreeLabelEdit: the same for a tree node
 };
 
-} // namespace brindlex
+}  // namespace brindlex

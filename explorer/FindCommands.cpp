@@ -37,4 +37,4 @@ void FindCommands::ShowGoTo()
     dialog.exec();
 }
 
-} // namespace brindlex
+}  // namespace brindlex

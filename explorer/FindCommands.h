@@ -28,4 +28,4 @@ private:
     QPointer<frmFind> m_find;
 };
 
-} // namespace brindlex
+}  // namespace brindlex

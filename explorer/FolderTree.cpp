@@ -17,7 +17,8 @@
 
 namespace brindlex {
 
-FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent)
+FolderTree::FolderTree(QWidget* parent)
+    : QTreeWidget(parent)
 {
     setHeaderHidden(true);
     setColumnCount(1);

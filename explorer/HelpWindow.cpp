@@ -6,7 +6,9 @@
 
 namespace brindlex {
 
-HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), m_browser(new QTextBrowser(this))
+HelpWindow::HelpWindow(QWidget* parent)
+    : QDialog(parent)
+    , m_browser(new QTextBrowser(this))
 {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(tr("Brindlex Help"));

@@ -19,7 +19,10 @@ using Drawing = std::function<void(QPainter&)>;  // draws into a 16 x 16 square
 class PaintedIcon : public QIconEngine
 {
 public:
-    explicit PaintedIcon(Drawing drawing) : m_drawing(std::move(drawing)) { }
+    explicit PaintedIcon(Drawing drawing)
+        : m_drawing(std::move(drawing))
+    {
+    }
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override
     {

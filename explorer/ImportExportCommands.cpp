@@ -28,7 +28,9 @@ constexpr ImportKind ImportKinds[] = { ImportKind::Database, ImportKind::Netscap
 class RunningMark
 {
 public:
-    RunningMark(bool& flag, frmTarnwell& window) : m_flag(flag), m_window(window)
+    RunningMark(bool& flag, frmTarnwell& window)
+        : m_flag(flag)
+        , m_window(window)
     {
         m_flag = true;
         m_window.beginLongWork();
@@ -78,7 +80,8 @@ void reportUnexpected(MessageBoxes& messages, const std::string& what, const std
 
 }  // namespace
 
-ImportExportCommands::ImportExportCommands(frmTarnwell& window) : m_window(window)
+ImportExportCommands::ImportExportCommands(frmTarnwell& window)
+    : m_window(window)
 {
     for (const ImportKind kind : ImportKinds) {
         m_window.connectCommand(QString::fromLatin1(importCommandText(kind).menuName), [this, kind] { Import(kind); });
@@ -153,7 +156,8 @@ void ImportExportCommands::importSingleFile(ImportKind kind)
 void ImportExportCommands::importShortcuts()
 {
     const Platform& platform = m_window.platform();
-    const std::vector<std::string> paths = m_window.fileDialogs().openFiles(&m_window, openRequest(ImportKind::Shortcuts));
+    const std::vector<std::string> paths
+        = m_window.fileDialogs().openFiles(&m_window, openRequest(ImportKind::Shortcuts));
     if (paths.empty()) {
         return;
     }

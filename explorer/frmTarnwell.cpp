@@ -6,7 +6,6 @@
 #include <unordered_map>
 
 #include <QAction>
-#include <QMouseEvent>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,6 +18,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -29,28 +29,28 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/frmAbout.h"
+#include "explorer/BrowserCommands.h"
 #include "explorer/CVSplitter.h"
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
 #include "explorer/DragDrop.h"
-#include "explorer/FindCommands.h"
 #include "explorer/EditCommands.h"
+#include "explorer/FindCommands.h"
 #include "explorer/FolderTree.h"
 #include "explorer/HelpWindow.h"
-#include "explorer/ImportExportCommands.h"
 #include "explorer/Icons.h"
+#include "explorer/ImportExportCommands.h"
 #include "explorer/WaitCursor.h"
-#include "app/frmAbout.h"
-#include "explorer/BrowserCommands.h"
 #include "platform/EventPump.h"
 #include "platform/MessageBoxes.h"
 #include "platform/qt/FileDialogs.h"
 #include "platform/qt/QtString.h"
-#include "store/DatabaseCommands.h"
-#include "store/Editing.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
+#include "store/DatabaseCommands.h"
 #include "store/DatabaseFile.h"
+#include "store/Editing.h"
 #include "store/LinkStore.h"
 #include "store/ListRow.h"
 
@@ -356,8 +356,8 @@ void frmTarnwell::buildMenus()
 
     QMenu* view = bar->addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("mnuViewMenu"));
-    add(view, { "mnuView1_0", "mnuView1_1", "mnuView1_2", "-", "mnuView2_0", "mnuView2_1", "mnuView2_2", "mnuView2_3",
-                  "-" });
+    add(view,
+        { "mnuView1_0", "mnuView1_1", "mnuView1_2", "-", "mnuView2_0", "mnuView2_1", "mnuView2_2", "mnuView2_3", "-" });
     QMenu* arrange = submenu("mnuView3", view);
     add(arrange, { "mnuView5_0", "mnuView5_1", "mnuView5_2", "mnuView5_3", "mnuView5_4", "mnuView5_5" });
     view->addAction(action(QStringLiteral("mnuView3")));
@@ -396,8 +396,9 @@ void frmTarnwell::buildPopups()
     }
     action(QStringLiteral("mnuViewMode"))->setMenu(viewModes);
     popup(2, { "mnuGetUrl", "-", "mnuViewMode", "-", "mnuEdit1", "-", "mnuNewFolder", "mnuPUEntry" });
-    popup(3, { "mnuFind1", "-", "mnuPUEdit_0", "mnuPUEdit_1", "mnuPUEdit_2", "-", "mnuPUEdit1_0", "mnuPUEdit1_1", "-",
-                 "mnuPUProp" });
+    popup(3,
+        { "mnuFind1", "-", "mnuPUEdit_0", "mnuPUEdit_1", "mnuPUEdit_2", "-", "mnuPUEdit1_0", "mnuPUEdit1_1", "-",
+            "mnuPUProp" });
     popup(4, { "mnuRestore", "-", "mnuClose" });
 
     // Popup items that do what their menu-bar twins do.
@@ -637,11 +638,12 @@ void frmTarnwell::buildStatusBar()
 void frmTarnwell::connectOwnCommands()
 {
     connectCommand(QStringLiteral("mnuClose1"), [this] { close(); });
-    connectCommand(QStringLiteral("mnuView1_0"),
-        [this] { setToolbarShown(action(QStringLiteral("mnuView1_0"))->isChecked()); });
-    connectCommand(QStringLiteral("mnuView1_1"),
-        [this] { setStatusBarShown(action(QStringLiteral("mnuView1_1"))->isChecked()); });
-    connectCommand(QStringLiteral("mnuView1_2"), [this] { setSinglePane(action(QStringLiteral("mnuView1_2"))->isChecked()); });
+    connectCommand(
+        QStringLiteral("mnuView1_0"), [this] { setToolbarShown(action(QStringLiteral("mnuView1_0"))->isChecked()); });
+    connectCommand(
+        QStringLiteral("mnuView1_1"), [this] { setStatusBarShown(action(QStringLiteral("mnuView1_1"))->isChecked()); });
+    connectCommand(
+        QStringLiteral("mnuView1_2"), [this] { setSinglePane(action(QStringLiteral("mnuView1_2"))->isChecked()); });
     for (int mode = 0; mode < 4; ++mode) {
         connectCommand(QStringLiteral("mnuView2_%1").arg(mode), [this, mode] {
             // A checked item stays checked; choosing the shown mode changes nothing.
@@ -707,8 +709,7 @@ void frmTarnwell::BuildTree()
     m_tree->clearNodes();
 
     Folder& root = store().Root();
-    QTreeWidgetItem* rootNode
-        = FolderTree::makeNode(QString::fromLatin1(RootFolderId), toQString(root.Caption), 8, 8);
+    QTreeWidgetItem* rootNode = FolderTree::makeNode(QString::fromLatin1(RootFolderId), toQString(root.Caption), 8, 8);
     rootNode->setData(0, FolderTree::PathRole, rootNode->text(0));
     root.Path = root.Caption;
     m_tree->addTopLevelItem(rootNode);
@@ -1004,7 +1005,8 @@ void frmTarnwell::UpdateFolderDropDowns()
         chain.push_back(at);
         at = (at->parent == RootFolderId) ? &store().Root() : store().FindFolder(at->parent);
     }
-    QTreeWidgetItem* node = FolderTree::makeNode(QString::fromLatin1(RootFolderId), toQString(store().Root().Caption), 8, 8);
+    QTreeWidgetItem* node
+        = FolderTree::makeNode(QString::fromLatin1(RootFolderId), toQString(store().Root().Caption), 8, 8);
     m_dropTree->addTopLevelItem(node);
     m_dropTree->remember(node);
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
@@ -1263,8 +1265,8 @@ bool frmTarnwell::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonPress: {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (isListViewport) {
-            listMousePressed(m_list->rowAt(static_cast<QWidget*>(watched), mouse->position().toPoint()),
-                mouse->button());
+            listMousePressed(
+                m_list->rowAt(static_cast<QWidget*>(watched), mouse->position().toPoint()), mouse->button());
         } else if (watched == m_tree->viewport()) {
             SetSendCommands(false);
             if (mouse->button() == Qt::RightButton) {
@@ -1841,7 +1843,7 @@ void frmTarnwell::writeSettings()
     writeInteger(stored, setting::Width, m_normalWidth);
     const Qt::WindowStates state = windowState();
     writeInteger(stored, setting::WindowState,
-        (state & Qt::WindowMinimized) ? 1
+        (state & Qt::WindowMinimized)       ? 1
             : (state & Qt::WindowMaximized) ? 2
                                             : 0);
     writeBool(stored, setting::PaneMode, m_paneMode);

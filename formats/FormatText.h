@@ -18,7 +18,12 @@ struct ReadContext
 };
 
 // The four export ranges, numbered as the export dialog's option buttons.
-enum class ExportRange { SelectedItems = 0, ImmediateFolderItems = 1, FolderItemsAndSubFolders = 2, EntireDatabase = 3 };
+enum class ExportRange {
+    SelectedItems = 0,
+    ImmediateFolderItems = 1,
+    FolderItemsAndSubFolders = 2,
+    EntireDatabase = 3
+};
 
 // The whole remaining content of `in`.
 std::string readAll(std::istream& in);
@@ -27,7 +32,10 @@ std::string readAll(std::istream& in);
 class LineCursor
 {
 public:
-    explicit LineCursor(std::string_view text) : m_text(text) { }
+    explicit LineCursor(std::string_view text)
+        : m_text(text)
+    {
+    }
     bool atEnd() const { return m_pos >= m_text.size(); }
     // The next line, or false at the end of the text.
     bool next(std::string_view& line);

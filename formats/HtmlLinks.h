@@ -18,8 +18,8 @@ struct ListRow;
 [[nodiscard]] Status ExtractHtmlLinks(std::istream& in, LinkStore& store, const ReadContext& context);
 
 // Writes the nested HTML list page for `range` (rows for ranges 0 and 1). Never changes the store.
-[[nodiscard]] Status ExportHtmlFile(std::ostream& out, const std::string& title, ExportRange range, LinkStore& store,
-    std::span<const ListRow> rows);
+[[nodiscard]] Status ExportHtmlFile(
+    std::ostream& out, const std::string& title, ExportRange range, LinkStore& store, std::span<const ListRow> rows);
 
 // Writes `folder`'s heading (unless it is the root), links, sublists and closing line.
 // Any depth is safe; a folder is written at most once.

@@ -10,9 +10,9 @@
 #include "formats/MosaicHotlist.h"
 #include "formats/NetscapeFormat.h"
 #include "formats/SpryHotlist.h"
+#include "platform/EventPump.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Progress.h"
-#include "platform/EventPump.h"
 #include "store/AtomicFile.h"
 #include "store/DatabaseFile.h"
 #include "store/LinkStore.h"
@@ -152,8 +152,8 @@ Status importFile(LinkStore& store, ImportKind kind, const std::string& path, co
     }
     Folder& remembered = store.CurrentFolder();
     if (kind == ImportKind::Database) {
-        const bool loaded = LoadDatabase(store, path, true, DatabaseContext { services.messages, services.events,
-                                                                 services.programDir });
+        const bool loaded = LoadDatabase(
+            store, path, true, DatabaseContext { services.messages, services.events, services.programDir });
         store.SetCurrentFolder(remembered);
         // LoadDatabase has already told the user what went wrong.
         return loaded ? Status::Ok() : Status(Error { ErrorKind::Format, "Error loading " + path });
@@ -170,8 +170,8 @@ Status importFile(LinkStore& store, ImportKind kind, const std::string& path, co
         reportImportFailure(services.messages, path, bytes.error());
         return bytes.status();
     }
-    const std::string text =
-        isHtmlBased(kind) ? decodeText(bytes.value(), declaredCharset(bytes.value())) : decodeText(bytes.value());
+    const std::string text
+        = isHtmlBased(kind) ? decodeText(bytes.value(), declaredCharset(bytes.value())) : decodeText(bytes.value());
     bytes.value().clear();
 
     std::string htmlFolderId;
@@ -205,8 +205,8 @@ FileSelection splitFileSelection(std::string_view returned)
         bool first = true;
         while (start <= returned.size()) {
             const size_t end = returned.find('\0', start);
-            const std::string_view part =
-                returned.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+            const std::string_view part
+                = returned.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
             if (first) {
                 selection.directory = std::string(part) + "/";
                 first = false;

@@ -53,8 +53,8 @@ std::string shortcutFileName(std::string_view rowText)
     name.reserve(rowText.size() + 4);
     for (char c : rowText) {
         const auto u = static_cast<unsigned char>(c);
-        const bool bad = u < 0x20 || u == 0x7F || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' ||
-            c == '"' || c == '<' || c == '>' || c == '|';
+        const bool bad = u < 0x20 || u == 0x7F || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"'
+            || c == '<' || c == '>' || c == '|';
         name += bad ? '_' : c;
     }
     return name + ".url";

@@ -25,7 +25,7 @@ std::string shortcutFileName(std::string_view rowText);
 // Writes `directory`/<row text>.url for every selected row (folder rows included),
 // replacing files of the same name; beeps and writes nothing when no row is selected.
 // Stops at the first file that cannot be written and names it in the error.
-[[nodiscard]] Status ExportShortcutFiles(std::span<const ListRow> rows, const std::string& directory,
-    MessageBoxes& messages);
+[[nodiscard]] Status ExportShortcutFiles(
+    std::span<const ListRow> rows, const std::string& directory, MessageBoxes& messages);
 
 }  // namespace brindlex

@@ -23,7 +23,10 @@ constexpr size_t npos = std::string_view::npos;
 class FieldReader
 {
 public:
-    explicit FieldReader(std::string_view text) : m_text(text) { }
+    explicit FieldReader(std::string_view text)
+        : m_text(text)
+    {
+    }
 
     // The next field, or false at the end of the text.
     bool next(std::string_view& field)
@@ -228,8 +231,8 @@ Status ImportMosaicHotlist(std::istream& in, LinkStore& store, Folder& target, c
     std::unordered_set<const Folder*> placed;
     auto resolveIn = [&](Folder& holder) {
         for (const auto& item : holder.FolderItems) {
-            if (placeholders.count(item.get()) == 0 || item->URLType != "Folder" ||
-                item->Caption.compare(0, 8, "UserMenu") != 0) {
+            if (placeholders.count(item.get()) == 0 || item->URLType != "Folder"
+                || item->Caption.compare(0, 8, "UserMenu") != 0) {
                 continue;
             }
             Folder* folder = folderWithPath(item->Caption);
@@ -305,8 +308,8 @@ void WriteMosaicMenu(std::ostream& out, LinkStore& store, Folder& folder, int& m
     menuNumber = first + static_cast<int>(order.size()) - 1;
 }
 
-Status ExportMosaicHotlist(std::ostream& out, const std::string& title, ExportRange range, LinkStore& store,
-    std::span<const ListRow> rows)
+Status ExportMosaicHotlist(
+    std::ostream& out, const std::string& title, ExportRange range, LinkStore& store, std::span<const ListRow> rows)
 {
     int menuNumber = 0;
     switch (range) {

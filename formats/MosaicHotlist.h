@@ -17,12 +17,12 @@ struct ListRow;
 // names it (a menu no submenu item names is placed under the root). CurrentFolder is
 // left at the folder of the last menu read; the caller restores it. On a file cut short
 // inside an item the error says so, what was added stays and submenus stay unresolved.
-[[nodiscard]] Status ImportMosaicHotlist(std::istream& in, LinkStore& store, Folder& target,
-    const ReadContext& context);
+[[nodiscard]] Status ImportMosaicHotlist(
+    std::istream& in, LinkStore& store, Folder& target, const ReadContext& context);
 
 // Writes a hotlist for `range` (rows for ranges 0 and 1). Never changes the store.
-[[nodiscard]] Status ExportMosaicHotlist(std::ostream& out, const std::string& title, ExportRange range,
-    LinkStore& store, std::span<const ListRow> rows);
+[[nodiscard]] Status ExportMosaicHotlist(
+    std::ostream& out, const std::string& title, ExportRange range, LinkStore& store, std::span<const ListRow> rows);
 
 // Writes the section of `folder` numbered `menuNumber` and the sections of everything
 // below it, numbered depth first; on return `menuNumber` is the highest number used.

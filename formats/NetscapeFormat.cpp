@@ -245,8 +245,8 @@ void WriteNetscapeFolder(std::ostream& out, LinkStore& store, Folder& folder, in
         [&](Folder&, int depth) { out << indentation(level + depth + 1) << "</DL><p>\r\n"; });
 }
 
-Status ExportNetscapeFile(std::ostream& out, const std::string& title, ExportRange range, LinkStore& store,
-    std::span<const ListRow> rows)
+Status ExportNetscapeFile(
+    std::ostream& out, const std::string& title, ExportRange range, LinkStore& store, std::span<const ListRow> rows)
 {
     const std::string shownTitle = escapeHtmlText(oneLine(title));
     out << "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n"

@@ -20,8 +20,8 @@ struct ListRow;
 
 // Writes a whole bookmark file for `range`. Ranges 0 and 1 take the contents list's
 // `rows`; ranges 2 and 3 walk the store from CurrentFolder or the root. Never changes the store.
-[[nodiscard]] Status ExportNetscapeFile(std::ostream& out, const std::string& title, ExportRange range,
-    LinkStore& store, std::span<const ListRow> rows);
+[[nodiscard]] Status ExportNetscapeFile(
+    std::ostream& out, const std::string& title, ExportRange range, LinkStore& store, std::span<const ListRow> rows);
 
 // Writes `folder`'s heading (unless it is the root), its links, its subfolders at
 // level + 1 and its closing line. Any depth is safe; a folder is written at most once.

@@ -185,8 +185,9 @@ void WriteSpryList(std::ostream& out, LinkStore& store, Folder& folder, int leve
             }
             for (const auto& item : f.FolderItems) {
                 if (!item->IsFolder) {
-                    out << i << "Item\r\n" << i << "  " << oneLine(item->Caption) << "\r\n" << i << "  "
-                        << oneLine(item->URL) << "\r\n";
+                    out << i << "Item\r\n"
+                        << i << "  " << oneLine(item->Caption) << "\r\n"
+                        << i << "  " << oneLine(item->URL) << "\r\n";
                 }
             }
             return true;
@@ -194,8 +195,8 @@ void WriteSpryList(std::ostream& out, LinkStore& store, Folder& folder, int leve
         [&](Folder&, int depth) { out << blanks(level + depth) << "}\r\n"; });
 }
 
-Status ExportSpryHotlist(std::ostream& out, const std::string& title, ExportRange range, LinkStore& store,
-    std::span<const ListRow> rows)
+Status ExportSpryHotlist(
+    std::ostream& out, const std::string& title, ExportRange range, LinkStore& store, std::span<const ListRow> rows)
 {
     switch (range) {
     case ExportRange::SelectedItems:
@@ -275,8 +276,8 @@ Status ImportSpyglassHotlist(std::istream& in, LinkStore& store, const ReadConte
     return Status::Ok();
 }
 
-Status ExportSpyglassHotlist(std::ostream& out, const std::string&, ExportRange range, LinkStore& store,
-    std::span<const ListRow> rows)
+Status ExportSpyglassHotlist(
+    std::ostream& out, const std::string&, ExportRange range, LinkStore& store, std::span<const ListRow> rows)
 {
     out << "<title>Hotlist</title>\r\n\r\n<h1>Hotlist Page</h1>\r\n";
     switch (range) {

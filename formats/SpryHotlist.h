@@ -19,8 +19,8 @@ struct ListRow;
 [[nodiscard]] Status ImportSpryHotlist(std::istream& in, LinkStore& store, const ReadContext& context);
 
 // Writes a Spry hotlist for `range` (rows for ranges 0 and 1). Never changes the store.
-[[nodiscard]] Status ExportSpryHotlist(std::ostream& out, const std::string& title, ExportRange range,
-    LinkStore& store, std::span<const ListRow> rows);
+[[nodiscard]] Status ExportSpryHotlist(
+    std::ostream& out, const std::string& title, ExportRange range, LinkStore& store, std::span<const ListRow> rows);
 
 // Writes `folder`'s list at depth `level` and its sublists below it. Any depth is safe.
 void WriteSpryList(std::ostream& out, LinkStore& store, Folder& folder, int level);
@@ -31,7 +31,7 @@ void WriteSpryList(std::ostream& out, LinkStore& store, Folder& folder, int leve
 [[nodiscard]] Status ImportSpyglassHotlist(std::istream& in, LinkStore& store, const ReadContext& context);
 
 // Writes the flat Spyglass page for `range`; folders are flattened, `title` is not used.
-[[nodiscard]] Status ExportSpyglassHotlist(std::ostream& out, const std::string& title, ExportRange range,
-    LinkStore& store, std::span<const ListRow> rows);
+[[nodiscard]] Status ExportSpyglassHotlist(
+    std::ostream& out, const std::string& title, ExportRange range, LinkStore& store, std::span<const ListRow> rows);
 
 }  // namespace brindlex

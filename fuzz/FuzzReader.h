@@ -22,8 +22,7 @@ public:
 };
 
 // `read(in, store, context)` runs the reader under test on the decoded input.
-template <typename Read>
-int fuzzReader(const uint8_t* data, size_t size, Read read)
+template <typename Read> int fuzzReader(const uint8_t* data, size_t size, Read read)
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     FixedClock clock;

@@ -29,8 +29,8 @@ public:
     virtual ConversationReply CreateObject(const std::string& progId) = 0;
     // Calls `member` by name on the object of `progId`. A string result is the reply
     // text; a boolean result is "True" or "False".
-    virtual ConversationReply Call(const std::string& progId, const std::string& member,
-        const std::vector<std::string>& arguments)
+    virtual ConversationReply Call(
+        const std::string& progId, const std::string& member, const std::vector<std::string>& arguments)
         = 0;
 };
 

@@ -45,14 +45,12 @@ bool PosixProgramStarter::start(const std::string& program, const std::vector<st
     }
     close(report[1]);
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) { }
     bool started = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     int error = 0;
     ssize_t n;
     // The pipe closes on a successful exec (close-on-exec) or carries the exec error.
-    while ((n = read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
-    }
+    while ((n = read(report[0], &error, sizeof error)) < 0 && errno == EINTR) { }
     close(report[0]);
     if (n > 0) {
         started = false;

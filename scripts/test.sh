@@ -6,6 +6,9 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 jobs=$(nproc)
 
+echo "== Format check"
+bash scripts/format-check.sh
+
 echo "== Build and test"
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/test -j "$jobs"

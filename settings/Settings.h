@@ -70,8 +70,8 @@ inline constexpr SettingKey PathHistory[10] = {
     { "GoToFolder", "PathHistory8", "" },
     { "GoToFolder", "PathHistory9", "" },
 };
-inline constexpr const SettingKey* Columns[7] = { &Column1, &Column2, &Column3, &Column4, &Column5, &Column6,
-    &Column7 };
+inline constexpr const SettingKey* Columns[7]
+    = { &Column1, &Column2, &Column3, &Column4, &Column5, &Column6, &Column7 };
 }  // namespace setting
 
 // The whole table, in the order above.

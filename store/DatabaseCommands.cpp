@@ -29,8 +29,8 @@ CommandOutcome save(LinkStore& store, const DatabaseCommandHooks& hooks)
     if (saved.ok()) {
         return CommandOutcome::Done;
     }
-    hooks.messages.show("Error", "Error saving " + store.DatabasePath() + "...\n" + saved.error().message,
-        MessageIcon::Critical);
+    hooks.messages.show(
+        "Error", "Error saving " + store.DatabasePath() + "...\n" + saved.error().message, MessageIcon::Critical);
     return CommandOutcome::Failed;
 }
 

@@ -5,8 +5,8 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <istream>
 #include <fstream>
+#include <istream>
 #include <iterator>
 #include <memory>
 #include <sstream>
@@ -38,7 +38,10 @@ Error formatError(std::string message)
 class LineCutter
 {
 public:
-    explicit LineCutter(std::string_view line) : m_rest(line) { }
+    explicit LineCutter(std::string_view line)
+        : m_rest(line)
+    {
+    }
 
     // The text from the second character up to `separator`; the rest then starts with
     // the separator's last character.
@@ -80,7 +83,8 @@ private:
         assert(length == 2 || length == 3);
         const char* text = m_rest.data();
         for (size_t i = from; i + length <= size; ++i) {
-            if (text[i] == separator[0] && text[i + 1] == separator[1] && (length == 2 || text[i + 2] == separator[2])) {
+            if (text[i] == separator[0] && text[i + 1] == separator[1]
+                && (length == 2 || text[i + 2] == separator[2])) {
                 return i;
             }
         }
@@ -154,7 +158,10 @@ Status parseDate(std::string_view text, DateTime& out)
 class LineReader
 {
 public:
-    explicit LineReader(std::string_view text) : m_text(text) { }
+    explicit LineReader(std::string_view text)
+        : m_text(text)
+    {
+    }
 
     bool next(std::string_view& line)
     {
@@ -308,20 +315,17 @@ struct ParsedDatabase
     std::vector<std::shared_ptr<Folder>> folders;
 };
 
-template <typename Lines>
-Error lineError(const Lines& lines, const Error& error)
+template <typename Lines> Error lineError(const Lines& lines, const Error& error)
 {
     return formatError("line " + std::to_string(lines.number()) + ": " + error.message);
 }
 
-template <typename Lines>
-Error endError(const Lines& lines)
+template <typename Lines> Error endError(const Lines& lines)
 {
     return formatError("the file ends early, after line " + std::to_string(lines.number()));
 }
 
-template <typename Lines>
-Status readEntries(Lines& lines, DatabaseLayout layout, long long count, Folder& into)
+template <typename Lines> Status readEntries(Lines& lines, DatabaseLayout layout, long long count, Folder& into)
 {
     into.FolderItems.reserve(static_cast<size_t>(std::clamp<long long>(count, 0, 1 << 16)));
     std::string_view line;
@@ -330,8 +334,8 @@ Status readEntries(Lines& lines, DatabaseLayout layout, long long count, Folder&
             return endError(lines);
         }
         auto item = std::make_shared<FolderItem>();
-        const Status parsed = layout == DatabaseLayout::Current ? ParseItemLine(line, *item)
-                                                                : parseOlderItemLine(line, *item);
+        const Status parsed
+            = layout == DatabaseLayout::Current ? ParseItemLine(line, *item) : parseOlderItemLine(line, *item);
         if (!parsed.ok()) {
             return lineError(lines, parsed.error());
         }
@@ -397,7 +401,10 @@ bool isAscii(std::string_view text)
 class StreamLines
 {
 public:
-    explicit StreamLines(std::istream& in) : m_lines(in) { }
+    explicit StreamLines(std::istream& in)
+        : m_lines(in)
+    {
+    }
 
     bool next(std::string_view& line)
     {
@@ -422,8 +429,7 @@ private:
     size_t m_number = 0;
 };
 
-template <typename Lines>
-Result<ParsedDatabase> parseDatabase(Lines& lines)
+template <typename Lines> Result<ParsedDatabase> parseDatabase(Lines& lines)
 {
     ParsedDatabase db;
     std::string_view line;
@@ -504,7 +510,10 @@ void installDatabase(ParsedDatabase& db, LinkStore& store)
 class ImportIds
 {
 public:
-    explicit ImportIds(LinkStore& store) : m_store(store) { }
+    explicit ImportIds(LinkStore& store)
+        : m_store(store)
+    {
+    }
 
     const std::string& map(const std::string& fileId)
     {
@@ -587,7 +596,8 @@ void appendString(std::string& out, std::string_view text, bool url = false)
 bool writableDate(const DateTime& d)
 {
     return d.year >= 100 && d.year <= 9999 && d.month >= 1 && d.month <= 12 && d.day >= 1 && d.day <= 31
-        && (!d.hasTime || (d.hour >= 0 && d.hour <= 23 && d.minute >= 0 && d.minute <= 59 && d.second >= 0 && d.second <= 59));
+        && (!d.hasTime
+            || (d.hour >= 0 && d.hour <= 23 && d.minute >= 0 && d.minute <= 59 && d.second >= 0 && d.second <= 59));
 }
 
 void appendDate(std::string& out, const DateTime& date)

@@ -142,8 +142,8 @@ std::string idDateText(const DateTime& value)
 {
     const int hour12 = value.hour % 12 == 0 ? 12 : value.hour % 12;
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%d/%d/%02d %d:%02d:%02d %s", value.month, value.day, value.year % 100,
-        hour12, value.minute, value.second, value.hour < 12 ? "AM" : "PM");
+    std::snprintf(buffer, sizeof buffer, "%d/%d/%02d %d:%02d:%02d %s", value.month, value.day, value.year % 100, hour12,
+        value.minute, value.second, value.hour < 12 ? "AM" : "PM");
     return buffer;
 }
 

@@ -117,8 +117,8 @@ std::string Editing::NewFolder()
     return m_store.CreateEntry(true, "", 6, "", "Folder", "");
 }
 
-std::optional<std::string> Editing::NewEntry(const std::string& name, const std::string& url,
-    const std::string& description, int clientIndex)
+std::optional<std::string> Editing::NewEntry(
+    const std::string& name, const std::string& url, const std::string& description, int clientIndex)
 {
     if (url.empty()) {
         m_messages.show("No URL", "You must enter a URL", MessageIcon::Information);
@@ -199,8 +199,8 @@ bool Editing::RemoveEntry(Folder& parentFolder, std::string_view iid)
     return index && RemoveEntry(parentFolder, *index);
 }
 
-DeleteOutcome Editing::DeleteSelection(const Selection& selection,
-    const std::function<bool(const std::string&)>& confirm)
+DeleteOutcome Editing::DeleteSelection(
+    const Selection& selection, const std::function<bool(const std::string&)>& confirm)
 {
     DeleteOutcome outcome;
     Folder& current = m_store.CurrentFolder();
@@ -222,7 +222,8 @@ DeleteOutcome Editing::DeleteSelection(const Selection& selection,
             m_messages.beep();
             return outcome;
         }
-        const std::string what = ids.size() == 1 ? "'" + oneName + "'" : "these " + std::to_string(ids.size()) + " items";
+        const std::string what
+            = ids.size() == 1 ? "'" + oneName + "'" : "these " + std::to_string(ids.size()) + " items";
         if (!confirm("Are you sure you want to delete " + what + " ?")) {
             return outcome;
         }

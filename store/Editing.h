@@ -92,8 +92,8 @@ public:
     // The OK of the New Entry dialog: checks the URL, then the name (showing "No URL" /
     // "No Name" and returning nothing so that the dialog stays), else makes the entry
     // with the chosen client and returns its id.
-    std::optional<std::string> NewEntry(const std::string& name, const std::string& url,
-        const std::string& description, int clientIndex);
+    std::optional<std::string> NewEntry(
+        const std::string& name, const std::string& url, const std::string& description, int clientIndex);
 
     // End of in-place editing of a list row (entry `iid` of CurrentFolder). Returns
     // Refresh::Full when a folder was renamed (the tree is rebuilt), else Refresh::None.

@@ -112,7 +112,7 @@ std::vector<FindResultRow> SearchFolder(
         }
         if (item->IsFolder) {
             if (Folder* sub = store.FindFolder(item->IID)) {
-                enter(*sub); // may grow the stack: `top` is not used after this
+                enter(*sub);  // may grow the stack: `top` is not used after this
             }
         }
     }
@@ -180,4 +180,4 @@ std::string foundText(size_t count)
     return std::to_string(count) + " item(s) found";
 }
 
-} // namespace brindlex
+}  // namespace brindlex

@@ -17,20 +17,20 @@ class LinkStore;
 struct FindQuery
 {
     std::string Text;
-    bool MatchCase = false; // off: both sides are lower-cased before comparing
-    bool ContainingText = false; // off: the caption must equal the text
+    bool MatchCase = false;  // off: both sides are lower-cased before comparing
+    bool ContainingText = false;  // off: the caption must equal the text
 };
 
 // One row of the find dialog's results.
 struct FindResultRow
 {
-    std::string Name; // the entry's Caption, untrimmed
-    std::string InFolder; // the tree path of the folder the entry was found in
+    std::string Name;  // the entry's Caption, untrimmed
+    std::string InFolder;  // the tree path of the folder the entry was found in
     DateTime MDate;
-    std::string Type; // URLType, or a NUL character followed by "Folder" for a folder entry
-    std::string URL; // empty for a folder entry
-    std::string ID; // the entry's IID
-    int Icon = 5; // 6 for a folder entry, else the entry's Icon
+    std::string Type;  // URLType, or a NUL character followed by "Folder" for a folder entry
+    std::string URL;  // empty for a folder entry
+    std::string ID;  // the entry's IID
+    int Icon = 5;  // 6 for a folder entry, else the entry's Icon
 };
 
 // Lower-cases ASCII letters and the accented Latin letters of UTF-8 text.
@@ -90,4 +90,4 @@ std::vector<ListRow> refreshListRows(const Folder& folder);
 // "<n> item(s) found".
 std::string foundText(size_t count);
 
-} // namespace brindlex
+}  // namespace brindlex

@@ -5,7 +5,11 @@
 
 namespace brindlex {
 
-LineStream::LineStream(std::istream& in) : m_in(in), m_buffer(1 << 16) { }
+LineStream::LineStream(std::istream& in)
+    : m_in(in)
+    , m_buffer(1 << 16)
+{
+}
 
 bool LineStream::next(std::string_view& line)
 {

@@ -47,7 +47,12 @@ int ClientIcon(std::string_view client)
     return 5;
 }
 
-LinkStore::LinkStore(Clock& clock) : m_clock(clock), m_root(makeRoot()), m_current(m_root) { }
+LinkStore::LinkStore(Clock& clock)
+    : m_clock(clock)
+    , m_root(makeRoot())
+    , m_current(m_root)
+{
+}
 
 // Folders whose parents loop hold each other in their SubFolders; the lists are emptied
 // so that the model is freed all the same.
@@ -97,8 +102,8 @@ std::string LinkStore::CreateEntry(bool IsFolder, std::string_view URL, int Icon
             item->Client = m_defaultClient;
             item->Icon = ClientIcon(m_defaultClient);
         } else if (m_autoAssign >= 2 && m_autoAssign <= 7) {
-            static constexpr const char* Clients[] = { "None", "NETSCAPE", "Iexplore", "Mosaic.MosaicCCI",
-                "EMosaic", "SMosaic" };
+            static constexpr const char* Clients[]
+                = { "None", "NETSCAPE", "Iexplore", "Mosaic.MosaicCCI", "EMosaic", "SMosaic" };
             static constexpr int Icons[] = { 5, 10, 11, 12, 13, 14 };
             item->Client = Clients[m_autoAssign - 2];
             item->Icon = Icons[m_autoAssign - 2];
@@ -143,8 +148,8 @@ std::string LinkStore::DefaultCaption(bool isFolder) const
     return std::string(base) + " " + std::to_string(count);
 }
 
-size_t LinkStore::AddLoadedFolder(std::string Caption, std::string id, std::string parent, DateTime MDate,
-    std::string Description)
+size_t LinkStore::AddLoadedFolder(
+    std::string Caption, std::string id, std::string parent, DateTime MDate, std::string Description)
 {
     auto folder = std::make_shared<Folder>();
     folder->Caption = std::move(Caption);

@@ -21,8 +21,7 @@ struct StringHash
     using is_transparent = void;
     size_t operator()(std::string_view text) const { return std::hash<std::string_view> {}(text); }
 };
-template <typename Value>
-using StringMap = std::unordered_map<std::string, Value, StringHash, std::equal_to<>>;
+template <typename Value> using StringMap = std::unordered_map<std::string, Value, StringHash, std::equal_to<>>;
 using StringSet = std::unordered_set<std::string, StringHash, std::equal_to<>>;
 
 // The image number of a link assigned to `client`: 10 "NETSCAPE", 11 "Iexplore",
@@ -74,8 +73,8 @@ public:
         std::string_view URLType, std::string_view Description);
     std::string DefaultCaption(bool isFolder) const;
     // Appends a new Folder to the flat list; returns its 1-based position there.
-    size_t AddLoadedFolder(std::string Caption, std::string id, std::string parent, DateTime MDate,
-        std::string Description);
+    size_t AddLoadedFolder(
+        std::string Caption, std::string id, std::string parent, DateTime MDate, std::string Description);
     // Appends an entry with exactly these values to CurrentFolder.
     FolderItem& AddLoadedItem(std::string Caption, std::string URL, bool IsFolder, std::string IID, int Icon,
         DateTime MDate, std::string URLType, std::string Description, std::string Client, std::string Cache);

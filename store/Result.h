@@ -19,7 +19,10 @@ class [[nodiscard]] Status
 {
 public:
     Status() = default;
-    Status(Error error) : m_error(std::move(error)) { }
+    Status(Error error)
+        : m_error(std::move(error))
+    {
+    }
     static Status Ok() { return {}; }
     bool ok() const { return !m_error.has_value(); }
     const Error& error() const { return *m_error; }
@@ -28,12 +31,17 @@ private:
     std::optional<Error> m_error;  // empty on success
 };
 
-template <typename T>
-class [[nodiscard]] Result
+template <typename T> class [[nodiscard]] Result
 {
 public:
-    Result(T value) : m_value(std::move(value)) { }
-    Result(Error error) : m_error(std::move(error)) { }
+    Result(T value)
+        : m_value(std::move(value))
+    {
+    }
+    Result(Error error)
+        : m_error(std::move(error))
+    {
+    }
     bool ok() const { return m_value.has_value(); }
     const T& value() const { return *m_value; }
     T& value() { return *m_value; }

@@ -10,6 +10,7 @@ namespace {
 
 // Code points of bytes 0x80..0xFF. Windows-1252 leaves five bytes undefined; like
 // Windows, they map to the C1 control of the same number.
+// clang-format off
 constexpr std::array<char32_t, 128> Windows1252 = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
@@ -47,6 +48,7 @@ constexpr std::array<char32_t, 128> MacRoman = {
     0xF8FF, 0x00D2, 0x00DA, 0x00DB, 0x00D9, 0x0131, 0x02C6, 0x02DC,
     0x00AF, 0x02D8, 0x02D9, 0x02DA, 0x00B8, 0x02DD, 0x02DB, 0x02C7,
 };
+// clang-format on
 
 void appendUtf8(std::string& out, char32_t cp)
 {
@@ -129,7 +131,8 @@ bool isValidUtf8(std::string_view bytes)
             }
             cp = (cp << 6) | (c & 0x3F);
         }
-        if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))) {
+        if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)))
+            || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))) {
             return false;
         }
         i += len;
@@ -177,8 +180,9 @@ std::string declaredCharset(std::string_view html)
             ++i;
         }
         size_t end = i;
-        while (end < head.size() && (std::isalnum(static_cast<unsigned char>(head[end])) || head[end] == '-'
-                   || head[end] == '_' || head[end] == ':' || head[end] == '.')) {
+        while (end < head.size()
+            && (std::isalnum(static_cast<unsigned char>(head[end])) || head[end] == '-' || head[end] == '_'
+                || head[end] == ':' || head[end] == '.')) {
             ++end;
         }
         if (end > i) {

@@ -28,7 +28,10 @@ struct BenchWorld
         qputenv("BRINDLEX_HOME", home.path().toLocal8Bit());
         settings.set("Browser", "FirstLoad", "999");
     }
-    Services services() { return Services { store, fakes.platform(), settings, dialogs, home.path().toStdString(), commandLine }; }
+    Services services()
+    {
+        return Services { store, fakes.platform(), settings, dialogs, home.path().toStdString(), commandLine };
+    }
     void close(frmTarnwell& window)
     {
         fakes.messages.answerNext(Answer::No);
@@ -54,10 +57,11 @@ void fill(LinkStore& store, int folders, int links)
         ids.push_back(store.CreateEntry(true, "", 6, "Folder " + std::to_string(i), "", ""));
     }
     for (int i = 0; i < links; ++i) {
-        Folder* into = (folders == 0 || i % 2 == 0) ? &store.Root() : store.FindFolder(ids[static_cast<size_t>(i) % ids.size()]);
+        Folder* into
+            = (folders == 0 || i % 2 == 0) ? &store.Root() : store.FindFolder(ids[static_cast<size_t>(i) % ids.size()]);
         store.SetCurrentFolder(*into);
-        store.CreateEntry(false, "http://example.org/" + std::to_string(i), 5, "Link " + std::to_string(i), "Http",
-            "A description");
+        store.CreateEntry(
+            false, "http://example.org/" + std::to_string(i), 5, "Link " + std::to_string(i), "Http", "A description");
     }
     store.SetCurrentFolder(store.Root());
 }

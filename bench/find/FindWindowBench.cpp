@@ -92,7 +92,7 @@ void BM_FindButtonOverHundredThousandEntries(benchmark::State& state)
 }
 BENCHMARK(BM_FindButtonOverHundredThousandEntries)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -13,9 +13,9 @@
 #include <memory>
 #include <sstream>
 #include <string>
-#include <vector>
 #include <time.h>
 #include <unistd.h>
+#include <vector>
 
 #include "formats/NetscapeFormat.h"
 #include "platform/Clock.h"
@@ -49,8 +49,9 @@ void buildTree(LinkStore& store, int links)
         made.push_back(folder);
         store.SetCurrentFolder(*folder);
         for (int i = 0; i < LinksPerFolder; ++i) {
-            store.CreateEntry(false, "https://example.com/" + std::to_string(k) + "/page" + std::to_string(i) + "?a=1&b=2",
-                5, "Page " + std::to_string(i) + " of folder " + std::to_string(k), "Http", "");
+            store.CreateEntry(false,
+                "https://example.com/" + std::to_string(k) + "/page" + std::to_string(i) + "?a=1&b=2", 5,
+                "Page " + std::to_string(i) + " of folder " + std::to_string(k), "Http", "");
         }
     }
     store.SetCurrentFolder(store.Root());

@@ -35,8 +35,8 @@ struct BenchWorld
     Services services()
     {
         const Platform fake = fakes.platform();
-        return Services { store, Platform { fake.clipboard, fake.messages, fake.clock, fake.programs, events }, settings,
-            dialogs, home.path().toStdString(), "" };
+        return Services { store, Platform { fake.clipboard, fake.messages, fake.clock, fake.programs, events },
+            settings, dialogs, home.path().toStdString(), "" };
     }
     void close(frmTarnwell& window)
     {
@@ -91,8 +91,7 @@ std::string writeBookmarks(const std::string& path, int links, int topLinks)
 void importThroughTheMenu(benchmark::State& state, int topLinks)
 {
     BenchWorld world;
-    const std::string path =
-        writeBookmarks(world.home.path().toStdString() + "/bookmark.htm", 100000, topLinks);
+    const std::string path = writeBookmarks(world.home.path().toStdString() + "/bookmark.htm", 100000, topLinks);
     frmTarnwell window(world.services());
     window.Load();
     QAction* command = window.action(QStringLiteral("mnuImpNetscape"));

@@ -11,9 +11,9 @@
 #include <memory>
 #include <sstream>
 #include <string>
-#include <vector>
 #include <time.h>
 #include <unistd.h>
+#include <vector>
 
 #include "bench/store/Generate.h"
 #include "platform/Clock.h"
@@ -179,7 +179,8 @@ int main(int argc, char** argv)
             const double cpuStart = cpuNow();
             work();
             fastest.cpu = std::min(fastest.cpu, cpuNow() - cpuStart);
-            fastest.wall = std::min(fastest.wall, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+            fastest.wall = std::min(
+                fastest.wall, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         }
         return fastest;
     };
@@ -203,7 +204,8 @@ int main(int argc, char** argv)
         std::ifstream in(databasePath(), std::ios::binary);
         (void)readDatabase(in, *store, false);
         loading.cpu = std::min(loading.cpu, cpuNow() - cpuStart);
-        loading.wall = std::min(loading.wall, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        loading.wall
+            = std::min(loading.wall, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         model = std::move(store);
     }
     model.reset();

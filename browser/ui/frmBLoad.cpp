@@ -8,8 +8,7 @@
 
 namespace brindlex {
 
-frmBLoad::frmBLoad(const std::string& browser, const QPixmap& picture, const ProgramOptions& options,
-    QWidget* owner)
+frmBLoad::frmBLoad(const std::string& browser, const QPixmap& picture, const ProgramOptions& options, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint)
 {
     setObjectName("frmBLoad");

@@ -17,16 +17,19 @@ namespace brindlex {
 
 namespace {
 
-constexpr const char* Labels[4] = { "Netscape Navigator", "Microsoft Internet Explorer", "Spyglass Mosaic",
-    "Spry Mosaic" };
+constexpr const char* Labels[4]
+    = { "Netscape Navigator", "Microsoft Internet Explorer", "Spyglass Mosaic", "Spry Mosaic" };
 constexpr const char* Keys[4] = { "NetscapePath", "IExplorerPath", "EMosaicPath", "SpryMosaicPath" };
 constexpr const char* ProgramFiles[4] = { "netscape.exe", "iexplore.exe", "emosaic.exe", "airmos.exe" };
 
 }  // namespace
 
-frmSetPaths::frmSetPaths(SettingsStore& settings, MessageBoxes& messages, const ProgramOptions& options,
-    QWidget* parent)
-    : QDialog(parent), m_settings(settings), m_messages(messages), m_options(options)
+frmSetPaths::frmSetPaths(
+    SettingsStore& settings, MessageBoxes& messages, const ProgramOptions& options, QWidget* parent)
+    : QDialog(parent)
+    , m_settings(settings)
+    , m_messages(messages)
+    , m_options(options)
 {
     setObjectName("frmSetPaths");
     setWindowTitle("Set Browser Paths");
@@ -62,9 +65,7 @@ frmSetPaths::frmSetPaths(SettingsStore& settings, MessageBoxes& messages, const 
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(cmdBrowse, &QPushButton::clicked, this, &frmSetPaths::browse);
 
-    m_chooseFile = [this] {
-        return QFileDialog::getOpenFileName(this, "Find Browser", "*.exe", "Programs (*.exe)");
-    };
+    m_chooseFile = [this] { return QFileDialog::getOpenFileName(this, "Find Browser", "*.exe", "Programs (*.exe)"); };
 
     applyDialogFont(*this, m_options.ProgramFont, m_options.ProgramFontSize);
     for (int i = 0; i < 4; ++i) {

@@ -18,8 +18,8 @@ class frmSetPaths : public QDialog
 {
     Q_OBJECT
 public:
-    frmSetPaths(SettingsStore& settings, MessageBoxes& messages, const ProgramOptions& options,
-        QWidget* parent = nullptr);
+    frmSetPaths(
+        SettingsStore& settings, MessageBoxes& messages, const ProgramOptions& options, QWidget* parent = nullptr);
 
     // Replaces the file-open dialog of "Browse" (tests); returns the chosen path, or an
     // empty string when the user cancelled.

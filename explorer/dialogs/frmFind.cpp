@@ -34,7 +34,10 @@ namespace {
 class ThrottledEvents : public EventPump
 {
 public:
-    explicit ThrottledEvents(EventPump& events) : m_events(events) { }
+    explicit ThrottledEvents(EventPump& events)
+        : m_events(events)
+    {
+    }
     void processEvents() override
     {
         if (m_since.isValid() && m_since.elapsed() < 25) {
@@ -58,7 +61,7 @@ QString dateText(const DateTime& value)
     return date.isValid() ? QLocale::system().toString(date, QLocale::ShortFormat) : QString();
 }
 
-} // namespace
+}  // namespace
 
 frmFind::frmFind(frmTarnwell& main)
     : QDialog(&main)
@@ -107,7 +110,7 @@ frmFind::frmFind(frmTarnwell& main)
     m_results->setColumnWidth(DateColumn, main.toPixels(1100));
     m_results->setColumnWidth(TypeColumn, main.toPixels(800));
     m_results->setColumnWidth(URLColumn, main.toPixels(4000));
-    m_results->setColumnWidth(IDColumn, 1); // the id column is there but not seen
+    m_results->setColumnWidth(IDColumn, 1);  // the id column is there but not seen
 
     m_status = new QStatusBar(this);
     m_status->setObjectName(QStringLiteral("StatusBar1"));
@@ -259,4 +262,4 @@ void frmFind::layoutControls()
     m_status->setGeometry(0, height() - statusHeight, width(), statusHeight);
 }
 
-} // namespace brindlex
+}  // namespace brindlex

@@ -25,7 +25,7 @@ class frmFind : public QDialog
 public:
     // Result columns.
     enum Column { NameColumn, InFolderColumn, DateColumn, TypeColumn, URLColumn, IDColumn };
-    static constexpr int IconRole = Qt::UserRole; // the row's image number
+    static constexpr int IconRole = Qt::UserRole;  // the row's image number
 
     explicit frmFind(frmTarnwell& main);
 
@@ -36,7 +36,7 @@ public:
     QPushButton* Command1() const { return m_find; }
     QPushButton* Command3() const { return m_cancel; }
     QTreeWidget* ListView1() const { return m_results; }
-    QLabel* statusPanel() const { return m_statusText; } // the first panel of StatusBar1
+    QLabel* statusPanel() const { return m_statusText; }  // the first panel of StatusBar1
 
     // The Find button: searches from the root and lists the results.
     void DoSearch();
@@ -50,7 +50,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 public Q_SLOTS:
-    void reject() override; // Escape and Cancel
+    void reject() override;  // Escape and Cancel
 
 private:
     void layoutControls();
@@ -69,7 +69,7 @@ private:
     QStatusBar* m_status;
     QLabel* m_statusText;
     bool m_searching = false;
-    bool m_closeRequested = false; // closed while a search let events run
+    bool m_closeRequested = false;  // closed while a search let events run
 };
 
-} // namespace brindlex
+}  // namespace brindlex

@@ -28,7 +28,7 @@ frmGoToFolder::frmGoToFolder(frmTarnwell& main)
     m_combo = new QComboBox(this);
     m_combo->setObjectName(QStringLiteral("Combo1"));
     m_combo->setEditable(true);
-    m_combo->setInsertPolicy(QComboBox::NoInsert); // the history is kept by its own rule
+    m_combo->setInsertPolicy(QComboBox::NoInsert);  // the history is kept by its own rule
     m_combo->setMinimumWidth(main.toPixels(4200));
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setObjectName(QStringLiteral("Command1"));
@@ -87,4 +87,4 @@ void frmGoToFolder::GoTo()
     accept();
 }
 
-} // namespace brindlex
+}  // namespace brindlex

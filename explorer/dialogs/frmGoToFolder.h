@@ -33,4 +33,4 @@ private:
     QPushButton* m_cancel;
 };
 
-} // namespace brindlex
+}  // namespace brindlex

@@ -53,8 +53,8 @@ frmNewEntry::frmNewEntry(Editing& editing, QWidget* parent)
 
 void frmNewEntry::okClicked()
 {
-    const std::optional<std::string> id = m_editing.NewEntry(m_name->text().toStdString(),
-        m_url->text().toStdString(), m_description->text().toStdString(), m_client->currentIndex());
+    const std::optional<std::string> id = m_editing.NewEntry(m_name->text().toStdString(), m_url->text().toStdString(),
+        m_description->text().toStdString(), m_client->currentIndex());
     if (!id) {
         return;
     }

@@ -22,11 +22,11 @@ namespace brindlex {
 
 namespace {
 
-constexpr ExportKind FileTypes[] = { ExportKind::Netscape, ExportKind::Mosaic, ExportKind::Spry, ExportKind::Spyglass,
-    ExportKind::Html };
+constexpr ExportKind FileTypes[]
+    = { ExportKind::Netscape, ExportKind::Mosaic, ExportKind::Spry, ExportKind::Spyglass, ExportKind::Html };
 
-constexpr const char* RangeCaptions[] = { "Selected Items", "Immediate Folder Items", "Folder Items and Sub Folders",
-    "Entire Database" };
+constexpr const char* RangeCaptions[]
+    = { "Selected Items", "Immediate Folder Items", "Folder Items and Sub Folders", "Entire Database" };
 
 }  // namespace
 
@@ -127,8 +127,7 @@ bool frmExport::SaveAs()
         if (!chosen.exists() || chosen.isWritable()) {
             break;
         }
-        messages.show("Save As",
-            *path + "\nThis file is set to read-only.\nTry again with a different file name.",
+        messages.show("Save As", *path + "\nThis file is set to read-only.\nTry again with a different file name.",
             MessageIcon::Exclamation);
     }
     Status written = Status::Ok();

@@ -59,7 +59,7 @@ Answer QtMessageBoxes::show(const std::string& title, const std::string& text, M
         return Answer::Ok;
     default:
         // Escape or the close box: the safe answer of each set of buttons.
-        return (buttons == MessageButtons::Ok) ? Answer::Ok
+        return (buttons == MessageButtons::Ok)   ? Answer::Ok
             : (buttons == MessageButtons::YesNo) ? Answer::No
                                                  : Answer::Cancel;
     }

@@ -25,7 +25,10 @@ QString storedSpelling(const QStringList& names, const QString& wanted)
 
 }  // namespace
 
-QtSettingsStore::QtSettingsStore() : QtSettingsStore(defaultFileName()) { }
+QtSettingsStore::QtSettingsStore()
+    : QtSettingsStore(defaultFileName())
+{
+}
 
 QtSettingsStore::QtSettingsStore(const QString& fileName)
     : m_settings(std::make_unique<QSettings>(fileName, QSettings::IniFormat))

@@ -45,9 +45,13 @@ Qt::CheckState checkValue(int value)
 
 }  // namespace
 
-frmOptions::frmOptions(OptionsHost& host, WebBrowser& browser, SettingsStore& settings, MessageBoxes& messages,
-    QWidget* parent)
-    : QDialog(parent), m_host(host), m_browser(browser), m_settings(settings), m_messages(messages)
+frmOptions::frmOptions(
+    OptionsHost& host, WebBrowser& browser, SettingsStore& settings, MessageBoxes& messages, QWidget* parent)
+    : QDialog(parent)
+    , m_host(host)
+    , m_browser(browser)
+    , m_settings(settings)
+    , m_messages(messages)
 {
     build();
     m_chooseFont = [this](const QFont& initial) -> std::optional<QFont> {

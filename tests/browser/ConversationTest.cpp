@@ -86,8 +86,8 @@ TEST_F(ConversationTest, CarriesTextUnchangedBothWays)
 
 TEST_F(ConversationTest, NoServerRefusalAndTimeOutAreDistinct)
 {
-    TestBrowserProcess browser(tmp.path(),
-        { "--service", "NETSCAPE", "--refuse", "WWW_Refused", "--slow", "WWW_Slow", "--refuse", "CREATE" });
+    TestBrowserProcess browser(
+        tmp.path(), { "--service", "NETSCAPE", "--refuse", "WWW_Refused", "--slow", "WWW_Slow", "--refuse", "CREATE" });
     ASSERT_TRUE(browser.ready());
     SocketConversation conversation(300, dde());
     EXPECT_EQ(conversation.Request("Iexplore", "WWW_ListWindows", "").result, ConversationResult::NoServer);

@@ -97,8 +97,7 @@ TestBrowserProcess::~TestBrowserProcess()
     if (m_pid > 0) {
         kill(m_pid, SIGTERM);
         int status = 0;
-        while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) { }
     }
 }
 

@@ -33,7 +33,11 @@ public:
 class WebBrowserTest : public ::testing::Test
 {
 protected:
-    WebBrowserTest() { link.URL = "http://example.com/a b?x=\"1\""; link.Client = "None"; }
+    WebBrowserTest()
+    {
+        link.URL = "http://example.com/a b?x=\"1\"";
+        link.Client = "None";
+    }
 
     // Starts the test browser with these options; the test fails when it does not come up.
     TestBrowserProcess& run(const std::vector<std::string>& options)
@@ -56,8 +60,8 @@ protected:
     {
         return { service, "REQUEST", "WWW_OpenURL", "\"" + link.URL + "\",,-1,,,,," };
     }
-    std::vector<std::string> request(const std::string& service, const std::string& topic,
-        const std::string& item) const
+    std::vector<std::string> request(
+        const std::string& service, const std::string& topic, const std::string& item) const
     {
         return { service, "REQUEST", topic, item };
     }
@@ -149,8 +153,8 @@ TEST_F(WebBrowserTest, ScanWithoutBrowserFallsBackToTheClipboard)
         const std::string defaultName = browser.InterfaceName();
         browser.DoAction(WebBrowser::Send);
         EXPECT_EQ(titles(),
-            (std::vector<std::string> {
-                "Error---No Browser: There is no browser currently open...\nSetting the browser to the system clipboard.",
+            (std::vector<std::string> { "Error---No Browser: There is no browser currently open...\nSetting the "
+                                        "browser to the system clipboard.",
                 "URL Posted: URL has been posted to the clipboard" }))
             << c.row;
         EXPECT_EQ(world.clipboard.contents, link.URL);
@@ -169,7 +173,8 @@ TEST_F(WebBrowserTest, SpecificBrowserNotRunning)
 
     browser.ChooseDefaultClient(0, false, 0);
     browser.DoAction(WebBrowser::Send);
-    EXPECT_EQ(titles(), (std::vector<std::string> { "Error---No Browser: Netscape Navigator is not currently open..." }));
+    EXPECT_EQ(
+        titles(), (std::vector<std::string> { "Error---No Browser: Netscape Navigator is not currently open..." }));
     EXPECT_TRUE(world.programs.started.empty());
 
     world.messages.shown.clear();
@@ -207,7 +212,8 @@ TEST_F(WebBrowserTest, TimeOutOnTheProbeStillSends)
     run({ "--service", "NETSCAPE", "--slow", "WWW_ListWindows" });
     host.selected = &link;
     browser.DoAction(WebBrowser::Send);
-    EXPECT_EQ(titles(), (std::vector<std::string> { "Error with Browser: The browser is either busy or not repsonding..." }));
+    EXPECT_EQ(
+        titles(), (std::vector<std::string> { "Error with Browser: The browser is either busy or not repsonding..." }));
     EXPECT_EQ(requests(),
         (Requests { request("NETSCAPE", "WWW_ListWindows", ""), openURL("NETSCAPE"),
             request("NETSCAPE", "WWW_Activate", "-1") }));
@@ -318,7 +324,8 @@ TEST_F(WebBrowserTest, MosaicNotInstalled)
     browser.ChooseDefaultClient(5, false, 1);
     host.selected = &link;
     browser.DoAction(WebBrowser::Send);
-    EXPECT_EQ(titles(), (std::vector<std::string> { "No Browser: NCSA Mosaic is not installed properly on this system..." }));
+    EXPECT_EQ(
+        titles(), (std::vector<std::string> { "No Browser: NCSA Mosaic is not installed properly on this system..." }));
 
     world.messages.shown.clear();
     run({ "--service", "Mosaic.MosaicCCI", "--refuse", "CREATE" });
@@ -375,8 +382,7 @@ TEST_F(WebBrowserTest, AutomaticAssignmentFollowsTheDefaultClient)
         const char* client;
         int icon;
     } cases[] = {
-        { 3, "SMosaic", 14 },
-        { 5, "Mosaic.MosaicCCI", 12 },
+        { 3, "SMosaic", 14 }, { 5, "Mosaic.MosaicCCI", 12 },
         { 4, "", 5 },  // the clipboard chosen in Options has no service name
     };
     for (const auto& c : cases) {
@@ -391,7 +397,8 @@ TEST_F(WebBrowserTest, AutomaticAssignmentFollowsTheDefaultClient)
     settings.set("Browser", "ID", "4");
     browser.LoadClientState();
     EXPECT_EQ(browser.InterfaceType, -1);
-    const FolderItem* entry = store.FindItem(store.CurrentFolder(), store.CreateEntry(false, "http://a/", 5, "a", "Http", ""));
+    const FolderItem* entry
+        = store.FindItem(store.CurrentFolder(), store.CreateEntry(false, "http://a/", 5, "a", "Http", ""));
     EXPECT_EQ(entry->Client, "System Clipboard");
     EXPECT_EQ(entry->Icon, 5);
 

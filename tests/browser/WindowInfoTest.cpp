@@ -61,10 +61,8 @@ TEST(WindowInfo, TitlesAndFileURLs)
         const char* in;
         const char* out;
     } urls[] = {
-        { "file:C|/docs/a.htm", "file:///C:\\docs\\a.htm" },
-        { "file:///C|/docs/a.htm", "file:///C:\\docs\\a.htm" },
-        { "file:", "file:///" },
-        { "http://a/b|c", "http://a/b|c" },
+        { "file:C|/docs/a.htm", "file:///C:\\docs\\a.htm" }, { "file:///C|/docs/a.htm", "file:///C:\\docs\\a.htm" },
+        { "file:", "file:///" }, { "http://a/b|c", "http://a/b|c" },
         { "FILE:C|/x", "FILE:C|/x" },  // the search is case-sensitive
     };
     for (const auto& u : urls) {

@@ -138,8 +138,8 @@ private Q_SLOTS:
         loadWithLink();
         QVERIFY(!m_window->action("mnuPost")->isEnabled());
         m_window->OpenSelectedRow();
-        QCOMPARE(lines(m_process->requests()).value(1),
-            request("NETSCAPE", "WWW_OpenURL", "\"" + LinkURL + "\",,-1,,,,,"));
+        QCOMPARE(
+            lines(m_process->requests()).value(1), request("NETSCAPE", "WWW_OpenURL", "\"" + LinkURL + "\",,-1,,,,,"));
     }
 
     void aSendGivenDuringATransferDoesNothing()
@@ -361,8 +361,7 @@ private Q_SLOTS:
         m_window->OpenSelectedRow();
         QCOMPARE(messages(), QStringList());
         const QStringList expected { request("Mosaic", "WWW_ListWindows", ""),
-            request("Mosaic", "WWW_OpenURL", "\"" + LinkURL + "\",,-1,,,,,"),
-            request("Mosaic", "WWW_Activate", "-1") };
+            request("Mosaic", "WWW_OpenURL", "\"" + LinkURL + "\",,-1,,,,,"), request("Mosaic", "WWW_Activate", "-1") };
         QCOMPARE(lines(m_process->requests()), expected);
     }
 

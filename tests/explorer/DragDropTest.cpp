@@ -24,8 +24,8 @@
 #include "store/LinkStore.h"
 
 using namespace brindlex;
-using brindlex::test::ExplorerWorld;
 using brindlex::test::describe;
+using brindlex::test::ExplorerWorld;
 
 namespace {
 
@@ -225,6 +225,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         const QString same = QStringLiteral(": The destination folder is the same as the source folder.");
         const QString below = QStringLiteral(": The destination folder is a subfolder of the source folder.");
+        // clang-format off
         QTest::newRow("node onto its child") << "tree" << "Alpha" << "node" << "Child" << "" << "Cannot move ALPHA" + below;
         QTest::newRow("node onto a deeper folder")
             << "tree" << "Alpha" << "node" << "Deep" << "" << "Cannot move ALPHA" + below;
@@ -237,6 +238,7 @@ private Q_SLOTS:
             << "list" << "Alpha,zeta" << "node" << "Deep" << "" << "Cannot move ALPHA" + below;
         QTest::newRow("node onto a row below it")
             << "tree" << "Alpha" << "row" << "Child" << "Alpha" << "Cannot move ALPHA" + below;
+        // clang-format on
     }
     void refusedMovesChangeNothing()
     {
@@ -349,7 +351,8 @@ private Q_SLOTS:
         foreign.setData(QString::fromLatin1(PaneDragMimeType), bytes);
         QMimeData text;
         text.setText(QStringLiteral("http://zeta.example/"));
-        for (const QMimeData* data : { static_cast<const QMimeData*>(&foreign), static_cast<const QMimeData*>(&text) }) {
+        for (const QMimeData* data :
+            { static_cast<const QMimeData*>(&foreign), static_cast<const QMimeData*>(&text) }) {
             QDragEnterEvent enter(rowPoint("Beta"), Qt::MoveAction, data, Qt::LeftButton, {});
             QCoreApplication::sendEvent(listViewport(), &enter);
             QVERIFY(!enter.isAccepted());

@@ -60,7 +60,7 @@ void click(QWidget* dialog, const char* button)
     child<QPushButton>(dialog, button)->click();
 }
 
-} // namespace
+}  // namespace
 
 // The Edit commands on the real window, over this tree:
 //   root: Docs (Sub (Deep), link "in docs"), News, links "A", "B", "C"
@@ -200,7 +200,7 @@ private Q_SLOTS:
         QCOMPARE(m_window->SSPanel2()->text(), " Contents of '" + rootText + "\\My 'Docs''");
         // The folders below carry the new path, for Go To Folder.
         QCOMPARE(QString::fromStdString(store.FindFolder(m_deep)->Path), rootText + "\\My 'Docs'\\Sub\\Deep");
-        QCOMPARE(m_window->ListView1()->rowCount(), 2); // Docs' own contents
+        QCOMPARE(m_window->ListView1()->rowCount(), 2);  // Docs' own contents
     }
 
     void cancelledTreeEditsChangeNothing_data()
@@ -271,7 +271,7 @@ private Q_SLOTS:
 
     void deleteAsksAndFollowsTheAnswer_data()
     {
-        QTest::addColumn<QString>("answer"); // "Yes", "No" or "close"
+        QTest::addColumn<QString>("answer");  // "Yes", "No" or "close"
         QTest::addColumn<bool>("threeRows");
         QTest::newRow("three yes") << "Yes" << true;
         QTest::newRow("one no") << "No" << false;
@@ -394,7 +394,7 @@ private Q_SLOTS:
             url = child<QLineEdit>(dialog, "txtURL")->text();
             auto* client = child<QComboBox>(dialog, "Combo2");
             clientEnabled = client->isEnabled();
-            client->setCurrentIndex(2); // MS Internet Explorer
+            client->setCurrentIndex(2);  // MS Internet Explorer
             child<QLineEdit>(dialog, "txtDesc")->setText(QStringLiteral("a \"quoted\" note"));
             click(dialog, "cmdOK");
         });
@@ -429,7 +429,7 @@ private Q_SLOTS:
         LinkStore& store = m_world->store;
         QCOMPARE(store.FindFolder(m_news)->Caption, std::string("Headlines"));
         QCOMPARE(store.FindFolder(m_news)->Description, std::string("daily"));
-        QCOMPARE(item(root(), m_news)->URLType, std::string("Folder")); // no sort prefix stored
+        QCOMPARE(item(root(), m_news)->URLType, std::string("Folder"));  // no sort prefix stored
         QCOMPARE(tree()->nodeByKey(QString::fromStdString(m_news))->text(0), QStringLiteral("Headlines"));
 
         selectNode(m_sub);
@@ -488,7 +488,7 @@ private Q_SLOTS:
         QCOMPARE(m_window->ListView1()->rowCount(), 1);
         QCOMPARE(m_window->ListView1()->model().text(0, 0), QStringLiteral("A"));
         QCOMPARE(m_world->fakes.clipboard.contents, std::string());
-        QVERIFY(item(root(), m_a)); // a copy leaves the source
+        QVERIFY(item(root(), m_a));  // a copy leaves the source
 
         // Nothing is left to paste: the second paste only beeps.
         const int beeps = m_world->fakes.messages.beeps;
@@ -511,7 +511,7 @@ private Q_SLOTS:
         QVERIFY(ghosted(m_a) && ghosted(m_b));
         QVERIFY(!ghosted(m_c));
 
-        m_window->RefreshPanes(true); // F5
+        m_window->RefreshPanes(true);  // F5
         QVERIFY(!ghosted(m_a) && !ghosted(m_b));
         // A refill ends the marks, not the cut: the paste still moves.
         enter(m_news);
@@ -537,7 +537,7 @@ private Q_SLOTS:
 
     void cutFolderCannotBePastedIntoItselfOrBelow_data()
     {
-        QTest::addColumn<QString>("destination"); // "docs" or "deep"
+        QTest::addColumn<QString>("destination");  // "docs" or "deep"
         QTest::addColumn<QString>("message");
         QTest::newRow("itself") << "docs"
                                 << "Cannot move DOCS: The destination folder is the same as the source folder.";
@@ -581,7 +581,7 @@ private Q_SLOTS:
         QTreeWidgetItem* moved = tree()->nodeByKey(QString::fromStdString(news.FolderItems[0]->IID));
         QVERIFY(moved);
         QCOMPARE(FolderTree::key(moved->parent()), QString::fromStdString(m_news));
-        QCOMPARE(moved->childCount(), 1); // Sub came along
+        QCOMPARE(moved->childCount(), 1);  // Sub came along
         QVERIFY(!moved->data(0, FolderTree::TagRole).isValid());
     }
 
@@ -600,7 +600,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("added");
-        QTest::addColumn<QString>("message"); // empty: none
+        QTest::addColumn<QString>("message");  // empty: none
         QTest::newRow("web address") << "http://from.example/" << true << "";
         QTest::newRow("not a URL") << "yes" << false << "Error|Invalid URL Address on clipboard...";
         QTest::newRow("empty") << "" << false << "";

@@ -43,9 +43,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("saved");
         QTest::addColumn<bool>("corrected");
-        QTest::newRow("no dot") << "Links" << "Links.bdx" << true;
-        QTest::newRow("other extension") << "Links.txt" << "Links.bdx" << true;
-        QTest::newRow("right extension") << "Links.BDX" << "Links.BDX" << false;
+        QTest::newRow("no dot") << "Links"
+                                << "Links.bdx" << true;
+        QTest::newRow("other extension") << "Links.txt"
+                                         << "Links.bdx" << true;
+        QTest::newRow("right extension") << "Links.BDX"
+                                         << "Links.BDX" << false;
     }
     void saveAsCorrectsTheExtensionAndRenamesTheRoot()
     {

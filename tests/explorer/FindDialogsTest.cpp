@@ -44,7 +44,7 @@ public:
     std::function<void()> action;
 };
 
-} // namespace
+}  // namespace
 
 class FindDialogsTest : public QObject
 {
@@ -119,7 +119,7 @@ private Q_SLOTS:
         QTest::keyClicks(find->Text1(), text);
         find->Check1()->setChecked(matchCase);
         find->Check2()->setChecked(containing);
-        QTest::keyClick(find->Text1(), Qt::Key_Return); // Enter is Find
+        QTest::keyClick(find->Text1(), Qt::Key_Return);  // Enter is Find
         QStringList found;
         for (int n = 0; n < find->ListView1()->topLevelItemCount(); ++n) {
             found << find->ListView1()->topLevelItem(n)->text(frmFind::NameColumn);
@@ -160,7 +160,8 @@ private Q_SLOTS:
         find->ShowFindResult(row);
         QCOMPARE(m_world->store.CurrentFolder().id, m_sport);
         QCOMPARE(m_window->ListView1()->selectedIds(), std::vector<std::string> { m_deep });
-        QCOMPARE(model.row(model.findId(QString::fromStdString(m_deep))).Name, std::string("Deep")); // no leading blank
+        QCOMPARE(
+            model.row(model.findId(QString::fromStdString(m_deep))).Name, std::string("Deep"));  // no leading blank
         QTRY_VERIFY(m_window->TreeView1()->hasFocus());
     }
 
@@ -193,7 +194,7 @@ private Q_SLOTS:
         QTest::keyClicks(dialog.Combo1()->lineEdit(), typed);
         QVERIFY(dialog.Command1()->isEnabled());
         QTest::keyClick(dialog.Combo1()->lineEdit(), Qt::Key_Return);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted)); // Enter is OK
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));  // Enter is OK
         QVERIFY(!dialog.isVisible());
         const std::string id = expected == "deep" ? m_deep : std::string("RootFolder");
         QCOMPARE(store.CurrentFolder().id, id);
@@ -227,20 +228,20 @@ private Q_SLOTS:
         {
             frmGoToFolder dialog(*m_window);
             QCOMPARE(dialog.Combo1()->count(), 10);
-            QCOMPARE(dialog.Combo1()->itemText(0).toStdString(), rows[0]); // most recent first
+            QCOMPARE(dialog.Combo1()->itemText(0).toStdString(), rows[0]);  // most recent first
             QCOMPARE(dialog.Combo1()->itemText(9).toStdString(), rows[9]);
             QVERIFY(dialog.Combo1()->currentText().isEmpty());
             QVERIFY(!dialog.Command1()->isEnabled());
             dialog.Combo1()->setCurrentIndex(0);
             Q_EMIT dialog.Combo1()->activated(0);
             QVERIFY(dialog.Command1()->isEnabled());
-            dialog.Command1()->click(); // already held: nothing moves
+            dialog.Command1()->click();  // already held: nothing moves
         }
         QCOMPARE(GoToHistory::load(m_window->settings()), rows);
         {
             frmGoToFolder dialog(*m_window);
             dialog.Combo1()->setEditText("brindlexes");
-            dialog.Command1()->click(); // an eleventh path drops the oldest
+            dialog.Command1()->click();  // an eleventh path drops the oldest
         }
         // As the next start of the program reads it back from the settings file.
         const auto reopened = m_world->reopenSettings();

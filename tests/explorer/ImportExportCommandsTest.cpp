@@ -106,8 +106,8 @@ private Q_SLOTS:
             const char* suffix;
         };
         const Case cases[] = {
-            { "mnuImpBDX", FakeFileDialogs::Kind::Open, "Import a Brindlex Database file", "Brindlex Database Files (*.BDX)",
-                "*.BDX", "bdx" },
+            { "mnuImpBDX", FakeFileDialogs::Kind::Open, "Import a Brindlex Database file",
+                "Brindlex Database Files (*.BDX)", "*.BDX", "bdx" },
             { "mnuImpNetscape", FakeFileDialogs::Kind::Open, "Import a Netscape Bookmark file",
                 "Netscape HTM Bookmark Files (*.HTM)", "*.HTM", "htm" },
             { "mnuImpIexplore", FakeFileDialogs::Kind::OpenMany, "Import MS Internet Explorer Url Files",
@@ -197,7 +197,8 @@ private Q_SLOTS:
         names.sort();
         QCOMPARE(names, QStringList({ QStringLiteral(" Search"), QStringLiteral("Home") }));
         QCOMPARE(QString::fromStdString(test::describe(m_world->store)),
-            QStringLiteral("Target/\nTarget|Home|http://home.example/\nTarget\\Search/\nTarget\\Search|Finder|http://find.example/\n"));
+            QStringLiteral("Target/\nTarget|Home|http://home.example/\nTarget\\Search/\nTarget\\Search|Finder|http://"
+                           "find.example/\n"));
         QVERIFY(treeHasNode(QStringLiteral("Search")));
         // The progress window was up (and modal) while the reader ran, and is gone now.
         // (The refresh afterwards lets events run with nothing modal any more.)
@@ -231,7 +232,8 @@ private Q_SLOTS:
         Folder& target = makeCurrentFolder("Target");
         m_world->fileDialogs.answerNext(write("Page.HTML",
             "<HTML><HEAD><TITLE>Reading List</TITLE></HEAD><BODY>\r\n"
-            "<A HREF=\"http://one.example/\">First</A>\r\n<A HREF=\"http://two.example/\">Second</A>\r\n</BODY></HTML>\r\n"));
+            "<A HREF=\"http://one.example/\">First</A>\r\n<A "
+            "HREF=\"http://two.example/\">Second</A>\r\n</BODY></HTML>\r\n"));
         action("mnuImpHTML")->trigger();
         QVERIFY(m_world->fakes.messages.shown.empty());
         QCOMPARE(&m_world->store.CurrentFolder(), &target);
@@ -258,7 +260,8 @@ private Q_SLOTS:
         QVERIFY(m_world->fakes.messages.shown.empty());
         QCOMPARE(&m_world->store.CurrentFolder(), &target);
         QCOMPARE(m_window->ListView1()->rowCount(), 1);
-        QVERIFY(QString::fromStdString(test::describe(m_world->store)).contains(QStringLiteral("|Kept|http://kept.example/")));
+        QVERIFY(QString::fromStdString(test::describe(m_world->store))
+                    .contains(QStringLiteral("|Kept|http://kept.example/")));
     }
 
     void failedImportIsShownAndTheNextOneRuns()
@@ -412,15 +415,16 @@ private Q_SLOTS:
         store.CreateEntry(false, "http://deep.example/", 5, "Down", "Http", "");
         store.SetCurrentFolder(sub);
         m_window->FillList();
-        m_window->ListView1()->selectRow(m_window->ListView1()->model().findId(QString::fromStdString(
-            store.CurrentFolder().FolderItems.at(1)->IID)));  // "Two"
+        m_window->ListView1()->selectRow(m_window->ListView1()->model().findId(
+            QString::fromStdString(store.CurrentFolder().FolderItems.at(1)->IID)));  // "Two"
 
         using Writer = Status (*)(std::ostream&, const std::string&, ExportRange, LinkStore&, std::span<const ListRow>);
-        const Writer writers[] = { ExportNetscapeFile, ExportMosaicHotlist, ExportSpryHotlist, ExportSpyglassHotlist,
-            ExportHtmlFile };
+        const Writer writers[]
+            = { ExportNetscapeFile, ExportMosaicHotlist, ExportSpryHotlist, ExportSpyglassHotlist, ExportHtmlFile };
         for (int type = 0; type < 5; ++type) {
             for (int range = 0; range < 4; ++range) {
-                const std::string path = (fs::path(m_world->homePath()) / ("out" + std::to_string(type) + ".txt")).string();
+                const std::string path
+                    = (fs::path(m_world->homePath()) / ("out" + std::to_string(type) + ".txt")).string();
                 frmExport dialog(*m_window, shownRowsOfWindow());
                 dialog.Combo1()->setCurrentIndex(type);
                 dialog.Option1(range)->setChecked(true);
@@ -429,8 +433,9 @@ private Q_SLOTS:
 
                 std::vector<ListRow> expectedRows = shownRowsOfWindow();
                 std::ostringstream expected;
-                QVERIFY(writers[type](expected, "out" + std::to_string(type), static_cast<ExportRange>(range), store,
-                    expectedRows).ok());
+                QVERIFY(writers[type](
+                    expected, "out" + std::to_string(type), static_cast<ExportRange>(range), store, expectedRows)
+                            .ok());
                 const std::string written = slurp(path);
                 QCOMPARE(written, expected.str());
                 // What each range takes in.
@@ -492,8 +497,8 @@ private Q_SLOTS:
             const char* menu;
             QString type;
         };
-        const Case cases[] = { { "mnuExpAs", QStringLiteral("Netscape Bookmarks") },
-            { "mnuPageWiz", QStringLiteral("HTML File") } };
+        const Case cases[]
+            = { { "mnuExpAs", QStringLiteral("Netscape Bookmarks") }, { "mnuPageWiz", QStringLiteral("HTML File") } };
         for (const Case& c : cases) {
             QString shownType;
             bool modal = false;

@@ -108,14 +108,15 @@ private Q_SLOTS:
         ContentsModel& model = m_window->ListView1()->model();
         for (int column = 0; column < 6; ++column) {
             QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2));
+                QPoint(
+                    header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2));
             for (int item = 0; item < 6; ++item) {
                 QCOMPARE(m_window->action(QStringLiteral("mnuView5_%1").arg(item))->isChecked(), item == column);
             }
             QCOMPARE(m_window->ListSort(), column);
             for (int row = 1; row < model.rowCount(); ++row) {
-                QVERIFY(QString::compare(model.text(row - 1, column), model.text(row, column), Qt::CaseInsensitive)
-                    <= 0);
+                QVERIFY(
+                    QString::compare(model.text(row - 1, column), model.text(row, column), Qt::CaseInsensitive) <= 0);
             }
         }
         QCOMPARE(model.text(0, 4), QString());  // folders have no URL
@@ -209,7 +210,7 @@ private Q_SLOTS:
 
     void selectingALinkRowSwitchesTheSendCommandsOn()
     {
-        m_window->connectCommand(QStringLiteral("mnuPost"), [] { });
+        m_window->connectCommand(QStringLiteral("mnuPost"), [] {});
         ContentsList* list = m_window->ListView1();
         m_window->ArrangeBy(0);
         QTreeView* view = list->detailsView();

@@ -9,7 +9,10 @@ namespace brindlex::test {
 class FailingStreamBuf : public std::streambuf
 {
 public:
-    explicit FailingStreamBuf(size_t limit) : m_limit(limit) { }
+    explicit FailingStreamBuf(size_t limit)
+        : m_limit(limit)
+    {
+    }
     const std::string& written() const { return m_written; }
 
 protected:

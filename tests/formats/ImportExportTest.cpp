@@ -19,8 +19,8 @@ class ImportExportTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() /
-            ("brindlex-impexp-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        dir = fs::temp_directory_path()
+            / ("brindlex-impexp-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -104,7 +104,8 @@ TEST_F(ImportExportTest, ShortcutSelectionAddsOneLinkPerUrlFile)
     ASSERT_TRUE(importShortcutFiles(w.store, files, services()).ok());
     EXPECT_EQ(describe(w.store), "T/\nT|One|http://One.url/\nT|Two|http://Two.URL/\nT|Three|http://Three.url/\n");
     EXPECT_EQ(w.progress.values, (std::vector<int> { 0, 33, 66, 100 }));
-    EXPECT_EQ(w.progress.labels, (std::vector<std::string> { "Importing URL One", "Importing URL Two", "Importing URL Three" }));
+    EXPECT_EQ(w.progress.labels,
+        (std::vector<std::string> { "Importing URL One", "Importing URL Two", "Importing URL Three" }));
     EXPECT_EQ(&w.store.CurrentFolder(), &target);
 }
 
@@ -113,11 +114,13 @@ TEST_F(ImportExportTest, HtmlImportMakesAFolderNamedAfterThePage)
     Folder& target = w.addFolder(w.store.Root(), "T");
     w.store.SetCurrentFolder(target);
     ASSERT_TRUE(importFile(w.store, ImportKind::Html,
-        file("page.html", "<title>Links</title><a href=\"http://1/\">1</a><a href=\"http://2/\">2</a>"
-                          "<a href=\"http://3/\">3</a>"),
+        file("page.html",
+            "<title>Links</title><a href=\"http://1/\">1</a><a href=\"http://2/\">2</a>"
+            "<a href=\"http://3/\">3</a>"),
         services())
                     .ok());
-    ASSERT_TRUE(importFile(w.store, ImportKind::Html, file("untitled.htm", "<a href=\"http://4/\">4</a>"), services()).ok());
+    ASSERT_TRUE(
+        importFile(w.store, ImportKind::Html, file("untitled.htm", "<a href=\"http://4/\">4</a>"), services()).ok());
     EXPECT_EQ(&w.store.CurrentFolder(), &target);
     EXPECT_EQ(describe(w.store),
         "T/\nT\\Links/\nT\\New Folder 0/\nT\\Links|1|http://1/\nT\\Links|2|http://2/\nT\\Links|3|http://3/\n"
@@ -127,12 +130,14 @@ TEST_F(ImportExportTest, HtmlImportMakesAFolderNamedAfterThePage)
 
 TEST_F(ImportExportTest, DeclaredCharsetsAreHonoured)
 {
-    ASSERT_TRUE(importFile(w.store, ImportKind::Netscape, std::string(BRINDLEX_TEST_DATA) + "/formats/icab.htm", services())
-                    .ok());
+    ASSERT_TRUE(
+        importFile(w.store, ImportKind::Netscape, std::string(BRINDLEX_TEST_DATA) + "/formats/icab.htm", services())
+            .ok());
     EXPECT_NE(describe(w.store).find("Gr\xC3\xB6n"), std::string::npos);
     // Without a declaration, bytes that are not UTF-8 are read as Windows-1252.
-    ASSERT_TRUE(importFile(w.store, ImportKind::Spyglass, file("s.htm", "<a href=\"http://c/\">Caf\xE9</a>\r\n"), services())
-                    .ok());
+    ASSERT_TRUE(
+        importFile(w.store, ImportKind::Spyglass, file("s.htm", "<a href=\"http://c/\">Caf\xE9</a>\r\n"), services())
+            .ok());
     EXPECT_NE(describe(w.store).find("|Caf\xC3\xA9|http://c/"), std::string::npos);
 }
 
@@ -140,7 +145,8 @@ TEST_F(ImportExportTest, FailedImportsSayWhichFileAndKeepWhatWasAdded)
 {
     Folder& target = w.addFolder(w.store.Root(), "T");
     w.store.SetCurrentFolder(target);
-    const std::string bad = file("bad.htm", "<DL><p>\r\n<DT><A HREF=\"http://kept/\">Kept</A>\r\n<DT><H3>Cut</H3>\r\n<DL><p>\r\n");
+    const std::string bad
+        = file("bad.htm", "<DL><p>\r\n<DT><A HREF=\"http://kept/\">Kept</A>\r\n<DT><H3>Cut</H3>\r\n<DL><p>\r\n");
     EXPECT_FALSE(importFile(w.store, ImportKind::Netscape, bad, services()).ok());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].title, "Error");
@@ -175,7 +181,8 @@ TEST_F(ImportExportTest, EveryFormatRoundTripsThroughFiles)
     const std::vector<Case> cases = {
         { ExportKind::Netscape, ImportKind::Netscape, "n.htm", expectedTree },
         // Hotlist menus list their submenus before their links.
-        { ExportKind::Mosaic, ImportKind::Mosaic, "m.hot", "T/\nT\\A/\nT|Top|http://top/\nT\\A\\A1/\nT\\A|In A|http://a/\n" },
+        { ExportKind::Mosaic, ImportKind::Mosaic, "m.hot",
+            "T/\nT\\A/\nT|Top|http://top/\nT\\A\\A1/\nT\\A|In A|http://a/\n" },
         { ExportKind::Spry, ImportKind::Spry, "s.hot", expectedTree },
         { ExportKind::Spyglass, ImportKind::Spyglass, "g.htm", "T/\nT|Top|http://top/\nT|In A|http://a/\n" },
     };
@@ -188,7 +195,8 @@ TEST_F(ImportExportTest, EveryFormatRoundTripsThroughFiles)
         Folder& target = other.addFolder(other.store.Root(), "T");
         other.store.SetCurrentFolder(target);
         FakeMessageBoxes boxes;
-        ASSERT_TRUE(importFile(other.store, c.reader, path, ImportServices { other.progress, other.events, boxes, "" }).ok());
+        ASSERT_TRUE(
+            importFile(other.store, c.reader, path, ImportServices { other.progress, other.events, boxes, "" }).ok());
         EXPECT_EQ(describe(other.store), c.expected);
         EXPECT_EQ(&other.store.CurrentFolder(), &target);
         expectInvariants(other.store);

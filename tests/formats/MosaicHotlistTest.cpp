@@ -33,11 +33,11 @@ protected:
 TEST_F(MosaicHotlistTest, TopLevelItemsGoIntoTheTargetAndMenusBecomeFolders)
 {
     Folder& target = w.addFolder(w.store.Root(), "Target");
-    ASSERT_TRUE(read(crlf({ "[User Menu0]", "Menu_Name=Mine", "Menu_Type=TOPLEVEL", "Item0=MENU,UserMenu1",
-                             "Item1=Home,http://home/,10-Oct-95 10:10:10", "Item2=Cut, here,http://cut/,x", "",
-                             "[User Menu1]", "Menu_Name=News", "Item0=Paper,http://paper/,10-Oct-95 10:10:10", "",
-                             "[User Menu2]", "Menu_Name=Empty", "", "[User Menu3]", "Menu_Name=Unnamed",
-                             "Item0=Orphan,http://orphan/,1-Jan-96 1:00:00" }),
+    ASSERT_TRUE(read(
+        crlf({ "[User Menu0]", "Menu_Name=Mine", "Menu_Type=TOPLEVEL", "Item0=MENU,UserMenu1",
+            "Item1=Home,http://home/,10-Oct-95 10:10:10", "Item2=Cut, here,http://cut/,x", "", "[User Menu1]",
+            "Menu_Name=News", "Item0=Paper,http://paper/,10-Oct-95 10:10:10", "", "[User Menu2]", "Menu_Name=Empty", "",
+            "[User Menu3]", "Menu_Name=Unnamed", "Item0=Orphan,http://orphan/,1-Jan-96 1:00:00" }),
         target)
                     .ok());
     // A name is cut at its first comma (the rest is taken for the URL); a menu no submenu
@@ -61,8 +61,8 @@ TEST_F(MosaicHotlistTest, TopLevelItemsGoIntoTheTargetAndMenusBecomeFolders)
 TEST_F(MosaicHotlistTest, SubmenusThatNameEachOtherCannotLoop)
 {
     ASSERT_TRUE(read(crlf({ "[User Menu0]", "Menu_Name=Top", "Menu_Type=TOPLEVEL", "", "[User Menu1]", "Menu_Name=A",
-                             "Item0=MENU,UserMenu2", "Item1=MENU,UserMenu1", "", "[User Menu2]", "Menu_Name=B",
-                             "Item0=MENU,UserMenu1" }))
+                         "Item0=MENU,UserMenu2", "Item1=MENU,UserMenu1", "", "[User Menu2]", "Menu_Name=B",
+                         "Item0=MENU,UserMenu1" }))
                     .ok());
     // A is named by nobody it is not inside of, so it goes under the root; B goes into A;
     // the items that would put a menu inside itself stay unplaced.
@@ -77,7 +77,8 @@ TEST_F(MosaicHotlistTest, CutShortFilesFailAndKeepWhatWasRead)
     for (const std::string tail : { "Item1=MENU", "Item1=Name" }) {
         SCOPED_TRACE(tail);
         FormatsWorld world;
-        std::istringstream in(crlf({ "[User Menu0]", "Menu_Name=T", "Menu_Type=TOPLEVEL", "Item0=Kept,http://k/,d" }) + tail);
+        std::istringstream in(
+            crlf({ "[User Menu0]", "Menu_Name=T", "Menu_Type=TOPLEVEL", "Item0=Kept,http://k/,d" }) + tail);
         EXPECT_FALSE(ImportMosaicHotlist(in, world.store, world.store.Root(), world.context).ok());
         EXPECT_EQ(describe(world.store), "|Kept|http://k/\n");
     }

@@ -43,14 +43,14 @@ protected:
     FormatsWorld w;
 };
 
-const std::string Header = crlf({ "<!DOCTYPE NETSCAPE-Bookmark-file-1>", "<!-- This is an automatically generated file.",
-    "It will be read and overwritten.", "Do Not Edit! -->", "<TITLE>bookmark</TITLE>", "<H1>bookmark</H1>", "",
-    "<DL><p>" });
+const std::string Header = crlf({ "<!DOCTYPE NETSCAPE-Bookmark-file-1>",
+    "<!-- This is an automatically generated file.", "It will be read and overwritten.", "Do Not Edit! -->",
+    "<TITLE>bookmark</TITLE>", "<H1>bookmark</H1>", "", "<DL><p>" });
 
 std::string link(int blanks, const std::string& url, const std::string& name)
 {
-    return std::string(static_cast<size_t>(blanks), ' ') + "<DT><A HREF=\"" + url +
-        "\" ADD_DATE=\"0\" LAST_VISIT=\"0\" LAST_MODIFIED=\"0\">" + name + "</A>";
+    return std::string(static_cast<size_t>(blanks), ' ') + "<DT><A HREF=\"" + url
+        + "\" ADD_DATE=\"0\" LAST_VISIT=\"0\" LAST_MODIFIED=\"0\">" + name + "</A>";
 }
 
 std::string heading(int blanks, const std::string& name)
@@ -63,8 +63,8 @@ TEST_F(NetscapeFormatTest, EntireDatabaseIsWrittenByteForByte)
     buildSample();
     // Links come before subfolders within each folder, whatever the entry order.
     EXPECT_EQ(write(ExportRange::EntireDatabase),
-        Header +
-            crlf({ link(12, "http://top.example/", "Top"), link(12, "http://last.example/", "Last"), heading(12, "A"),
+        Header
+            + crlf({ link(12, "http://top.example/", "Top"), link(12, "http://last.example/", "Last"), heading(12, "A"),
                 "            <DL><p>", link(16, "http://a.example/", "In A"), heading(16, "A1"),
                 "                <DL><p>", link(20, "ftp://deep.example/", "Deep"), "                </DL><p>",
                 "            </DL><p>", "        </DL><p>" }));
@@ -82,8 +82,8 @@ TEST_F(NetscapeFormatTest, EveryRangeHasItsIndentationAndClosingLines)
     EXPECT_EQ(write(ExportRange::SelectedItems, {}), Header + crlf({ "</DL><p>" }));
     // All link rows under a heading of the current folder.
     EXPECT_EQ(write(ExportRange::ImmediateFolderItems, rows),
-        Header +
-            crlf({ heading(4, "NewDB"), "    <DL><p>", link(8, "http://1/", "One"), link(8, "http://2/", "Two"),
+        Header
+            + crlf({ heading(4, "NewDB"), "    <DL><p>", link(8, "http://1/", "One"), link(8, "http://2/", "Two"),
                 link(8, "http://3/", "Three"), "    </DL><p>", "</DL><p>" }));
     // Folder range on the root ends with the root's own closing line only...
     EXPECT_EQ(write(ExportRange::FolderItemsAndSubFolders), Header + crlf({ "    </DL><p>" }));
@@ -92,7 +92,9 @@ TEST_F(NetscapeFormatTest, EveryRangeHasItsIndentationAndClosingLines)
     w.addLink(news, "Paper", "http://paper/");
     w.store.SetCurrentFolder(news);
     EXPECT_EQ(write(ExportRange::FolderItemsAndSubFolders),
-        Header + crlf({ heading(4, "News"), "    <DL><p>", link(8, "http://paper/", "Paper"), "    </DL><p>", "</DL><p>" }));
+        Header
+            + crlf(
+                { heading(4, "News"), "    <DL><p>", link(8, "http://paper/", "Paper"), "    </DL><p>", "</DL><p>" }));
 }
 
 TEST_F(NetscapeFormatTest, WrittenFileReadsBackBelowTheCurrentFolder)
@@ -213,7 +215,8 @@ TEST_F(NetscapeFormatTest, ProgressFollowsEachLine)
                          "<DT><A HREF=\"http://u/\">U</A>", "</DL><p>", "</DL><p>" }))
                     .ok());
     EXPECT_EQ(w.progress.values, (std::vector<int> { 33, 66, 99, 25, 50, 75, 100, 25, 50, 75, 100 }));
-    EXPECT_EQ(w.progress.labels, (std::vector<std::string> { "Importing Mine", "Creating subfolder F", "Importing URL U" }));
+    EXPECT_EQ(
+        w.progress.labels, (std::vector<std::string> { "Importing Mine", "Creating subfolder F", "Importing URL U" }));
     EXPECT_EQ(w.events.calls, 3);
 }
 
@@ -229,15 +232,18 @@ TEST_F(NetscapeFormatTest, TodaysBrowserExportsImportWhole)
             "|Netscape|http://home.netscape.com/\nSearch/\n|Funet archive|ftp://ftp.funet.fi/pub/\n"
             "Search|AltaVista|http://www.altavista.digital.com/\nSearch|Yahoo!|http://www.yahoo.com/\n" },
         { "firefox.htm",
-            "Bookmarks Toolbar/\nCaf\xC3\xA9 & Co/\n|K\xC3\xA4se \xE2\x80\x93 Wikipedia|https://de.wikipedia.org/wiki/K%C3%A4se\n"
+            "Bookmarks Toolbar/\nCaf\xC3\xA9 & Co/\n|K\xC3\xA4se \xE2\x80\x93 "
+            "Wikipedia|https://de.wikipedia.org/wiki/K%C3%A4se\n"
             "Bookmarks Toolbar|Get Firefox & more|https://www.mozilla.org/en-US/firefox/\n"
             "Bookmarks Toolbar|Search 'things' <here>|https://example.org/search?q=a&b=c\n"
             "Caf\xC3\xA9 & Co|News feed|https://news.example.com/\n" },
         { "chrome.htm",
-            "Bookmarks bar/\nOther bookmarks/\nBookmarks bar|Chromium|https://www.chromium.org/\nBookmarks bar\\Tools/\n"
+            "Bookmarks bar/\nOther bookmarks/\nBookmarks bar|Chromium|https://www.chromium.org/\nBookmarks "
+            "bar\\Tools/\n"
             "Bookmarks bar\\Tools|DevTools|https://developer.chrome.com/docs/devtools/\n" },
         { "edge.htm",
-            "Favorites bar/\nOther favorites/\nFavorites bar|Chromium|https://www.chromium.org/\nFavorites bar\\Tools/\n"
+            "Favorites bar/\nOther favorites/\nFavorites bar|Chromium|https://www.chromium.org/\nFavorites "
+            "bar\\Tools/\n"
             "Favorites bar\\Tools|DevTools|https://developer.chrome.com/docs/devtools/\n" },
         { "safari.htm",
             "Favourites/\nReading List/\nFavourites|Apple|https://www.apple.com/\n"
@@ -276,7 +282,6 @@ TEST_F(NetscapeFormatTest, HundredThousandNestedFoldersNeitherOverflowNorLoop)
     ASSERT_TRUE(read(text).ok());
     EXPECT_EQ(w.store.Root().SubFolders.size(), static_cast<size_t>(Depth));
     EXPECT_EQ(w.store.Root().SubFolders.back()->FolderItems.at(0)->Caption, "Bottom");
-
 }
 
 TEST_F(NetscapeFormatTest, DeepTreesAndEntriesPointingUpAreWrittenOnce)

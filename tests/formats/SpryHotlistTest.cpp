@@ -50,15 +50,16 @@ TEST_F(SpryHotlistTest, SpryListsAreIndentedByDepth)
 {
     buildSample();
     EXPECT_EQ(write(ExportSpryHotlist, ExportRange::EntireDatabase),
-        crlf({ "Hotlist", "NewDB", "{", "  Item", "    Top", "    http://top/", "  Item", "    Last", "    http://last/",
-            "  Sublist", "  A", "  {", "    Item", "      In A", "      http://a/", "    Sublist", "    A1", "    {",
-            "      Item", "        Deep", "        http://deep/", "    }", "  }", "}" }));
-    const std::vector<ListRow> rows = { linkRow("One", "http://1/", false), folderRow("F", true),
-        linkRow("Two", "http://2/", true) };
+        crlf({ "Hotlist", "NewDB", "{", "  Item", "    Top", "    http://top/", "  Item", "    Last",
+            "    http://last/", "  Sublist", "  A", "  {", "    Item", "      In A", "      http://a/", "    Sublist",
+            "    A1", "    {", "      Item", "        Deep", "        http://deep/", "    }", "  }", "}" }));
+    const std::vector<ListRow> rows
+        = { linkRow("One", "http://1/", false), folderRow("F", true), linkRow("Two", "http://2/", true) };
     EXPECT_EQ(write(ExportSpryHotlist, ExportRange::SelectedItems, rows),
         crlf({ "Hotlist", "list", "{", "  Item", "    Two", "    http://2/", "}" }));
     EXPECT_EQ(write(ExportSpryHotlist, ExportRange::ImmediateFolderItems, rows),
-        crlf({ "Hotlist", "list", "{", "  Item", "    One", "    http://1/", "  Item", "    Two", "    http://2/", "}" }));
+        crlf({ "Hotlist", "list", "{", "  Item", "    One", "    http://1/", "  Item", "    Two", "    http://2/",
+            "}" }));
 }
 
 TEST_F(SpryHotlistTest, SpryFileReadsBackIntoTheSameTree)
@@ -71,7 +72,8 @@ TEST_F(SpryHotlistTest, SpryFileReadsBackIntoTheSameTree)
     ASSERT_TRUE(readSpry(other, file).ok());
     EXPECT_EQ(&other.store.CurrentFolder(), &target);
     EXPECT_EQ(describe(other.store),
-        "T/\nT|Top|http://top/\nT|Last|http://last/\nT\\A/\nT\\A|In A|http://a/\nT\\A\\A1/\nT\\A\\A1|Deep|http://deep/\n");
+        "T/\nT|Top|http://top/\nT|Last|http://last/\nT\\A/\nT\\A|In "
+        "A|http://a/\nT\\A\\A1/\nT\\A\\A1|Deep|http://deep/\n");
     EXPECT_EQ(other.progress.labels.front(), "Importing Spry Hotlist NewDB");
     expectInvariants(other.store);
 }
@@ -125,8 +127,8 @@ TEST_F(SpryHotlistTest, SpyglassFlattensTheTree)
     w.addLink(w.store.Root(), "Tips & <b>", "http://x/?a=1&b=2");
     const std::string head = "<title>Hotlist</title>\r\n\r\n<h1>Hotlist Page</h1>\r\n";
     EXPECT_EQ(write(ExportSpyglassHotlist, ExportRange::EntireDatabase),
-        head +
-            crlf({ "<a href=\"http://top/\">Top</a><p>", "<a href=\"http://last/\">Last</a><p>",
+        head
+            + crlf({ "<a href=\"http://top/\">Top</a><p>", "<a href=\"http://last/\">Last</a><p>",
                 "<a href=\"http://x/?a=1&amp;b=2\">Tips &amp; &lt;b&gt;</a><p>", "<a href=\"http://a/\">In A</a><p>",
                 "<a href=\"http://deep/\">Deep</a><p>" }));
     EXPECT_EQ(write(ExportSpyglassHotlist, ExportRange::SelectedItems, { linkRow("N", "http://n/", false) }), head);

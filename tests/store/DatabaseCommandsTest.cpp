@@ -61,8 +61,8 @@ TEST_F(DatabaseCommandsTest, SaveOfANewDatabaseGoesThroughSaveAsAndRenamesTheRoo
     EXPECT_EQ(SaveFile(store, hooks(), marker), CommandOutcome::Done);
     ASSERT_EQ(world.messages.shown.size(), 1u);
     EXPECT_EQ(world.messages.shown[0].title, "Extention Error");
-    EXPECT_EQ(world.messages.shown[0].text, "Invalid file extention. Must be .BDX. Making correction\nNew file name is "
-            + (dir / "my.bdx").string());
+    EXPECT_EQ(world.messages.shown[0].text,
+        "Invalid file extention. Must be .BDX. Making correction\nNew file name is " + (dir / "my.bdx").string());
     EXPECT_EQ(store.DatabasePath(), (dir / "my.bdx").string());
     EXPECT_EQ(store.DatabaseTitle(), "my.bdx");
     EXPECT_EQ(store.Root().Caption, "my");

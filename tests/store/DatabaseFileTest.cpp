@@ -90,7 +90,8 @@ TEST_F(DatabaseFileTest, SmallExampleLoadsToItsModelAndWritesBackByteForByte)
 TEST_F(DatabaseFileTest, FreshDatabaseIsThreeLinesAndReadsBack)
 {
     store.Root().Description = "mine";
-    EXPECT_EQ(written(), "\"Version: 1.1\"\r\n\"NewDB\",\"RootFolder\",\"RootFolder\",#1905-04-10#,\"mine\",0,0\r\n\r\n");
+    EXPECT_EQ(
+        written(), "\"Version: 1.1\"\r\n\"NewDB\",\"RootFolder\",\"RootFolder\",#1905-04-10#,\"mine\",0,0\r\n\r\n");
     LinkStore other { world.clock };
     std::istringstream in(written());
     ASSERT_TRUE(readDatabase(in, other, false).ok());
@@ -171,8 +172,8 @@ TEST_F(DatabaseFileTest, EveryKindOfTextSurvivesTheRoundTrip)
     const std::string url = "http://q/?a=\"b\"&c='d',e#f";  // a quote only reaches a URL from a %!% in a file
     store.AddLoadedItem("commas, and 'apostrophes'", url, false, "i1", 5, DateTime { 2001, 2, 3, 4, 5, 6, true },
         "Http", "Zürich, 東京 — \"quoted\"", "NETSCAPE", "cache,\"x\"");
-    store.AddLoadedItem("two\r\nlines\n\nhere", "http://x/\r\n", false, "i2", 5, DateTime {}, "Http",
-        "desc\r\nmore", "None", "");
+    store.AddLoadedItem(
+        "two\r\nlines\n\nhere", "http://x/\r\n", false, "i2", 5, DateTime {}, "Http", "desc\r\nmore", "None", "");
     const std::string id = store.CreateEntry(true, "", 6, "Ordner ä", "Folder", "");
     store.SetCurrentFolder(*store.FindFolder(id));
     store.AddLoadedItem("%!% literal", "news:%!%", false, "i3", 5, DateTime { 1999, 1, 1 }, "News", "", "None", "");
@@ -190,8 +191,10 @@ TEST_F(DatabaseFileTest, EveryKindOfTextSurvivesTheRoundTrip)
     LinkStore other { world.clock };
     std::istringstream in(bytes);
     ASSERT_TRUE(readDatabase(in, other, false).ok());
-    EXPECT_EQ(test::describe(other), "|commas, and 'apostrophes'|" + url + "\n|two lines here|http://x/ \n"
-                                     "Ordner ä/\nOrdner ä|%!% literal|news:\"\n");
+    EXPECT_EQ(test::describe(other),
+        "|commas, and 'apostrophes'|" + url
+            + "\n|two lines here|http://x/ \n"
+              "Ordner ä/\nOrdner ä|%!% literal|news:\"\n");
     const FolderItem& back = *other.Root().FolderItems[0];
     EXPECT_EQ(back.URL, url);
     EXPECT_EQ(back.Caption, first.Caption);
@@ -250,14 +253,15 @@ TEST_F(DatabaseFileTest, MalformedFilesFailAndLeaveTheStoreAlone)
         { "version only", "\"Version: 1.1\"\r\n" },
         { "binary", std::string("\x00\x01\xff\xfe\x80garbage\x00\"\",#", 15) },
         { "root with another id", "\"Version: 1.1\"\r\n\"R\",\"Other\",\"RootFolder\",#1905-04-10#,\"\",0,0\r\n\r\n" },
-        { "too few root entries", "\"Version: 1.1\"\r\n\"R\",\"RootFolder\",\"RootFolder\",#1905-04-10#,\"\",1,0\r\n\r\n" },
-        { "more folders than counted",
-            good + "\"More\",\"m1\",\"RootFolder\",#1996-12-07#,\"\",0\r\n" },
+        { "too few root entries",
+            "\"Version: 1.1\"\r\n\"R\",\"RootFolder\",\"RootFolder\",#1905-04-10#,\"\",1,0\r\n\r\n" },
+        { "more folders than counted", good + "\"More\",\"m1\",\"RootFolder\",#1996-12-07#,\"\",0\r\n" },
         { "more root entries than counted",
             "\"Version: 1.1\"\r\n\"R\",\"RootFolder\",\"RootFolder\",#1905-04-10#,\"\",0,0\r\n"
             "\"Start\",\"file:x\",#FALSE#,\"i1\",5,#1996-12-07#,\"File\",\"\",\"None\",\"\"\r\n\r\n" },
-        { "count far too large", "\"Version: 1.1\"\r\n\"R\",\"RootFolder\",\"RootFolder\",#1905-04-10#,\"\",0,"
-                                 "99999999999999999999\r\n\r\n" },
+        { "count far too large",
+            "\"Version: 1.1\"\r\n\"R\",\"RootFolder\",\"RootFolder\",#1905-04-10#,\"\",0,"
+            "99999999999999999999\r\n\r\n" },
         { "older entry with too few fields",
             "\"R\",\"RootFolder\",\"RootFolder\",#1905-04-10#,\"\",1,0\r\n\"A\",\"u\",#FALSE#,\"i\"\r\n\r\n" },
     };
@@ -349,9 +353,10 @@ TEST_F(DatabaseFileTest, ImportAddsTheFileAsAFolderUnderTheCurrentFolderTwiceOve
     ASSERT_TRUE(read(dataFile("small.bdx"), true).ok());
     store.SetCurrentFolder(*store.FindFolder(id));
     ASSERT_TRUE(read(dataFile("small.bdx"), true).ok());
-    EXPECT_EQ(test::describe(store), "Inbox/\nInbox\\NewDB/\nInbox\\NewDB/\n"
-                                     "Inbox\\NewDB|Start|file:C:\\PAGE.HTM\nInbox\\NewDB\\Tools/\n"
-                                     "Inbox\\NewDB|Start|file:C:\\PAGE.HTM\nInbox\\NewDB\\Tools/\n");
+    EXPECT_EQ(test::describe(store),
+        "Inbox/\nInbox\\NewDB/\nInbox\\NewDB/\n"
+        "Inbox\\NewDB|Start|file:C:\\PAGE.HTM\nInbox\\NewDB\\Tools/\n"
+        "Inbox\\NewDB|Start|file:C:\\PAGE.HTM\nInbox\\NewDB\\Tools/\n");
     test::expectInvariants(store);
     // The import folders' ids: date-time text and 1001; the second copy's ids are all new.
     const auto& flat = store.Root().SubFolders;
@@ -370,8 +375,9 @@ TEST_F(DatabaseFileTest, LoadDatabaseTellsAboutOldFilesAndFailures)
     EXPECT_TRUE(LoadDatabase(store, older, false, context()));
     ASSERT_EQ(world.messages.shown.size(), 1u);
     EXPECT_EQ(world.messages.shown[0].title, "Outdated Database");
-    EXPECT_EQ(world.messages.shown[0].text, "This database was created in an older version of Brindlex.\nWhen you exit "
-                                            "Brindlex, it will be updated to the new format.");
+    EXPECT_EQ(world.messages.shown[0].text,
+        "This database was created in an older version of Brindlex.\nWhen you exit "
+        "Brindlex, it will be updated to the new format.");
     EXPECT_EQ(store.DatabasePath(), older);
     EXPECT_EQ(store.DatabaseTitle(), "old.bdx");
     EXPECT_GT(world.events.calls, 0);

@@ -60,9 +60,10 @@ TEST_F(EditingTest, DeleteQuestionsAndRefusals)
     EXPECT_FALSE(remove(rows({ a }), false).deleted);
     EXPECT_FALSE(remove(rows({ docs }), false).deleted);
     EXPECT_FALSE(remove(node(docs), false).deleted);
-    EXPECT_EQ(asked, (std::vector<std::string> { "Are you sure you want to delete these 3 items ?",
-                         "Are you sure you want to delete 'A' ?", "Are you sure you want to delete ' Docs' ?",
-                         "Are you sure you want to delete 'Docs' ?" }));
+    EXPECT_EQ(asked,
+        (std::vector<std::string> { "Are you sure you want to delete these 3 items ?",
+            "Are you sure you want to delete 'A' ?", "Are you sure you want to delete ' Docs' ?",
+            "Are you sure you want to delete 'Docs' ?" }));
     EXPECT_EQ(test::describe(store), before);
     EXPECT_EQ(world.clipboard.contents, "mine");
 

@@ -68,7 +68,7 @@ TEST(CheckMatchTest, CaseAndContainingOptions)
         { "news", "news", true, false, true }, { "News", "ne", false, true, true },
         { "Tunes", "ne", false, true, true }, { "Tunes", "NE", true, true, false },
         { "Snow", "ne", false, true, false },
-        { "\xC3\x89t\xC3\xA9", "\xC3\xA9t\xC3\xA9", false, false, true }, // accented capitals fold too
+        { "\xC3\x89t\xC3\xA9", "\xC3\xA9t\xC3\xA9", false, false, true },  // accented capitals fold too
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(r.caption) + " / " + r.text);
@@ -111,7 +111,7 @@ TEST_F(FindTest, ResultsComeDepthFirstWithTheirColumns)
     EXPECT_EQ(rows[4].URL, "http://last/");
     EXPECT_EQ(statuses.back(), "5 item(s) found");
 
-    EXPECT_EQ(names(find("ne", false, true)).size(), 7U); // "Tunes" and "News 2" as well
+    EXPECT_EQ(names(find("ne", false, true)).size(), 7U);  // "Tunes" and "News 2" as well
     EXPECT_EQ(names(find("News", true, false)), (std::vector<std::string> { "News", "News", "News" }));
 }
 
@@ -127,7 +127,7 @@ TEST_F(FindTest, EmptyFoldersGiveNoStatusAndNoMatchesCountZero)
     EXPECT_EQ(statuses,
         (std::vector<std::string> {
             "Searching " + root + ". . .", "Searching " + root + "\\Full. . .", "0 item(s) found" }));
-    EXPECT_GE(events.calls, 3); // before the search and once per searched folder
+    EXPECT_GE(events.calls, 3);  // before the search and once per searched folder
 }
 
 TEST_F(FindTest, LoopingFolderEntriesAndDeepNestingEndNormally)
@@ -199,7 +199,7 @@ TEST_F(FindTest, StoppedSearchKeepsWhatItFoundAndGivesNoCount)
     int passes = 0;
     SearchHooks hooks;
     hooks.status = [this](const std::string& s) { statuses.push_back(s); };
-    hooks.stopped = [&passes] { return ++passes >= 3; }; // after the pass for folder A
+    hooks.stopped = [&passes] { return ++passes >= 3; };  // after the pass for folder A
     const auto rows = DoSearch(store, FindQuery { "news", false, false }, hooks, events);
     EXPECT_EQ(rows.size(), 1U);
     ASSERT_FALSE(statuses.empty());
@@ -218,14 +218,14 @@ TEST_F(FindTest, ClickedResultLeadsToTheFirstFolderThatHoldsOrIsIt)
     struct Row
     {
         std::string id;
-        std::string folder; // empty: none
+        std::string folder;  // empty: none
         bool select;
     };
     const Row rows[] = {
         { top, "RootFolder", true },
-        { a, "RootFolder", true }, // the folder entry in the root comes first
+        { a, "RootFolder", true },  // the folder entry in the root comes first
         { inA, a, true },
-        { b, a, true }, // the parent precedes its sub-folder in the flat list
+        { b, a, true },  // the parent precedes its sub-folder in the flat list
         { inB, b, true },
         { "no such id", "", false },
     };
@@ -245,5 +245,5 @@ TEST_F(FindTest, ClickedResultLeadsToTheFirstFolderThatHoldsOrIsIt)
     EXPECT_FALSE(target.selectEntry);
 }
 
-} // namespace
-} // namespace brindlex
+}  // namespace
+}  // namespace brindlex

@@ -71,13 +71,14 @@ TEST_F(MoveCopyTest, CutFolderFromListAndPasteIntoAnotherMovesWholeSubtreeWithNe
     const PasteOutcome pasted = editing.Paste(Pane::ListView1);
 
     EXPECT_EQ(pasted.refresh, Refresh::Full);
-    EXPECT_EQ(test::describe(store), "News/\n"
-                                     "|top|http://top/\n"
-                                     "News\\ Docs/\n"
-                                     "News\\ Docs\\Sub/\n"
-                                     "News\\ Docs|a|http://a/\n"
-                                     "News\\ Docs\\Sub\\Deep/\n"
-                                     "News\\ Docs\\Sub\\Deep|x|ftp://x/\n");
+    EXPECT_EQ(test::describe(store),
+        "News/\n"
+        "|top|http://top/\n"
+        "News\\ Docs/\n"
+        "News\\ Docs\\Sub/\n"
+        "News\\ Docs|a|http://a/\n"
+        "News\\ Docs\\Sub\\Deep/\n"
+        "News\\ Docs\\Sub\\Deep|x|ftp://x/\n");
     // Every moved entry has a new id; only the untouched ones keep theirs.
     const std::set<std::string> after = allIds();
     EXPECT_EQ(after.size(), before.size());
@@ -95,13 +96,14 @@ TEST_F(MoveCopyTest, CutFromTreeAndPasteMovesFolderUnderDestination)
     ASSERT_TRUE(editing.Cut(node(t.sub)));
     enter(t.news);
     EXPECT_EQ(editing.Paste(Pane::TreeView1).refresh, Refresh::Full);
-    EXPECT_EQ(test::describe(store), "Docs/\n"
-                                     "News/\n"
-                                     "|top|http://top/\n"
-                                     "Docs|a|http://a/\n"
-                                     "News\\Sub/\n"
-                                     "News\\Sub\\Deep/\n"
-                                     "News\\Sub\\Deep|x|ftp://x/\n");
+    EXPECT_EQ(test::describe(store),
+        "Docs/\n"
+        "News/\n"
+        "|top|http://top/\n"
+        "Docs|a|http://a/\n"
+        "News\\Sub/\n"
+        "News\\Sub\\Deep/\n"
+        "News\\Sub\\Deep|x|ftp://x/\n");
     // The moved folder is also indexed below its new ancestors.
     const Folder* news = store.FindFolder(t.news);
     EXPECT_EQ(news->SubFolders.size(), 2u);
@@ -196,14 +198,15 @@ TEST_F(MoveCopyTest, MovingLinksBetweenFolders)
     const PasteOutcome outcome = editing.Paste(Pane::ListView1);
     EXPECT_EQ(outcome.refresh, Refresh::List);
     ASSERT_EQ(outcome.addedIds.size(), 2u);
-    EXPECT_EQ(test::describe(store), "Docs/\n"
-                                     "News/\n"
-                                     "|top|http://top/\n"
-                                     "Docs\\Sub/\n"
-                                     "Docs\\Sub\\Deep/\n"
-                                     "Docs\\Sub\\Deep|x|ftp://x/\n"
-                                     "News|a|http://a/\n"
-                                     "News|b|http://b/\n");
+    EXPECT_EQ(test::describe(store),
+        "Docs/\n"
+        "News/\n"
+        "|top|http://top/\n"
+        "Docs\\Sub/\n"
+        "Docs\\Sub\\Deep/\n"
+        "Docs\\Sub\\Deep|x|ftp://x/\n"
+        "News|a|http://a/\n"
+        "News|b|http://b/\n");
     test::expectInvariants(store);
 }
 

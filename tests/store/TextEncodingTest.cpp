@@ -8,7 +8,9 @@ namespace {
 TEST(TextEncodingTest, Utf8KeptWindows1252Fallback)
 {
     EXPECT_EQ(decodeText("caf\xC3\xA9"), "caf\xC3\xA9");
-    EXPECT_EQ(decodeText("\xEF\xBB\xBF" "abc"), "abc");
+    EXPECT_EQ(decodeText("\xEF\xBB\xBF"
+                         "abc"),
+        "abc");
     // 0xE9 alone is not UTF-8: read as Windows-1252.
     EXPECT_EQ(decodeText("caf\xE9"), "caf\xC3\xA9");
     EXPECT_EQ(decodeText("\x93q\x94 \x80"), "\xE2\x80\x9Cq\xE2\x80\x9D \xE2\x82\xAC");

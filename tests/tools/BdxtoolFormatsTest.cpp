@@ -168,26 +168,27 @@ TEST_F(BdxtoolFormatsTest, EveryFormatExportsTheDatabaseAndReadsItBack)
 
 TEST_F(BdxtoolFormatsTest, RangesOneAndTwoWriteTheChosenFolderUnderTheFileTitle)
 {
-    ASSERT_EQ(run(runExport, { "netscape", path("tools-page.htm"), "--from", source(), "--range", "1", "--folder",
-                                  "links\\Tools" }),
+    ASSERT_EQ(
+        run(runExport,
+            { "netscape", path("tools-page.htm"), "--from", source(), "--range", "1", "--folder", "links\\Tools" }),
         0)
         << err;
     EXPECT_EQ(read(path("tools-page.htm")),
         crlf({ "<!DOCTYPE NETSCAPE-Bookmark-file-1>", "<!-- This is an automatically generated file.",
-            "It will be read and overwritten.", "Do Not Edit! -->", "<TITLE>tools-page</TITLE>",
-            "<H1>tools-page</H1>", "", "<DL><p>", "    <DT><H3 FOLDED ADD_DATE=\"0\">Tools</H3>", "    <DL><p>",
+            "It will be read and overwritten.", "Do Not Edit! -->", "<TITLE>tools-page</TITLE>", "<H1>tools-page</H1>",
+            "", "<DL><p>", "    <DT><H3 FOLDED ADD_DATE=\"0\">Tools</H3>", "    <DL><p>",
             "        <DT><A HREF=\"http://grep.example/?a=1&amp;b=2\" ADD_DATE=\"0\" LAST_VISIT=\"0\" "
             "LAST_MODIFIED=\"0\">Grep, fast</A>",
             "    </DL><p>", "</DL><p>" }));
 
-    ASSERT_EQ(run(runExport, { "mosaic", path("menu.hot"), "--from", source(), "--range", "1", "--folder",
-                                  "links\\Tools" }),
+    ASSERT_EQ(
+        run(runExport, { "mosaic", path("menu.hot"), "--from", source(), "--range", "1", "--folder", "links\\Tools" }),
         0)
         << err;
     EXPECT_NE(read(path("menu.hot")).find("Menu_Name=menu\r\n"), std::string::npos) << read(path("menu.hot"));
 
-    ASSERT_EQ(run(runExport, { "spry", path("tools.hot"), "--from", source(), "--range", "2", "--folder",
-                                  "links\\Tools" }),
+    ASSERT_EQ(
+        run(runExport, { "spry", path("tools.hot"), "--from", source(), "--range", "2", "--folder", "links\\Tools" }),
         0)
         << err;
     ASSERT_EQ(run(runImport, { "spry", path("tools.hot"), "--into", path("back.bdx") }), 0) << err;
@@ -209,10 +210,11 @@ TEST_F(BdxtoolFormatsTest, ShortcutFilesAreWrittenPerLinkAndReadBack)
     EXPECT_EQ(read((links / "Grep, fast.url").string()), "[InternetShortcut]\r\nURL=http://grep.example/?a=1&b=2\r\n");
 
     // A file as Windows writes it: another section and an IDList= line come first.
-    write("Home page.URL", "[DEFAULT]\r\nBASEURL=http://base/\r\n[InternetShortcut]\r\nIDList=\r\n"
-                           "URL=https://home.example/\r\n");
-    ASSERT_EQ(run(runImport, { "url", (links / "Grep, fast.url").string(), path("Home page.URL"), "--into",
-                                  path("back.bdx") }),
+    write("Home page.URL",
+        "[DEFAULT]\r\nBASEURL=http://base/\r\n[InternetShortcut]\r\nIDList=\r\n"
+        "URL=https://home.example/\r\n");
+    ASSERT_EQ(run(runImport,
+                  { "url", (links / "Grep, fast.url").string(), path("Home page.URL"), "--into", path("back.bdx") }),
         0)
         << err;
     EXPECT_EQ(list(path("back.bdx")),

@@ -60,10 +60,11 @@ TEST_F(BdxtoolTest, InfoAndListDescribeADatabase)
     EXPECT_EQ(out, "folders=2 entries=4 links=2 layout=older\n");
 
     EXPECT_EQ(run(runList, { dataPath("older.bdx") }), 0);
-    EXPECT_EQ(out, "Old Links\tNews\t\tFolder\n"
-                   "Old Links\\News\tTimes\thttp://www.nytimes.com/\tHttp\n"
-                   "Old Links\\News\tLocal\t\tFolder\n"
-                   "Old Links\\News\\Local\tCafé\thttp://cafe.example/\tHttp\n");
+    EXPECT_EQ(out,
+        "Old Links\tNews\t\tFolder\n"
+        "Old Links\\News\tTimes\thttp://www.nytimes.com/\tHttp\n"
+        "Old Links\\News\tLocal\t\tFolder\n"
+        "Old Links\\News\\Local\tCafé\thttp://cafe.example/\tHttp\n");
     EXPECT_EQ(run(runList, { dataPath("older.bdx"), "--folder", "Old Links\\News\\Local" }), 0);
     EXPECT_EQ(out, "Old Links\\News\\Local\tCafé\thttp://cafe.example/\tHttp\n");
 }
@@ -105,8 +106,9 @@ TEST_F(BdxtoolTest, ImportCreatesTheDatabaseAndExportWritesItBack)
     EXPECT_EQ(run(runImport, { "bdx", dataPath("small.bdx"), "--into", db, "--folder", "links\\Old Links\\News" }), 0)
         << err;
     EXPECT_EQ(run(runList, { db, "--folder", "links\\Old Links\\News\\NewDB" }), 0);
-    EXPECT_EQ(out, "links\\Old Links\\News\\NewDB\tStart\tfile:C:\\PAGE.HTM\tFile\n"
-                   "links\\Old Links\\News\\NewDB\tTools\t\tFolder\n");
+    EXPECT_EQ(out,
+        "links\\Old Links\\News\\NewDB\tStart\tfile:C:\\PAGE.HTM\tFile\n"
+        "links\\Old Links\\News\\NewDB\tTools\t\tFolder\n");
 
     EXPECT_EQ(run(runExport, { "bdx", path("copy.bdx"), "--from", dataPath("small.bdx") }), 0) << err;
     std::ifstream copy(path("copy.bdx"), std::ios::binary);

@@ -8,7 +8,7 @@
 namespace brindlex {
 class Folder;
 class LinkStore;
-}
+}  // namespace brindlex
 
 namespace brindlex::bdxtool {
 

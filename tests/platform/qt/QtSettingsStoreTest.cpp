@@ -43,8 +43,8 @@ private Q_SLOTS:
         // Reopened from the file, as the next start sees it.
         QtSettingsStore again;
         QCOMPARE(QString::fromStdString(again.get("BROWSERS", "IExplorerPath", "")), QStringLiteral("/usr/bin/b"));
-        QCOMPARE(QString::fromStdString(again.get("GoToFolder", "PathHistory0", "")),
-            QStringLiteral("Root\\A, with comma"));
+        QCOMPARE(
+            QString::fromStdString(again.get("GoToFolder", "PathHistory0", "")), QStringLiteral("Root\\A, with comma"));
         QCOMPARE(QString::fromStdString(again.get("private", "mykey", "")), QStringLiteral("y"));
         QCOMPARE(QString::fromStdString(again.get("Browser", "Missing", "fallback")), QStringLiteral("fallback"));
 

@@ -74,10 +74,7 @@ struct World
     NoHost browserHost;
     WebBrowser browser { store, platform, conversation, settings, browserHost };
     FakeOptionsHost host;
-    std::unique_ptr<frmOptions> open()
-    {
-        return std::make_unique<frmOptions>(host, browser, settings, fakes.messages);
-    }
+    std::unique_ptr<frmOptions> open() { return std::make_unique<frmOptions>(host, browser, settings, fakes.messages); }
 };
 
 }  // namespace
