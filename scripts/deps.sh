@@ -1,9 +1,28 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Brindlex needs to build, run and test, when missing.
 set -euo pipefail
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
-          libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-14-dev clang-format
-          xvfb xauth imagemagick fonts-dejavu-core python3 python3-bs4)
+packages=(
+  build-essential
+  cmake
+  ninja-build
+  pkg-config
+  qt6-base-dev
+  qt6-base-dev-tools
+  libgl1-mesa-dev
+  libgtest-dev
+  libgmock-dev
+  googletest
+  libbenchmark-dev
+  clang
+  libclang-rt-14-dev
+  clang-format
+  xvfb
+  xauth
+  imagemagick
+  fonts-dejavu-core
+  python3
+  python3-bs4
+)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
