@@ -13,6 +13,7 @@ packages=(
   libgmock-dev
   googletest
   libbenchmark-dev
+  libicu-dev
   clang
   libclang-rt-14-dev
   clang-format

@@ -4,42 +4,24 @@
 #include <unordered_set>
 
 #include "platform/EventPump.h"
+#include "store/CaseFold.h"
 #include "store/Folder.h"
 #include "store/LinkStore.h"
 
 namespace brindlex {
 
-std::string lowerText(std::string_view text)
-{
-    std::string out(text);
-    for (size_t i = 0; i < out.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(out[i]);
-        if (c >= 'A' && c <= 'Z') {
-            out[i] = static_cast<char>(c - 'A' + 'a');
-        } else if (c == 0xC3 && i + 1 < out.size()) {
-            // U+00C0..U+00DE (but not the multiplication sign U+00D7) lower to U+00E0..U+00FE.
-            const unsigned char next = static_cast<unsigned char>(out[i + 1]);
-            if (next >= 0x80 && next <= 0x9E && next != 0x97) {
-                out[i + 1] = static_cast<char>(next + 0x20);
-            }
-            ++i;
-        }
-    }
-    return out;
-}
-
 bool CheckMatch(std::string_view caption, std::string_view text, bool matchCase, bool containingText)
 {
-    std::string c(caption);
-    std::string t(text);
     if (!matchCase) {
-        c = lowerText(c);
-        t = lowerText(t);
+        if (!containingText) {
+            return equalFolded(caption, text);
+        }
+        return foldCase(caption).find(foldCase(text)) != std::string::npos;
     }
     if (containingText) {
-        return c.find(t) != std::string::npos;
+        return caption.find(text) != std::string_view::npos;
     }
-    return c == t;
+    return caption == text;
 }
 
 std::string treeNodePath(const LinkStore& store, const Folder& folder)

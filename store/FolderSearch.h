@@ -17,7 +17,7 @@ class LinkStore;
 struct FindQuery
 {
     std::string Text;
-    bool MatchCase = false;  // off: both sides are lower-cased before comparing
+    bool MatchCase = false;  // off: both sides are case-folded before comparing
     bool ContainingText = false;  // off: the caption must equal the text
 };
 
@@ -33,10 +33,8 @@ struct FindResultRow
     int Icon = 5;  // 6 for a folder entry, else the entry's Icon
 };
 
-// Lower-cases ASCII letters and the accented Latin letters of UTF-8 text.
-std::string lowerText(std::string_view text);
-
-// Whether `caption` matches `text` under the query's options.
+// Whether `caption` matches `text` under the query's options; without matchCase the
+// letter case of every script is ignored.
 bool CheckMatch(std::string_view caption, std::string_view text, bool matchCase, bool containingText);
 
 // The full path of a folder's tree node: the root's Caption for the root, the Path the

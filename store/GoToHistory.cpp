@@ -2,7 +2,7 @@
 
 #include "settings/SettingsStore.h"
 #include "store/Folder.h"
-#include "store/FolderSearch.h"
+#include "store/CaseFold.h"
 #include "store/LinkStore.h"
 
 namespace brindlex {
@@ -52,12 +52,11 @@ void GoToHistory::remember(std::vector<std::string>& rows, const std::string& pa
 
 Folder* goToFolderTarget(LinkStore& store, std::string_view text)
 {
-    const std::string wanted = lowerText(text);
-    if (wanted == "brindlexes") {
+    if (equalFolded(text, "brindlexes")) {
         return &store.Root();
     }
     for (const auto& folder : store.Root().SubFolders) {
-        if (lowerText(folder->Path) == wanted) {
+        if (equalFolded(folder->Path, text)) {
             return folder.get();
         }
     }

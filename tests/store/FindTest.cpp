@@ -69,6 +69,11 @@ TEST(CheckMatchTest, CaseAndContainingOptions)
         { "Tunes", "ne", false, true, true }, { "Tunes", "NE", true, true, false },
         { "Snow", "ne", false, true, false },
         { "\xC3\x89t\xC3\xA9", "\xC3\xA9t\xC3\xA9", false, false, true },  // accented capitals fold too
+        // Letters beyond Latin-1 used to be compared as they stood.
+        { "\xD0\xA5\xD0\xB0\xD0\xB1\xD1\x80", "\xD1\x85\xD0\xB0\xD0\xB1\xD1\x80", false, false, true },  // Хабр
+        { "\xC5\xA0KODA Octavia", "\xC5\xA1koda", false, true, true },  // ŠKODA contains škoda
+        { "\xC5\xA0KODA", "\xC5\xA1koda", true, false, false },  // ... but not with Match Case
+        { "\xCE\xA3\xCE\xA9\xCE\xA3", "\xCF\x89", false, true, true },  // ΣΩΣ contains ω
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(r.caption) + " / " + r.text);

@@ -36,6 +36,11 @@ TEST_F(GoToFolderTest, RootWordAndPathsMatchWithoutRegardToCase)
     EXPECT_EQ(goToFolderTarget(store, "BrindleXes\\news\\deep"), &deep);
     EXPECT_EQ(goToFolderTarget(store, "Brindlexes\\Sport"), nullptr);
     EXPECT_EQ(goToFolderTarget(store, ""), nullptr);
+    // Paths in other scripts used to match only in the letter case they were stored in.
+    Folder& cyrillic = folder("\xD0\xA5\xD0\xB0\xD0\xB1\xD1\x80", "Brindlexes\\\xD0\xA5\xD0\xB0\xD0\xB1\xD1\x80");
+    EXPECT_EQ(goToFolderTarget(store, "brindlexes\\\xD1\x85\xD0\xB0\xD0\xB1\xD1\x80"), &cyrillic);
+    Folder& skoda = folder("\xC5\xA1koda", "Brindlexes\\\xC5\xA1koda");
+    EXPECT_EQ(goToFolderTarget(store, "BRINDLEXES\\\xC5\xA0KODA"), &skoda);
     EXPECT_EQ(cannotFindText("Brindlexes\\Sport"),
         "Cannot find 'Brindlexes\\Sport'. Make sure path and filename are correct.");
 }
