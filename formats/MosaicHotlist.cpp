@@ -44,6 +44,24 @@ public:
         m_pos = end == npos ? m_text.size() : end + 1;
         return true;
     }
+    // Whether the last field ended its line (rather than at a comma).
+    bool endedLine() const { return m_endedLine; }
+    // What is left of the line the last field came from, commas included; the next
+    // field starts on the following line.
+    std::string_view restOfLine()
+    {
+        if (m_endedLine) {
+            return {};
+        }
+        const size_t end = m_text.find('\n', m_pos);
+        std::string_view rest = m_text.substr(m_pos, end == npos ? npos : end - m_pos);
+        if (!rest.empty() && rest.back() == '\r') {
+            rest.remove_suffix(1);
+        }
+        m_pos = end == npos ? m_text.size() : end + 1;
+        m_endedLine = true;
+        return rest;
+    }
     // Drops what is left of the line the last field came from.
     void skipRestOfLine()
     {
@@ -86,8 +104,9 @@ Folder* findSet(std::unordered_map<Folder*, Folder*>& sets, Folder* folder)
     return top;
 }
 
-// A written hotlist line cannot hold a comma inside a field nor a line break.
-std::string hotlistText(std::string_view text)
+// The name of an item line cannot hold a comma (the fields of an item are separated by
+// commas) nor a line break. A menu name is the whole rest of its line and keeps its commas.
+std::string itemName(std::string_view text)
 {
     std::string out = oneLine(text);
     std::erase(out, ',');
@@ -157,7 +176,13 @@ Status ImportMosaicHotlist(std::istream& in, LinkStore& store, Folder& target, c
         }
         if (field.find("Menu_Name=") != npos) {
             context.progress.setValue(50);
+            // A menu name is the rest of its line: a name with a comma must not make
+            // its second half an item.
             pendingName = afterFirstEquals(field);
+            if (!fields.endedLine()) {
+                pendingName += ',';
+                pendingName += fields.restOfLine();
+            }
             context.progress.setLabel("Creating subfolder " + pendingName);
             context.events.processEvents();
             pending = true;
@@ -285,9 +310,9 @@ void WriteMosaicMenu(std::ostream& out, LinkStore& store, Folder& folder, int& m
     for (Folder* f : order) {
         const int n = section[f];
         if (n == 0) {
-            out << "[User Menu0]\r\nMenu_Name=" << hotlistText(f->Caption) << "\r\nMenu_Type=TOPLEVEL\r\n";
+            out << "[User Menu0]\r\nMenu_Name=" << oneLine(f->Caption) << "\r\nMenu_Type=TOPLEVEL\r\n";
         } else {
-            out << "\r\n[User Menu" << n << "]\r\nMenu_Name=" << hotlistText(f->Caption) << "\r\n";
+            out << "\r\n[User Menu" << n << "]\r\nMenu_Name=" << oneLine(f->Caption) << "\r\n";
         }
         int item = 0;
         for (const auto& entry : f->FolderItems) {
@@ -300,7 +325,7 @@ void WriteMosaicMenu(std::ostream& out, LinkStore& store, Folder& folder, int& m
         }
         for (const auto& entry : f->FolderItems) {
             if (!entry->IsFolder) {
-                out << "Item" << item++ << "=" << hotlistText(entry->Caption) << "," << oneLine(entry->URL)
+                out << "Item" << item++ << "=" << itemName(entry->Caption) << "," << oneLine(entry->URL)
                     << ",10-Oct-95 10:10:10\r\n";
             }
         }
@@ -317,11 +342,11 @@ Status ExportMosaicHotlist(
     case ExportRange::ImmediateFolderItems: {
         std::string now = idDateText(store.clock().now());
         now.resize(now.size() > 3 ? now.size() - 3 : 0);
-        out << "[User Menu0]\r\nMenu_Name=" << hotlistText(title) << "\r\nMenu_Type=TOPLEVEL\r\n";
+        out << "[User Menu0]\r\nMenu_Name=" << oneLine(title) << "\r\nMenu_Type=TOPLEVEL\r\n";
         for (size_t i = 0; i < rows.size(); ++i) {
             const ListRow& row = rows[i];
             if (row.Icon != 6 && (range == ExportRange::ImmediateFolderItems || row.Selected)) {
-                out << "Item" << i << "=" << hotlistText(row.Name) << "," << oneLine(row.URL) << "," << now << "\r\n";
+                out << "Item" << i << "=" << itemName(row.Name) << "," << oneLine(row.URL) << "," << now << "\r\n";
             }
         }
         break;

@@ -127,15 +127,19 @@ TEST_F(MosaicHotlistTest, WrittenTreeReadsBack)
     Folder& a = w.addFolder(root, "A");
     w.addLink(a, "Deep, with comma", "http://a/?x=1");
     w.addFolder(a, "Empty last");
+    w.addFolder(root, "X,Y, and Z");
     w.addLink(root, "Top", "gopher://top/");
     const std::string file = write(ExportRange::EntireDatabase);
+    // Only item lines lose their commas; a menu's name is written whole (it used to lose
+    // them too) and is read whole.
+    EXPECT_NE(file.find("\r\nMenu_Name=X,Y, and Z\r\n"), std::string::npos);
 
     FormatsWorld other;
     Folder& target = other.addFolder(other.store.Root(), "T");
     std::istringstream in(file);
     ASSERT_TRUE(ImportMosaicHotlist(in, other.store, target, other.context).ok());
     EXPECT_EQ(describe(other.store),
-        "T/\nT\\A/\nT|Top|gopher://top/\nT\\A\\Empty last/\nT\\A|Deep with comma|http://a/?x=1\n");
+        "T/\nT\\A/\nT\\X,Y, and Z/\nT|Top|gopher://top/\nT\\A\\Empty last/\nT\\A|Deep with comma|http://a/?x=1\n");
     expectInvariants(other.store);
 }
 
