@@ -1,8 +1,8 @@
 #include "store/GoToHistory.h"
 
 #include "settings/SettingsStore.h"
-#include "store/Folder.h"
 #include "store/CaseFold.h"
+#include "store/Folder.h"
 #include "store/LinkStore.h"
 
 namespace brindlex {
