@@ -22,28 +22,31 @@ namespace brindlex {
 
 namespace {
 
+// Every open dialog also offers all files. Dialogs of the HTML-based formats match
+// ".html" as well as ".htm": every browser today writes "bookmarks.html". The texts
+// before each "|" are the descriptions the dialogs show.
 constexpr ImportCommandText ImportTexts[] = {
     { "mnuImpBDX", "&Brindlex Database File", "Import a Brindlex Database file", "*.BDX", ".bdx",
-        "Brindlex Database Files (*.BDX)|*.BDX" },
+        "Brindlex Database Files (*.BDX)|*.BDX|All Files (*)|*" },
     { "mnuImpNetscape", "&Netscape Bookmarks", "Import a Netscape Bookmark file", "*.HTM", ".htm",
-        "Netscape HTM Bookmark Files (*.HTM)|*.HTM" },
+        "Netscape HTM Bookmark Files (*.HTM)|*.HTM;*.HTML|All Files (*)|*" },
     { "mnuImpIexplore", "&MS Internet Explorer Urls", "Import MS Internet Explorer Url Files", "*.URL", ".url",
-        "MS Internet Explorer URL files (*.URL)|*.URL" },
+        "MS Internet Explorer URL files (*.URL)|*.URL|All Files (*)|*" },
     { "mnuImpMosaic", "NCSA &Mosaic Hotlist", "Import a NCSA Mosaic Hotlist file", "*.HOT", ".hot",
-        "NCSA Mosaic Hotlist Files (*.HOT)|*.HOT" },
+        "NCSA Mosaic Hotlist Files (*.HOT)|*.HOT|All Files (*)|*" },
     { "mnuImpSpyglass", "Spy&glass Mosaic Hotlist", "Import a Spyglass Mosaic Hotlist file", "*.HTM", ".htm",
-        "Spyglass HTM Hotlist Files (*.HTM)|*.HTM" },
+        "Spyglass HTM Hotlist Files (*.HTM)|*.HTM;*.HTML|All Files (*)|*" },
     { "mnuImpSpry", "&Spry Mosaic Hotlist", "Import a Spry Mosaic Hotlist file", "*.HOT", ".hot",
-        "Spry Mosaic Hotlist Files (*.HOT)|*.HOT" },
+        "Spry Mosaic Hotlist Files (*.HOT)|*.HOT|All Files (*)|*" },
     { "mnuImpHTML", "&HTML File Urls", "Extract URLs from an HTML File", "*.HTM", ".htm",
-        "HTML Files (*.HTM,*.HTML)|*.HTM;*.HTML" },
+        "HTML Files (*.HTM,*.HTML)|*.HTM;*.HTML|All Files (*)|*" },
 };
 
 constexpr ExportTypeText ExportTexts[] = {
-    { "Netscape Bookmarks", "*.htm", "Netscape Bookmarks File (*.HTM)|*.htm" },
+    { "Netscape Bookmarks", "*.htm", "Netscape Bookmarks File (*.HTM)|*.htm;*.html" },
     { "NCSA Mosaic Hotlist", "*.hot", "NCSA Mosaic Hotlist File (*.HOT)|*.hot" },
     { "Spry Mosaic Hotlist", "*.hot", "Spry Mosaic Hotlist File (*.HOT)|*.hot" },
-    { "Spyglass Mosaic Hotlist", "*.htm", "Spyglass Mosaic Hotlist File (*.HTM)|*.htm" },
+    { "Spyglass Mosaic Hotlist", "*.htm", "Spyglass Mosaic Hotlist File (*.HTM)|*.htm;*.html" },
     { "HTML File", "*.htm", "HTML File (*.HTM,*.HTML)|*.htm;*.html" },
 };
 

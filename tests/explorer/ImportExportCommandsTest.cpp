@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -37,6 +38,19 @@ using brindlex::test::FakeFileDialogs;
 namespace fs = std::filesystem;
 
 namespace {
+
+// Whether the first filter of a dialog (the one it opens with) shows a file of this name:
+// the patterns are the last parenthesised words, matched as a file dialog matches them.
+bool firstFilterShows(const std::string& filter, const QString& name)
+{
+    const QString first = QString::fromStdString(filter).section(QStringLiteral(";;"), 0, 0);
+    const qsizetype open = first.lastIndexOf(QLatin1Char('('));
+    if (open < 0 || !first.endsWith(QLatin1Char(')'))) {
+        return false;
+    }
+    const QStringList patterns = first.mid(open + 1, first.size() - open - 2).split(QLatin1Char(' '));
+    return QDir::match(patterns, name);
+}
 
 std::string slurp(const std::string& path)
 {
@@ -107,20 +121,22 @@ private Q_SLOTS:
         };
         const Case cases[] = {
             { "mnuImpBDX", FakeFileDialogs::Kind::Open, "Import a Brindlex Database file",
-                "Brindlex Database Files (*.BDX)", "*.BDX", "bdx" },
+                "Brindlex Database Files (*.BDX);;All Files (*)", "*.BDX", "bdx" },
+            // HTML-based files are matched as ".html" too (the Netscape dialog used to hide
+            // the bookmarks.html every browser writes); every open dialog offers all files.
             { "mnuImpNetscape", FakeFileDialogs::Kind::Open, "Import a Netscape Bookmark file",
-                "Netscape HTM Bookmark Files (*.HTM)", "*.HTM", "htm" },
+                "Netscape HTM Bookmark Files (*.HTM) (*.HTM *.HTML);;All Files (*)", "*.HTM", "htm" },
             { "mnuImpIexplore", FakeFileDialogs::Kind::OpenMany, "Import MS Internet Explorer Url Files",
-                "MS Internet Explorer URL files (*.URL)", "*.URL", "url" },
+                "MS Internet Explorer URL files (*.URL);;All Files (*)", "*.URL", "url" },
             { "mnuImpMosaic", FakeFileDialogs::Kind::Open, "Import a NCSA Mosaic Hotlist file",
-                "NCSA Mosaic Hotlist Files (*.HOT)", "*.HOT", "hot" },
+                "NCSA Mosaic Hotlist Files (*.HOT);;All Files (*)", "*.HOT", "hot" },
             { "mnuImpSpyglass", FakeFileDialogs::Kind::Open, "Import a Spyglass Mosaic Hotlist file",
-                "Spyglass HTM Hotlist Files (*.HTM)", "*.HTM", "htm" },
+                "Spyglass HTM Hotlist Files (*.HTM) (*.HTM *.HTML);;All Files (*)", "*.HTM", "htm" },
             { "mnuImpSpry", FakeFileDialogs::Kind::Open, "Import a Spry Mosaic Hotlist file",
-                "Spry Mosaic Hotlist Files (*.HOT)", "*.HOT", "hot" },
+                "Spry Mosaic Hotlist Files (*.HOT);;All Files (*)", "*.HOT", "hot" },
             // The description names two patterns with a comma; the dialog gets them spelled out.
             { "mnuImpHTML", FakeFileDialogs::Kind::Open, "Extract URLs from an HTML File",
-                "HTML Files (*.HTM,*.HTML) (*.HTM *.HTML)", "*.HTM", "htm" },
+                "HTML Files (*.HTM,*.HTML) (*.HTM *.HTML);;All Files (*)", "*.HTM", "htm" },
         };
         for (const Case& c : cases) {
             QVERIFY2(action(c.menu)->isEnabled(), c.menu);
@@ -133,6 +149,13 @@ private Q_SLOTS:
             QCOMPARE(QString::fromStdString(asked.request.filter), QString::fromLatin1(c.filter));
             QCOMPARE(QString::fromStdString(asked.request.fileName), QString::fromLatin1(c.initialName));
             QCOMPARE(QString::fromStdString(asked.request.defaultSuffix), QString::fromLatin1(c.suffix));
+            const QString menu = QString::fromLatin1(c.menu);
+            if (menu == QLatin1String("mnuImpNetscape") || menu == QLatin1String("mnuImpHTML")
+                || menu == QLatin1String("mnuImpSpyglass")) {
+                QVERIFY2(firstFilterShows(asked.request.filter, QStringLiteral("bookmarks.html")), c.menu);
+                QVERIFY2(firstFilterShows(asked.request.filter, QStringLiteral("OLD.HTM")), c.menu);
+                QVERIFY2(!firstFilterShows(asked.request.filter, QStringLiteral("notes.txt")), c.menu);
+            }
         }
         // Cancelling says nothing and changes nothing.
         QVERIFY(m_world->fakes.messages.shown.empty());
@@ -350,10 +373,10 @@ private Q_SLOTS:
             const char* suffix;
         };
         const Case cases[] = {
-            { 0, "Save As Netscape Bookmarks", "Netscape Bookmarks File (*.HTM)", "htm" },
+            { 0, "Save As Netscape Bookmarks", "Netscape Bookmarks File (*.HTM) (*.htm *.html)", "htm" },
             { 1, "Save As NCSA Mosaic Hotlist", "NCSA Mosaic Hotlist File (*.HOT)", "hot" },
             { 2, "Save As Spry Mosaic Hotlist", "Spry Mosaic Hotlist File (*.HOT)", "hot" },
-            { 3, "Save As Spyglass Mosaic Hotlist", "Spyglass Mosaic Hotlist File (*.HTM)", "htm" },
+            { 3, "Save As Spyglass Mosaic Hotlist", "Spyglass Mosaic Hotlist File (*.HTM) (*.htm *.html)", "htm" },
             { 4, "Save As HTML File", "HTML File (*.HTM,*.HTML) (*.htm *.html)", "htm" },
         };
         for (const Case& c : cases) {
