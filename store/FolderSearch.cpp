@@ -90,6 +90,9 @@ std::vector<FindResultRow> SearchFolder(
                 row.URL = item->URL;
                 row.Icon = item->Icon;
             }
+            if (hooks.found) {
+                hooks.found(row);
+            }
             rows.push_back(std::move(row));
         }
         if (item->IsFolder) {

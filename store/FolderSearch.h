@@ -52,6 +52,9 @@ struct SearchHooks
     // Asked after every event pass: true ends the search with the rows found so far
     // (the window that searches is closing).
     std::function<bool()> stopped;
+    // Told of each result row as soon as it is found, before the next event pass, so
+    // that a window can show the rows while the search goes on.
+    std::function<void(const FindResultRow&)> found;
 };
 
 // Searches `start` and every folder below it, depth first: a folder's matching entries

@@ -1,5 +1,7 @@
 #include "explorer/dialogs/frmFind.h"
 
+#include <functional>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -31,24 +33,31 @@ namespace {
 // Lets events run at most every 25 ms. A search passes thousands of folders, and running
 // the event loop and repainting the status for each of them costs many times the search;
 // at this rate the window still repaints and a close still stops the search at once.
+// `beforePass` runs before each pass that is let through; a pass asked for while `urgent`
+// holds is let through at once (the first result rows are shown without waiting).
 class ThrottledEvents : public EventPump
 {
 public:
-    explicit ThrottledEvents(EventPump& events)
+    ThrottledEvents(EventPump& events, std::function<void()> beforePass, std::function<bool()> urgent)
         : m_events(events)
+        , m_beforePass(std::move(beforePass))
+        , m_urgent(std::move(urgent))
     {
     }
     void processEvents() override
     {
-        if (m_since.isValid() && m_since.elapsed() < 25) {
+        if (m_since.isValid() && m_since.elapsed() < 25 && !m_urgent()) {
             return;
         }
+        m_beforePass();
         m_events.processEvents();
         m_since.start();
     }
 
 private:
     EventPump& m_events;
+    std::function<void()> m_beforePass;
+    std::function<bool()> m_urgent;
     QElapsedTimer m_since;
 };
 
@@ -147,35 +156,47 @@ void frmFind::DoSearch()
     };
     hooks.status = [this](const std::string& text) { m_statusText->setText(toQString(text)); };
     hooks.stopped = [this] { return m_closeRequested; };
+    // Rows are shown as they are found: those found since the last event pass join the
+    // list before the next one.
+    QList<QTreeWidgetItem*> found;
+    bool shownAny = false;
+    hooks.found = [&found](const FindResultRow& row) { found.append(resultItem(row)); };
+    const auto showFound = [this, &found, &shownAny] {
+        if (!found.isEmpty()) {
+            m_results->addTopLevelItems(found);
+            found.clear();
+            shownAny = true;
+        }
+    };
     const FindQuery query { toUtf8(m_text->text()), m_matchCase->isChecked(), m_containing->isChecked() };
-    ThrottledEvents events(m_main.platform().events);
-    const std::vector<FindResultRow> rows = brindlex::DoSearch(m_main.store(), query, hooks, events);
-
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(rows.size()));
-    for (const FindResultRow& row : rows) {
-        auto* item = new QTreeWidgetItem();
-        item->setText(NameColumn, toQString(row.Name));
-        item->setIcon(NameColumn, paneImage(row.Icon));
-        item->setData(NameColumn, IconRole, row.Icon);
-        item->setText(InFolderColumn, toQString(row.InFolder));
-        item->setText(DateColumn, dateText(row.MDate));
-        // The NUL that orders folder rows first is never shown.
-        QString type = toQString(row.Type);
-        type.remove(QChar(u'\0'));
-        item->setText(TypeColumn, type);
-        item->setText(URLColumn, toQString(row.URL));
-        item->setText(IDColumn, toQString(row.ID));
-        items.append(item);
-    }
+    ThrottledEvents events(m_main.platform().events, showFound, [&] { return !shownAny && !found.isEmpty(); });
+    brindlex::DoSearch(m_main.store(), query, hooks, events);
     m_searching = false;
     if (m_closeRequested) {
         // Closed while the search let events run: the close waited for the search to end.
+        qDeleteAll(found);
         close();
         return;
     }
-    m_results->addTopLevelItems(items);
+    showFound();
     m_find->setEnabled(!m_text->text().isEmpty());
+}
+
+QTreeWidgetItem* frmFind::resultItem(const FindResultRow& row)
+{
+    auto* item = new QTreeWidgetItem();
+    item->setText(NameColumn, toQString(row.Name));
+    item->setIcon(NameColumn, paneImage(row.Icon));
+    item->setData(NameColumn, IconRole, row.Icon);
+    item->setText(InFolderColumn, toQString(row.InFolder));
+    item->setText(DateColumn, dateText(row.MDate));
+    // The NUL that orders folder rows first is never shown.
+    QString type = toQString(row.Type);
+    type.remove(QChar(u'\0'));
+    item->setText(TypeColumn, type);
+    item->setText(URLColumn, toQString(row.URL));
+    item->setText(IDColumn, toQString(row.ID));
+    return item;
 }
 
 void frmFind::ShowFindResult(QTreeWidgetItem* row)

@@ -13,6 +13,7 @@ class QTreeWidgetItem;
 namespace brindlex {
 
 class frmTarnwell;
+struct FindResultRow;
 
 // The find dialog "Find Brindlex Folder or Item": searches every folder for entries whose
 // caption matches a text, lists them, and on a click shows the entry in the main window.
@@ -54,6 +55,7 @@ public Q_SLOTS:
 
 private:
     void layoutControls();
+    static QTreeWidgetItem* resultItem(const FindResultRow& row);
 
     frmTarnwell& m_main;
     QLineEdit* m_text;

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QStringList>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -127,6 +128,48 @@ private Q_SLOTS:
         // Depth first: the sub-sub-folder's result comes before the root's later entries.
         QCOMPARE(found, names);
         QCOMPARE(find->statusPanel()->text(), QString::number(names.size()) + " item(s) found");
+    }
+
+    void resultRowsAppearWhileTheSearchGoesOn()
+    {
+        // The rows used to be added only when the whole search had ended.
+        frmFind* find = openFind();
+        QTest::keyClicks(find->Text1(), "news");
+        QStringList seen;  // at each event pass: rows shown | status
+        std::function<void()> watch = [&] {
+            seen << QString::number(find->ListView1()->topLevelItemCount()) + " | " + find->statusPanel()->text();
+            m_events->action = watch;
+        };
+        m_events->action = watch;
+        find->Command1()->click();
+        m_events->action = nullptr;
+        // The root's "News" is on the list as soon as the search goes on into Sport.
+        QVERIFY2(seen.contains(QStringLiteral("1 | Searching NewDB\\Sport. . .")), qPrintable(seen.join('/')));
+        QCOMPARE(find->ListView1()->topLevelItemCount(), 2);
+        QCOMPARE(find->ListView1()->topLevelItem(1)->text(frmFind::URLColumn), QStringLiteral("http://n/"));
+        QCOMPARE(find->statusPanel()->text(), QStringLiteral("2 item(s) found"));
+    }
+
+    void findAndGoToIgnoreCaseInEveryScript()
+    {
+        // Only ASCII and Latin-1 letters used to be folded.
+        LinkStore& store = m_world->store;
+        store.CreateEntry(false, "http://habr/", 5, "\u0425\u0430\u0431\u0440", "Http", "");  // Хабр
+        const std::string skoda = store.CreateEntry(true, "", 6, "\u0160KODA", "Folder", "");  // ŠKODA
+        m_window->RefreshPanes(true);
+        frmFind* find = openFind();
+        find->Text1()->setText(QStringLiteral("\u0445\u0430\u0431\u0440"));  // хабр
+        find->Command1()->click();
+        QCOMPARE(find->ListView1()->topLevelItemCount(), 1);
+        QCOMPARE(find->ListView1()->topLevelItem(0)->text(frmFind::URLColumn), QStringLiteral("http://habr/"));
+        find->close();
+
+        frmGoToFolder dialog(*m_window);
+        dialog.show();
+        dialog.Combo1()->lineEdit()->setText(QStringLiteral("NEWDB\\\u0161koda"));  // škoda
+        QTest::keyClick(dialog.Combo1()->lineEdit(), Qt::Key_Return);
+        QVERIFY(m_world->fakes.messages.shown.empty());
+        QCOMPARE(store.CurrentFolder().id, skoda);
     }
 
     void clickedResultShowsItsFolderAndSelectsTheEntry()

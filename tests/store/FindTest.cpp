@@ -211,6 +211,31 @@ TEST_F(FindTest, StoppedSearchKeepsWhatItFoundAndGivesNoCount)
     EXPECT_EQ(statuses.back(), "Searching " + store.Root().Caption + "\\A. . .");
 }
 
+TEST_F(FindTest, EachRowIsReportedBeforeTheNextEventPass)
+{
+    // The window used to get the rows only when the whole search had ended.
+    link("news", "http://top/");
+    const std::string a = folder("A");
+    enter(a);
+    link("News", "http://a/");
+    writePaths();
+    std::vector<std::string> log;
+    struct LoggingEvents : EventPump
+    {
+        std::vector<std::string>& log;
+        explicit LoggingEvents(std::vector<std::string>& to)
+            : log(to)
+        {
+        }
+        void processEvents() override { log.push_back("pass"); }
+    } logging(log);
+    SearchHooks hooks;
+    hooks.found = [&log](const FindResultRow& row) { log.push_back(row.Name + " " + row.URL); };
+    const auto rows = DoSearch(store, FindQuery { "news", false, false }, hooks, logging);
+    EXPECT_EQ(log, (std::vector<std::string> { "pass", "pass", "news http://top/", "pass", "News http://a/" }));
+    EXPECT_EQ(rows.size(), 2U);
+}
+
 TEST_F(FindTest, ClickedResultLeadsToTheFirstFolderThatHoldsOrIsIt)
 {
     const std::string top = link("top");
