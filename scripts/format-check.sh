@@ -9,7 +9,7 @@ if [ "${1:-}" = "--fix" ]; then
   exit 0
 fi
 if ! clang-format --dry-run --Werror "${files[@]}" 2>/tmp/format-check.$$; then
-  grep 'warning:' /tmp/format-check.$$ | cut -d: -f1 | sort -u | sed 's/^/not formatted: /' >&2
+  grep -E 'warning:|error:' /tmp/format-check.$$ | cut -d: -f1 | sort -u | sed 's/^/not formatted: /' >&2
   rm -f /tmp/format-check.$$
   echo "Run: bash scripts/format-check.sh --fix" >&2
   exit 1
