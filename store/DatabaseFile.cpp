@@ -5,7 +5,6 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <istream>
 #include <iterator>
 #include <memory>
@@ -16,6 +15,7 @@
 #include "platform/EventPump.h"
 #include "platform/MessageBoxes.h"
 #include "store/AtomicFile.h"
+#include "store/FileAccess.h"
 #include "store/LineStream.h"
 #include "store/LinkStore.h"
 #include "store/TextEncoding.h"
@@ -892,13 +892,9 @@ Status writeDatabase(std::ostream& out, LinkStore& store)
 
 Result<std::string> readFileBytes(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return Error { ErrorKind::NotFound, "cannot open " + path };
-    }
-    std::string bytes = readAll(in);
-    if (in.bad()) {
-        return Error { ErrorKind::Io, "cannot read " + path };
+    Result<std::string> bytes = readRegularFile(path);
+    if (!bytes.ok()) {
+        return Error { ErrorKind::NotFound, "cannot open " + path + ": " + bytes.error().message };
     }
     return bytes;
 }
@@ -911,26 +907,19 @@ bool LoadDatabase(LinkStore& store, const std::string& path, bool import, const 
     }
     context.events.processEvents();
     Result<DatabaseLayout> read = Error {};
-    std::ifstream in(path, std::ios::binary);
-    if (in) {
-        bool older = false;
-        {
-            std::string first;
-            std::getline(in, first);
-            older = detectLayout(first) == DatabaseLayout::Older;
-        }
-        if (older) {
+    InputFile in;
+    if (in.open(path).ok()) {
+        read = readDatabase(in, store, import);
+    }
+    if (read.ok()) {
+        // Told only once the file has read as the older layout: a file that is neither
+        // layout is an error, not an outdated database.
+        if (read.value() == DatabaseLayout::Older) {
             context.messages.show("Outdated Database",
                 "This database was created in an older version of Brindlex.\nWhen you exit Brindlex, it will be "
                 "updated to the new format.",
                 MessageIcon::Information);
         }
-        in.clear();
-        if (in.seekg(0)) {
-            read = readDatabase(in, store, import);
-        }
-    }
-    if (read.ok()) {
         return true;
     }
     if (import) {
@@ -948,7 +937,8 @@ Status SaveDatabase(LinkStore& store)
     if (store.DatabasePath().empty()) {
         return Error { ErrorKind::Io, "the database has no file name" };
     }
-    return writeFileAtomically(store.DatabasePath(), [&](std::ostream& out) { return writeDatabase(out, store); });
+    return writeFileAtomically(
+        store.DatabasePath(), [&](std::ostream& out) { return writeDatabase(out, store); }, FileRole::Database);
 }
 
 }  // namespace brindlex

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "fakes/FakePlatform.h"
@@ -405,12 +406,14 @@ TEST_F(DatabaseFileTest, FailedSaveLeavesTheOldFileByteForByte)
     const std::string path = file("keep.bdx", dataFile("small.bdx"));
     ASSERT_TRUE(LoadDatabase(store, path, false, context()));
     store.CreateEntry(false, "http://new/", 5, "New", "Http", "");
-    // The temporary file cannot be made: a folder stands where it would go.
-    std::filesystem::create_directory(path + ".tmp~" + std::to_string(::getpid()));
-    EXPECT_FALSE(SaveDatabase(store).ok());
+    // A read-only database is refused, even to root.
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    EXPECT_EQ(SaveDatabase(store).error().message, "Cannot write " + path + ": the file is read-only");
     EXPECT_EQ(readFileBytes(path).value(), dataFile("small.bdx"));
 
-    std::filesystem::remove(path + ".tmp~" + std::to_string(::getpid()));
+    // A folder where the temporary file used to go no longer stops the save.
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::create_directory(path + ".tmp~" + std::to_string(::getpid()));
     ASSERT_TRUE(SaveDatabase(store).ok());
     LinkStore other { world.clock };
     ASSERT_TRUE(LoadDatabase(other, path, false, context()));
@@ -418,6 +421,29 @@ TEST_F(DatabaseFileTest, FailedSaveLeavesTheOldFileByteForByte)
 
     store.SetDatabasePath((dir / "gone" / "x.bdx").string());
     EXPECT_FALSE(SaveDatabase(store).ok());
+}
+
+TEST_F(DatabaseFileTest, FileThatIsNeitherLayoutIsAnErrorNotAnOutdatedDatabase)
+{
+    // Random bytes used to be greeted with "Outdated Database ... will be updated".
+    const std::string noise = file("noise.bdx", std::string("\x8f\x01zq\xff,\"\r\n#%\x00\x7f", 12));
+    EXPECT_FALSE(LoadDatabase(store, noise, false, context()));
+    ASSERT_EQ(world.messages.shown.size(), 1u);
+    EXPECT_EQ(world.messages.shown[0].text, "Error loading " + noise + "...\nLoading New Database...");
+}
+
+TEST_F(DatabaseFileTest, OnlyRegularFilesAreLoaded)
+{
+    // A FIFO used to hang the load and /dev/zero to read until memory ran out.
+    const std::string fifo = (dir / "fifo.bdx").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : { fifo, std::string("/dev/zero"), dir.string() }) {
+        world.messages.shown.clear();
+        EXPECT_FALSE(LoadDatabase(store, path, false, context()));
+        ASSERT_EQ(world.messages.shown.size(), 1u);
+        EXPECT_EQ(world.messages.shown[0].text, "Error loading " + path + "...\nLoading New Database...");
+        EXPECT_EQ(readFileBytes(path).error().message, "cannot open " + path + ": not a regular file");
+    }
 }
 
 }  // namespace

@@ -301,7 +301,7 @@ TEST_F(BdxtoolFormatsTest, BadFilesAndPathsFailWithOneLineAndChangeNothing)
         { { "spyglass", path("list.hot") }, "Invalid File Format. Must be *.HTM" },
         { { "url", path("link.txt") }, "Invalid File Format. Must be *.URL" },
         { { "netscape", path("missing.htm") }, "no such file" },
-        { { "netscape", dir.string() }, "no such file" },
+        { { "netscape", dir.string() }, "not a regular file" },
         // A good file first: a later failure still saves nothing.
         { { "netscape", path("list.htm"), path("cut.htm") }, "cut.htm" },
         { { "url", path("short.url") }, "short.url" },

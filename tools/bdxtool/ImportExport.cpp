@@ -9,6 +9,8 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Progress.h"
 #include "store/DatabaseFile.h"
+#include "store/DatabaseLock.h"
+#include "store/FileAccess.h"
 #include "store/LinkStore.h"
 #include "store/ListRow.h"
 #include "store/ProgramDirectory.h"
@@ -20,6 +22,9 @@ namespace brindlex::bdxtool {
 namespace {
 
 namespace fs = std::filesystem;
+
+// How long a command waits for a database that another process is writing.
+constexpr auto LockWait = std::chrono::seconds(2);
 
 constexpr const char* ImportUsage = "usage: bdxtool import FORMAT FILE... --into DB [--folder PATH]";
 constexpr const char* ExportUsage = "usage: bdxtool export FORMAT OUT --from DB [--range 1|2|3] [--folder PATH]";
@@ -97,8 +102,11 @@ std::string lowerAscii(std::string text)
 std::optional<std::string> refusedImport(const ToolFormat& format, const std::string& file)
 {
     std::error_code error;
-    if (!fs::is_regular_file(file, error)) {
+    if (!fs::exists(file, error)) {
         return file + ": no such file";
+    }
+    if (!fs::is_regular_file(file, error)) {
+        return file + ": not a regular file";
     }
     if (format.import == ImportKind::Shortcuts) {
         if (lowerAscii(fs::path(file).filename().string()).find(".url") == std::string::npos) {
@@ -119,9 +127,9 @@ Status importOne(LinkStore& store, const ToolFormat& format, const std::string& 
 {
     if (format.import == ImportKind::Database) {
         // Read directly so that the message can say which line is wrong.
-        std::ifstream in(file, std::ios::binary);
-        if (!in) {
-            return Error { ErrorKind::NotFound, "cannot open " + file };
+        InputFile in;
+        if (const Status opened = in.open(file); !opened.ok()) {
+            return Error { ErrorKind::NotFound, "cannot open " + file + ": " + opened.error().message };
         }
         const Result<DatabaseLayout> read = readDatabase(in, store, true);
         if (!read.ok()) {
@@ -233,6 +241,11 @@ int runImport(const std::vector<std::string>& arguments)
     SystemClock clock;
     LinkStore store(clock);
     const std::string& db = *options[0];
+    // Held from the load to the save, so that no other process saves in between.
+    DatabaseLock lock;
+    if (const Status locked = lock.acquire(db, LockWait); !locked.ok()) {
+        return badInput(locked.error().message);
+    }
     if (fs::exists(db)) {
         const Result<DatabaseLayout> layout = loadDatabase(store, db);
         if (!layout.ok()) {
@@ -260,7 +273,7 @@ int runImport(const std::vector<std::string>& arguments)
     }
     const Status saved = SaveDatabase(store);
     if (!saved.ok()) {
-        return badInput(db + ": " + saved.error().message);
+        return badInput(saved.error().message);
     }
     return 0;
 }
@@ -295,9 +308,13 @@ int runExport(const std::vector<std::string>& arguments)
     const std::string& out = args[1];
 
     if (format->import == ImportKind::Database) {
+        DatabaseLock lock;
+        if (const Status locked = lock.acquire(out, LockWait); !locked.ok()) {
+            return badInput(locked.error().message);
+        }
         store.SetDatabasePath(out);
         const Status saved = SaveDatabase(store);
-        return saved.ok() ? 0 : badInput(out + ": " + saved.error().message);
+        return saved.ok() ? 0 : badInput(saved.error().message);
     }
     if (format->import == ImportKind::Shortcuts) {
         return exportShortcutsTo(store, *from, out);

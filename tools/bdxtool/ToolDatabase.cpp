@@ -1,18 +1,18 @@
 #include "tools/bdxtool/ToolDatabase.h"
 
-#include <fstream>
 #include <iostream>
 #include <unordered_map>
 
+#include "store/FileAccess.h"
 #include "store/LinkStore.h"
 
 namespace brindlex::bdxtool {
 
 Result<DatabaseLayout> loadDatabase(LinkStore& store, const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return Error { ErrorKind::NotFound, "cannot open " + path };
+    InputFile in;
+    if (const Status opened = in.open(path); !opened.ok()) {
+        return Error { ErrorKind::NotFound, "cannot open " + path + ": " + opened.error().message };
     }
     store.SetDatabasePath(path);
     Result<DatabaseLayout> read = readDatabase(in, store, false);

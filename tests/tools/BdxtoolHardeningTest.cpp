@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+#include <sys/stat.h>
+
+#include "fakes/ProgramRun.h"
+#include "fakes/TempFolder.h"
+#include "store/DatabaseLock.h"
+#include "tools/bdxtool/Commands.h"
+
+namespace brindlex::bdxtool {
+namespace {
+
+namespace fs = std::filesystem;
+using Command = int (*)(const std::vector<std::string>&);
+using test::TempFolder;
+
+// A bookmark file of `count` links whose addresses start with `prefix`.
+std::string bookmarks(const std::string& prefix, int count)
+{
+    std::string text = "<DL><p>\n";
+    for (int i = 0; i < count; ++i) {
+        text += "<DT><A HREF=\"" + prefix + std::to_string(i) + "\">L" + std::to_string(i) + "</A>\n";
+    }
+    return text + "</DL><p>\n";
+}
+
+class BdxtoolHardeningTest : public ::testing::Test
+{
+protected:
+    TempFolder dir;
+    std::string out;
+    std::string err;
+
+    void SetUp() override { ::setenv("BRINDLEX_HOME", dir.path().c_str(), 1); }
+    void TearDown() override { ::unsetenv("BRINDLEX_HOME"); }
+
+    int run(Command command, const std::vector<std::string>& args)
+    {
+        std::ostringstream o, e;
+        auto* oldOut = std::cout.rdbuf(o.rdbuf());
+        auto* oldErr = std::cerr.rdbuf(e.rdbuf());
+        const int status = command(args);
+        std::cout.rdbuf(oldOut);
+        std::cerr.rdbuf(oldErr);
+        out = o.str();
+        err = e.str();
+        return status;
+    }
+    // How many listed links of `db` have an address starting with `prefix`.
+    size_t linksStartingWith(const std::string& db, const std::string& prefix)
+    {
+        EXPECT_EQ(run(runList, { db }), 0) << err;
+        size_t count = 0;
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);) {
+            count += line.find("\t" + prefix) != std::string::npos ? 1 : 0;
+        }
+        return count;
+    }
+};
+
+TEST_F(BdxtoolHardeningTest, DatabaseInUseIsLeftAlone)
+{
+    const std::string links = dir.write("links.htm", bookmarks("http://a/", 3));
+    const std::string db = dir / "db.bdx";
+    ASSERT_EQ(run(runImport, { "netscape", links, "--into", db }), 0) << err;
+    const std::string before = TempFolder::read(db);
+
+    DatabaseLock window;
+    ASSERT_TRUE(window.acquire(db).ok());
+    EXPECT_EQ(run(runImport, { "netscape", links, "--into", db }), 1);
+    EXPECT_EQ(err, "bdxtool: " + db + " is in use by another process\n");
+    EXPECT_EQ(run(runExport, { "bdx", db, "--from", db }), 1);
+    EXPECT_EQ(err, "bdxtool: " + db + " is in use by another process\n");
+    EXPECT_EQ(TempFolder::read(db), before);
+    // Reading needs no lock.
+    EXPECT_EQ(run(runInfo, { db }), 0) << err;
+    window.release();
+    EXPECT_EQ(run(runImport, { "netscape", links, "--into", db }), 0) << err;
+    EXPECT_EQ(linksStartingWith(db, "http://a/"), 6u);
+}
+
+// Two imports at once used to both exit 0, the last save losing the other's links.
+TEST_F(BdxtoolHardeningTest, RacingImportsNeverLoseLinks)
+{
+    const std::string a = dir.write("a.htm", bookmarks("http://a/", 20000));
+    const std::string b = dir.write("b.htm", bookmarks("http://b/", 20000));
+    const std::string db = dir / "db.bdx";
+    test::ProgramRun first(BDXTOOL_PROGRAM, { "import", "netscape", a, "--into", db }, dir / "a.err");
+    test::ProgramRun second(BDXTOOL_PROGRAM, { "import", "netscape", b, "--into", db }, dir / "b.err");
+    const int firstStatus = first.wait();
+    const int secondStatus = second.wait();
+    std::cout << "exit statuses " << firstStatus << " and " << secondStatus << "\n";
+    ASSERT_TRUE(firstStatus == 0 || secondStatus == 0) << first.err() << second.err();
+    for (const auto& [status, run, prefix] :
+        { std::tuple { firstStatus, &first, "http://a/" }, std::tuple { secondStatus, &second, "http://b/" } }) {
+        if (status == 0) {
+            EXPECT_EQ(linksStartingWith(db, prefix), 20000u) << prefix;
+        } else {
+            EXPECT_EQ(status, 1);
+            EXPECT_EQ(run->err(), "bdxtool: " + db + " is in use by another process\n");
+            EXPECT_EQ(linksStartingWith(db, prefix), 0u) << prefix;
+        }
+    }
+    EXPECT_FALSE(fs::exists(db + ".lock"));
+}
+
+TEST_F(BdxtoolHardeningTest, ReadOnlyDatabaseIsRefusedAndKept)
+{
+    const std::string links = dir.write("links.htm", bookmarks("http://a/", 2));
+    const std::string db = dir / "db.bdx";
+    ASSERT_EQ(run(runImport, { "netscape", links, "--into", db }), 0) << err;
+    const std::string before = TempFolder::read(db);
+    ::chmod(db.c_str(), 0444);
+    EXPECT_EQ(run(runImport, { "netscape", links, "--into", db }), 1);
+    EXPECT_EQ(err, "bdxtool: Cannot write " + db + ": the file is read-only\n");
+    EXPECT_EQ(TempFolder::read(db), before);
+    EXPECT_EQ(TempFolder::mode(db), 0444u);
+    EXPECT_EQ(dir.names(), (std::set<std::string> { "db.bdx", "links.htm" }));
+}
+
+TEST_F(BdxtoolHardeningTest, FifosAndDevicesAreRefusedAtOnce)
+{
+    const std::string fifo = dir / "fifo.bdx";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string fifoHtm = dir / "fifo.htm";
+    ASSERT_EQ(::mkfifo(fifoHtm.c_str(), 0600), 0);
+    const std::string db = dir / "db.bdx";
+    // A FIFO used to hang these commands, /dev/zero to read until memory ran out (exit 134).
+    EXPECT_EQ(run(runInfo, { fifo }), 1);
+    EXPECT_EQ(err, "bdxtool: cannot open " + fifo + ": not a regular file\n");
+    EXPECT_EQ(run(runList, { "/dev/zero" }), 1);
+    EXPECT_EQ(err, "bdxtool: cannot open /dev/zero: not a regular file\n");
+    EXPECT_EQ(run(runImport, { "netscape", fifoHtm, "--into", db }), 1);
+    EXPECT_EQ(err, "bdxtool: " + fifoHtm + ": not a regular file\n");
+    EXPECT_EQ(run(runImport, { "bdx", fifo, "--into", db }), 1);
+    EXPECT_EQ(err, "bdxtool: " + fifo + ": not a regular file\n");
+    EXPECT_EQ(run(runImport, { "bdx", dir.write("x.bdx", ""), "--into", fifo }), 1);
+    EXPECT_EQ(err, "bdxtool: cannot open " + fifo + ": not a regular file\n");
+    EXPECT_FALSE(fs::exists(db));
+}
+
+}  // namespace
+}  // namespace brindlex::bdxtool
