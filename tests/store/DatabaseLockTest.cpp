@@ -28,14 +28,16 @@ TEST(DatabaseLockTest, SecondHolderIsRefusedUntilTheFirstLetsGo)
     ASSERT_TRUE(first.acquire(path).ok());
     EXPECT_TRUE(std::filesystem::exists(path + ".lock"));
     // Another name for the same file is the same database.
-    EXPECT_EQ(message(second.acquire(dir / "other-name.bdx")), (dir / "other-name.bdx") + " is in use by another process");
+    EXPECT_EQ(
+        message(second.acquire(dir / "other-name.bdx")), (dir / "other-name.bdx") + " is in use by another process");
     EXPECT_EQ(second.acquire(path).error().kind, ErrorKind::Refused);
     EXPECT_FALSE(second.held());
     first.release();
     EXPECT_FALSE(std::filesystem::exists(path + ".lock"));
     EXPECT_TRUE(second.acquire(path).ok());
     EXPECT_EQ(TempFolder::read(path), "x");
-    EXPECT_EQ(message(first.acquire(dir / "gone/db.bdx")), "Cannot lock " + (dir / "gone/db.bdx") + ": No such file or directory");
+    EXPECT_EQ(message(first.acquire(dir / "gone/db.bdx")),
+        "Cannot lock " + (dir / "gone/db.bdx") + ": No such file or directory");
 }
 
 TEST(DatabaseLockTest, WaiterGetsTheLockWhenItIsReleased)
