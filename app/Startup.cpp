@@ -1,17 +1,60 @@
 #include "app/Startup.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <memory>
+#include <iostream>
 
+#include <QAction>
 #include <QApplication>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
+#include "app/CommandLine.h"
 #include "app/World.h"
 #include "app/frmSplash.h"
+#include "explorer/Icons.h"
 #include "explorer/frmTarnwell.h"
 #include "platform/qt/QtString.h"
 #include "settings/Settings.h"
+#include "store/LinkStore.h"
 
 namespace brindlex {
+
+namespace {
+
+// The message boxes of a start-up check, which has no user to answer them: each box is
+// written to standard error as one line, counted, and answered with its most careful button.
+class ReportedMessageBoxes : public MessageBoxes
+{
+public:
+    Answer show(const std::string& title, const std::string& text, MessageIcon, MessageButtons buttons) override
+    {
+        std::string line = text;
+        std::replace(line.begin(), line.end(), '\n', ' ');
+        std::cerr << "brindlex: message box \"" << title << "\": " << line << '\n';
+        ++m_shown;
+        switch (buttons) {
+        case MessageButtons::Ok:
+            return Answer::Ok;
+        case MessageButtons::YesNo:
+            return Answer::No;
+        case MessageButtons::OkCancel:
+        case MessageButtons::YesNoCancel:
+        case MessageButtons::RetryCancel:
+            return Answer::Cancel;
+        }
+        return Answer::Cancel;
+    }
+    void beep() override { }
+
+    int shown() const { return m_shown; }
+
+private:
+    int m_shown = 0;
+};
+
+}  // namespace
 
 bool displayAvailable()
 {
@@ -24,14 +67,52 @@ bool displayAvailable()
     return false;
 }
 
-int runBrindlex(int argc, char** argv)
+void runStartActions(frmTarnwell& window, const StartOptions& options)
 {
-    QApplication application(argc, argv);
+    if (options.import) {
+        QTimer::singleShot(0, &window, [&window] {
+            QAction* import = window.findChild<QAction*>(QStringLiteral("mnuImpNetscape"));
+            Q_ASSERT(import);
+            import->trigger();
+        });
+    }
+}
+
+std::string loadedSummary(const frmTarnwell& window, const LinkStore& store)
+{
+    size_t entries = store.Root().FolderItems.size();
+    for (const auto& folder : store.Root().SubFolders) {
+        entries += folder->FolderItems.size();
+    }
+    int nodes = 0;
+    if (auto* tree = window.findChild<QTreeWidget*>(QStringLiteral("TreeView1"))) {
+        for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+            ++nodes;
+        }
+    }
+    return "loaded " + store.DatabasePath() + ": " + std::to_string(store.Root().SubFolders.size()) + " folders, "
+        + std::to_string(entries) + " entries; the folder tree shows " + std::to_string(nodes) + " nodes";
+}
+
+int runBrindlex(const StartOptions& options, char* program)
+{
+    int qtArgc = 1;
+    char* qtArgv[] = { program, nullptr };
+    QApplication application(qtArgc, qtArgv);
     QApplication::setApplicationName(QStringLiteral("Tarnwell"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Brindlex"));
+    QApplication::setApplicationVersion(QStringLiteral(BRINDLEX_VERSION));
+    // Names the desktop entry, so the desktop shows the program's icon and name for its windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.brindlex.Brindlex"));
+    QApplication::setWindowIcon(programIcon());
 
-    World world(argc > 1 ? std::string(argv[1]) : std::string());
+    World world(options.database);
+    world.newDatabase = options.newDatabase;
+    ReportedMessageBoxes reported;
+    if (options.check) {
+        world.shownMessages = &reported;
+    }
     frmSplash splash;
     frmTarnwell::CenterWindow(&splash);
     splash.show();
@@ -46,6 +127,11 @@ int runBrindlex(int argc, char** argv)
     window.setProgramFont(font, size);
     window.Load([&splash](int value) { splash.setStep(value); });
     splash.close();
+    if (options.check) {
+        std::cout << "brindlex: " << loadedSummary(window, world.store) << std::endl;
+        return reported.shown() == 0 ? 0 : 1;
+    }
+    runStartActions(window, options);
     return application.exec();
 }
 

@@ -28,8 +28,8 @@ World::World(std::string commandLine)
 
 Services World::services()
 {
-    return Services { store, Platform { clipboard, messages, clock, programs, events }, settings, fileDialogs,
-        programDir, commandLine };
+    return Services { store, Platform { clipboard, *shownMessages, clock, programs, events }, settings, fileDialogs,
+        programDir, commandLine, newDatabase };
 }
 
 }  // namespace brindlex

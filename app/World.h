@@ -28,6 +28,7 @@ public:
     SystemClock clock;
     QtClipboard clipboard;
     QtMessageBoxes messages;
+    MessageBoxes* shownMessages = &messages;  // where the windows' message boxes go
     QtEventPump events;
     PosixProgramStarter programs;  // no shell, no PATH search: a browser path runs as given
     QtSettingsStore settings;
@@ -35,6 +36,7 @@ public:
     LinkStore store { clock };
     std::string programDir;
     std::string commandLine;
+    bool newDatabase = false;  // start with a new database, not the one named or used last
 };
 
 }  // namespace brindlex

@@ -26,7 +26,7 @@ frmAbout::frmAbout(QWidget* parent)
     title->setFont(big);
     auto* description = new QLabel(tr("Web Resource Organizer"), this);
     description->setObjectName(QStringLiteral("lblDescription"));
-    auto* version = new QLabel(tr("Version %1").arg(QStringLiteral("1.1.0")), this);
+    auto* version = new QLabel(tr("Version %1").arg(QStringLiteral(BRINDLEX_VERSION)), this);
     version->setObjectName(QStringLiteral("lblVersion"));
 
     auto* texts = new QVBoxLayout;

@@ -429,10 +429,15 @@ QIcon toolbarImage(int number)
 
 QIcon programIcon()
 {
-    static const QIcon icon = painted([](QPainter& p) {
-        folderOpen(p);
-        globe(p, QRectF(7.5, 6.5, 8.5, 8.5), QColor(0x2a, 0x7a, 0xd0));
-    });
+    // Rendered at build time from the program's SVG icon, the same pictures the desktop's
+    // icon theme gets, so the window, tray and menu entry show one icon.
+    static const QIcon icon = [] {
+        QIcon made;
+        for (const int size : { 16, 22, 24, 32, 48, 64, 128, 256 }) {
+            made.addFile(QStringLiteral(":/icons/%1/org.brindlex.Brindlex.png").arg(size), QSize(size, size));
+        }
+        return made;
+    }();
     return icon;
 }
 

@@ -18,7 +18,8 @@ QIcon paneImage(int number);
 // 16 Spyglass Mosaic, 17 Spry Mosaic.
 QIcon toolbarImage(int number);
 
-// The program's own icon (window, tray).
+// The program's own icon (window, tray, about box), drawn as SVG and rendered at the sizes
+// of the icon theme: the one picture that is not painted in code.
 QIcon programIcon();
 
 }  // namespace brindlex

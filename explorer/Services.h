@@ -19,6 +19,7 @@ struct Services
     FileDialogs& fileDialogs;
     std::string programDir;  // the application directory: default database, NewDB.BDX, manual
     std::string commandLine;  // the database named when the program was started, or empty
+    bool newDatabase = false;  // started to make a new database: nothing is loaded
 };
 
 }  // namespace brindlex

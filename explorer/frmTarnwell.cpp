@@ -1740,6 +1740,10 @@ std::optional<std::string> frmTarnwell::databaseAtStart()
     SettingsStore& stored = settings();
     const std::string fallback = lastDatabaseDefault(programDir());
     const std::string lastDB = stored.get(setting::LastDB.section, setting::LastDB.key, fallback);
+    if (m_services.newDatabase) {
+        store().NewDatabase(programDir());
+        return std::nullopt;
+    }
     std::string path = m_services.commandLine;
     if (path.empty()) {
         path = lastDB.empty() ? fallback : lastDB;

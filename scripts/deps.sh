@@ -23,6 +23,17 @@ packages=(
   fonts-dejavu-core
   python3
   python3-bs4
+  librsvg2-bin
+  desktop-file-utils
+  appstream
+  libxml2-utils
+  shared-mime-info
+  man-db
+  groff-base
+  file
+  dpkg-dev
+  fakeroot
+  lintian
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts Brindlex under a virtual X server with the sample database and saves a picture
-# of its main window. Usage: scripts/screenshot.sh [out.png] [build-dir]
+# of its main window (the whole screen without xdotool). Usage: scripts/screenshot.sh [out.png] [build-dir]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-build/screenshot.png}
@@ -23,7 +23,13 @@ xvfb-run -a -s "-screen 0 1024x600x24 -dpi 96" bash -c '
     BRINDLEX_HOME="$1" BRINDLEX_CONFIG="$2" "$3" "$1/Sample.bdx" &
     pid=$!
     sleep 3
-    if command -v import >/dev/null; then import -window root "$4"; else xwd -root -silent | convert xwd:- "$4"; fi
+    # The main window alone when xdotool can find it, else the whole screen.
+    window=$(xdotool search --onlyvisible --pid $pid 2>/dev/null | head -1 || true)
+    if command -v import >/dev/null; then
+        import -window "${window:-root}" "$4"
+    else
+        xwd -id "${window:-root}" -silent | convert xwd:- "$4"
+    fi
     kill $pid
 ' _ "$work/home" "$work/config" "$(realpath "$program")" "$out"
 echo "saved $out"

@@ -14,6 +14,9 @@ cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/test -j "$jobs"
 (cd build/test && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
 
+echo "== Install, desktop files and Debian package"
+bash scripts/ci-install.sh build/test
+
 echo "== Core tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBRINDLEX_BUILD_UI=OFF -DBRINDLEX_BUILD_BENCH=OFF \
       -DBRINDLEX_SANITIZE=ON >/dev/null
