@@ -12,6 +12,7 @@ mirror=${2:-http://deb.debian.org/debian}
 command -v debootstrap >/dev/null || { echo "fresh-debian-check: install debootstrap first" >&2; exit 1; }
 
 root=$(mktemp -d)
+chmod 755 "$root"  # apt downloads as its own user
 cleanup() {
     umount "$root/proc" 2>/dev/null || true
     rm -rf "$root"
