@@ -1,5 +1,6 @@
 #include "browser/SocketConversation.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -121,20 +122,20 @@ ConversationReply SocketConversation::exchange(const std::string& service, const
     sockaddr_un address {};
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.value().c_str(), path.value().size() + 1);
-    if (connect(sock.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        if (errno == EAGAIN || errno == EINPROGRESS) {
-            // The server's queue is full: it is there but busy.
-            if (!waitFor(sock.fd(), POLLOUT, deadline)) {
-                return failed(ConversationResult::Timeout);
-            }
-            int error = 0;
-            socklen_t length = sizeof error;
-            if (getsockopt(sock.fd(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
-                return failed(ConversationResult::NoServer);
-            }
-        } else {
+    // A full queue of a Unix-domain listener fails a non-blocking connect with EAGAIN
+    // instead of completing later: the server is there but busy, so try again until the
+    // deadline.
+    while (connect(sock.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EAGAIN) {
             return failed(ConversationResult::NoServer);
         }
+        if (remainingMs(deadline) == 0) {
+            return failed(ConversationResult::Timeout);
+        }
+        poll(nullptr, 0, std::min(10, remainingMs(deadline)));
     }
 
     // Only a server run by this user may answer.

@@ -1,3 +1,4 @@
+#include <atomic>
 #include <cerrno>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -5,10 +6,12 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "TestBrowserProcess.h"
 #include "browser/ConversationEndpoint.h"
+#include "browser/ConversationServer.h"
 #include "browser/SocketConversation.h"
 #include "browser/WireFormat.h"
 
@@ -172,6 +175,162 @@ TEST_F(ConversationTest, ServerHangsUpOnAnotherUsersProgram)
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_TRUE(browser.requests().empty());
+}
+
+// A raw client socket connected to `path`, for clients that misbehave.
+int connectTo(const std::string& path)
+{
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// An in-process server on its own thread, answering every request with "answer".
+class ServedInProcess
+{
+public:
+    explicit ServedInProcess(const std::string& folder)
+        : server(folder, [](const std::string&, const std::vector<std::string>&) {
+            return ServerAnswer { ServerAnswer::Kind::Reply, "answer" };
+        })
+    {
+    }
+    ~ServedInProcess()
+    {
+        stopped = true;
+        server.stop();
+        if (thread.joinable()) {
+            thread.join();
+        }
+    }
+    void start()
+    {
+        thread = std::thread([this] {
+            while (!stopped) {
+                server.serveOnce(50);
+            }
+        });
+    }
+    void end()
+    {
+        stopped = true;
+        if (thread.joinable()) {
+            thread.join();
+        }
+    }
+
+    ConversationServer server;
+    std::atomic<bool> stopped = false;
+    std::thread thread;
+};
+
+TEST_F(ConversationTest, StalledAndHeldClientsDoNotKeepOthersWaiting)
+{
+    TestBrowserProcess browser(tmp.path(), { "--service", "NETSCAPE", "--slow", "WWW_Slow" });
+    ASSERT_TRUE(browser.ready());
+    // One client asks for an answer that never comes, one sends half a request and waits.
+    const int held = connectTo(dde() + "/NETSCAPE");
+    ASSERT_GE(held, 0);
+    const std::string slow = encodeMessage({ "REQUEST", "WWW_Slow", "" });
+    ASSERT_EQ(send(held, slow.data(), slow.size(), MSG_NOSIGNAL), static_cast<ssize_t>(slow.size()));
+    const int stalled = connectTo(dde() + "/NETSCAPE");
+    ASSERT_GE(stalled, 0);
+    ASSERT_EQ(send(stalled, slow.data(), 6, MSG_NOSIGNAL), 6);
+
+    // Used to wait behind them: a single-threaded server held the first for a minute.
+    SocketConversation conversation(1500, dde());
+    const ConversationReply reply = conversation.Request("NETSCAPE", "WWW_ListWindows", "");
+    EXPECT_EQ(reply.result, ConversationResult::Ok);
+    EXPECT_EQ(reply.text, "1");
+    close(held);
+    close(stalled);
+}
+
+TEST_F(ConversationTest, ConnectionsBeyondTheLimitAreRefusedAndTheServerRecovers)
+{
+    ServedInProcess served(dde());
+    ASSERT_TRUE(served.server.listen("NETSCAPE").ok());
+    served.start();
+    std::vector<int> stalled;
+    for (size_t i = 0; i < ConversationServer::MaxConnections; ++i) {
+        stalled.push_back(connectTo(dde() + "/NETSCAPE"));
+        ASSERT_GE(stalled.back(), 0);
+    }
+    SocketConversation conversation(3000, dde());
+    // The server takes the stalled connections in its own time; one more is refused.
+    ConversationResult result = ConversationResult::Ok;
+    for (int tries = 0; tries < 100 && result == ConversationResult::Ok; ++tries) {
+        result = conversation.Request("NETSCAPE", "WWW_ListWindows", "").result;
+        if (result == ConversationResult::Ok) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    EXPECT_EQ(result, ConversationResult::Refused);
+    for (const int fd : stalled) {
+        close(fd);
+    }
+    result = ConversationResult::Refused;
+    for (int tries = 0; tries < 100 && result != ConversationResult::Ok; ++tries) {
+        result = conversation.Request("NETSCAPE", "WWW_ListWindows", "").result;
+        if (result != ConversationResult::Ok) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    EXPECT_EQ(result, ConversationResult::Ok);
+    served.end();
+}
+
+TEST_F(ConversationTest, ASecondServerForOneServiceIsRefusedWhileTheFirstAnswers)
+{
+    auto first = std::make_unique<ServedInProcess>(dde());
+    ASSERT_TRUE(first->server.listen("Iexplore", ConversationServer::Takeover::RefuseRunning).ok());
+    ServedInProcess second(dde());
+    const Status refused = second.server.listen("Iexplore", ConversationServer::Takeover::RefuseRunning);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().kind, ErrorKind::Refused);
+    EXPECT_EQ(refused.error().message, "another program already answers Iexplore");
+
+    // A server that takes no lock is found by its answer.
+    TestBrowserProcess browser(tmp.path(), { "--service", "NETSCAPE" });
+    ASSERT_TRUE(browser.ready());
+    EXPECT_FALSE(second.server.listen("NETSCAPE", ConversationServer::Takeover::RefuseRunning).ok());
+
+    // Gone with the first server: its endpoint is removed and the name is free again.
+    first.reset();
+    struct stat st
+    {
+    };
+    EXPECT_NE(lstat((dde() + "/Iexplore").c_str(), &st), 0);
+    ASSERT_TRUE(second.server.listen("Iexplore", ConversationServer::Takeover::RefuseRunning).ok());
+    second.start();
+    SocketConversation conversation(3000, dde());
+    EXPECT_EQ(conversation.Request("Iexplore", "WWW_ListWindows", "").text, "answer");
+    second.end();
+}
+
+TEST_F(ConversationTest, AnEndpointLeftByAServerThatDiedIsTakenOver)
+{
+    ASSERT_TRUE(ensurePrivateFolder(dde()).ok());
+    const std::string path = dde() + "/NETSCAPE";
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    close(fd);  // the socket file stays, with nobody behind it
+
+    ServedInProcess served(dde());
+    ASSERT_TRUE(served.server.listen("NETSCAPE", ConversationServer::Takeover::RefuseRunning).ok());
+    served.start();
+    SocketConversation conversation(3000, dde());
+    EXPECT_EQ(conversation.Request("NETSCAPE", "WWW_ListWindows", "").text, "answer");
+    served.end();
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <mutex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -122,7 +123,10 @@ int main(int argc, char** argv)
     if (!logPath.empty()) {
         log.open(logPath, std::ios::app | std::ios::binary);
     }
+    // The server answers connections on threads of their own: one request at a time here.
+    std::mutex serving;
     ConversationServer server(folder, [&](const std::string& service, const std::vector<std::string>& request) {
+        const std::lock_guard<std::mutex> lock(serving);
         if (log.is_open()) {
             log << escape(service);
             for (const std::string& field : request) {
