@@ -34,6 +34,9 @@ packages=(
   dpkg-dev
   fakeroot
   lintian
+  nlohmann-json3-dev
+  chromium
+  firefox-esr
 )
 missing=()
 for p in "${packages[@]}"; do
