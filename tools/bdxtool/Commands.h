@@ -10,5 +10,9 @@ int runInfo(const std::vector<std::string>& args);
 int runList(const std::vector<std::string>& args);
 int runImport(const std::vector<std::string>& args);
 int runExport(const std::vector<std::string>& args);
+// The browser link of the window: send a URL to a running browser, or capture the page
+// it shows into a database.
+int runSend(const std::vector<std::string>& args);
+int runGet(const std::vector<std::string>& args);
 
 }  // namespace brindlex::bdxtool

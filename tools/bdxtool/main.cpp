@@ -10,9 +10,15 @@ constexpr const char* Usage = "usage: bdxtool info DB\n"
                               "       bdxtool list DB [--folder PATH]\n"
                               "       bdxtool import FORMAT FILE... --into DB [--folder PATH]\n"
                               "       bdxtool export FORMAT OUT --from DB [--range 1|2|3] [--folder PATH]\n"
+                              "       bdxtool send CLIENT URL\n"
+                              "       bdxtool get CLIENT --into DB [--folder PATH]\n"
                               "FORMAT is one of bdx netscape mosaic spry spyglass url html; for url, OUT is a\n"
                               "directory that receives one shortcut file per link of the folder. A folder PATH\n"
-                              "is \"\\\"-joined captions from the root caption down.\n";
+                              "is \"\\\"-joined captions from the root caption down. CLIENT is a browser client\n"
+                              "by name or service: \"Netscape Navigator\" or NETSCAPE (Firefox through the\n"
+                              "Brindlex bridge), \"MS Internet Explorer\" or Iexplore (Chromium through the bridge),\n"
+                              "\"Spyglass Mosaic\" or EMosaic, \"Spry Mosaic\" or SMosaic, \"NCSA Mosaic\" or\n"
+                              "Mosaic.MosaicCCI. A browser link message makes the exit status 1.\n";
 
 }  // namespace
 
@@ -41,6 +47,12 @@ int main(int argc, char** argv)
     }
     if (command == "export") {
         return runExport(args);
+    }
+    if (command == "send") {
+        return runSend(args);
+    }
+    if (command == "get") {
+        return runGet(args);
     }
     std::cerr << "bdxtool: unknown command " << command << " (try bdxtool help)\n";
     return 2;
