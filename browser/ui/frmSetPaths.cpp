@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "browser/BrowserPrograms.h"
 #include "platform/MessageBoxes.h"
 #include "settings/OptionsHost.h"
 #include "settings/SettingsStore.h"
@@ -20,7 +21,6 @@ namespace {
 constexpr const char* Labels[4]
     = { "Netscape Navigator", "Microsoft Internet Explorer", "Spyglass Mosaic", "Spry Mosaic" };
 constexpr const char* Keys[4] = { "NetscapePath", "IExplorerPath", "EMosaicPath", "SpryMosaicPath" };
-constexpr const char* ProgramFiles[4] = { "netscape.exe", "iexplore.exe", "emosaic.exe", "airmos.exe" };
 
 }  // namespace
 
@@ -65,7 +65,8 @@ frmSetPaths::frmSetPaths(
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(cmdBrowse, &QPushButton::clicked, this, &frmSetPaths::browse);
 
-    m_chooseFile = [this] { return QFileDialog::getOpenFileName(this, "Find Browser", "*.exe", "Programs (*.exe)"); };
+    // Linux programs have no extension to filter by.
+    m_chooseFile = [this] { return QFileDialog::getOpenFileName(this, "Find Browser", QString(), "Programs (*)"); };
 
     applyDialogFont(*this, m_options.ProgramFont, m_options.ProgramFontSize);
     for (int i = 0; i < 4; ++i) {
@@ -90,13 +91,10 @@ void frmSetPaths::browse()
         return;
     }
     // The file name alone decides the browser; paths may use either separator.
-    const qsizetype cut = std::max(path.lastIndexOf('/'), path.lastIndexOf('\\'));
-    const std::string name = path.mid(cut + 1).toLower().toStdString();
-    for (int i = 0; i < 4; ++i) {
-        if (name == ProgramFiles[i]) {
-            Text1[i]->setText(path);
-            return;
-        }
+    const int box = BrowserPathBox(ProgramFileName(path.toStdString()));
+    if (box >= 0) {
+        Text1[box]->setText(path);
+        return;
     }
     m_messages.show("Unknown File", "Invalid Browser Path... ", MessageIcon::Information);
 }

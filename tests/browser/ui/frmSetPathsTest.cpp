@@ -58,6 +58,14 @@ private Q_SLOTS:
         QTest::newRow("spry") << "/opt/spry/AirMos.exe" << 3 << false;
         QTest::newRow("other program") << "C:\\Apps\\navigator.exe" << -1 << true;
         QTest::newRow("folder named like a browser") << "/opt/netscape.exe/run" << -1 << true;
+        QTest::newRow("firefox") << "/usr/bin/firefox" << 0 << false;
+        QTest::newRow("firefox esr") << "/usr/lib/firefox-esr/firefox-esr" << 0 << false;
+        QTest::newRow("chromium") << "/usr/bin/chromium" << 1 << false;
+        QTest::newRow("chrome") << "/opt/google/chrome/google-chrome" << 1 << false;
+        QTest::newRow("chrome stable") << "/usr/bin/google-chrome-stable" << 1 << false;
+        QTest::newRow("edge") << "/usr/bin/microsoft-edge" << 1 << false;
+        QTest::newRow("brave") << "/usr/bin/brave-browser" << 1 << false;
+        QTest::newRow("script beside firefox") << "/usr/bin/firefox.sh" << -1 << true;
         QTest::newRow("cancelled") << "" << -1 << false;
     }
     void browseChoosesTheBoxByFileName()
