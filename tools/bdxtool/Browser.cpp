@@ -1,3 +1,4 @@
+#include <chrono>
 #include <filesystem>
 #include <optional>
 
@@ -12,6 +13,7 @@
 #include "platform/ProgramStarter.h"
 #include "settings/SettingsStore.h"
 #include "store/DatabaseFile.h"
+#include "store/DatabaseLock.h"
 #include "store/FolderItem.h"
 #include "store/LinkStore.h"
 #include "store/ProgramDirectory.h"
@@ -157,6 +159,11 @@ int runGet(const std::vector<std::string>& arguments)
     SystemClock clock;
     LinkStore store(clock);
     const std::string& db = *options[0];
+    // Held from the load to the save, so that no other process saves in between.
+    DatabaseLock lock;
+    if (const Status locked = lock.acquire(db, std::chrono::seconds(2)); !locked.ok()) {
+        return badInput(locked.error().message);
+    }
     if (fs::exists(db)) {
         const Result<DatabaseLayout> layout = loadDatabase(store, db);
         if (!layout.ok()) {
