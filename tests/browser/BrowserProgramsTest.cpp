@@ -65,7 +65,7 @@ public:
 
 TEST(BrowserPrograms, AClosedChromiumIsStartedWithTheURLFromThePathChosenForIt)
 {
-    TempFolder tmp;
+    EndpointFolder tmp;
     const std::string fifo = tmp.path() + "/argv";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const int fd = open(fifo.c_str(), O_RDWR | O_CLOEXEC);

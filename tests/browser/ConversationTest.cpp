@@ -68,7 +68,7 @@ class ConversationTest : public ::testing::Test
 {
 protected:
     std::string dde() const { return tmp.path() + "/dde"; }
-    TempFolder tmp;
+    EndpointFolder tmp;
 };
 
 TEST_F(ConversationTest, CarriesTextUnchangedBothWays)

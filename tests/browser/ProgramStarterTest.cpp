@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 TEST(PosixProgramStarter, PassesPathAndURLAsTheyStandWithoutAShell)
 {
-    TempFolder tmp;
+    EndpointFolder tmp;
     const std::string fifo = tmp.path() + "/argv";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     // Held open for reading and writing, so that reads wait for the recorder's message.
@@ -52,7 +52,7 @@ TEST(PosixProgramStarter, PassesPathAndURLAsTheyStandWithoutAShell)
 
 TEST(PosixProgramStarter, ReportsWhatCannotBeStarted)
 {
-    TempFolder tmp;
+    EndpointFolder tmp;
     const std::string plain = tmp.path() + "/notes.txt";
     std::ofstream(plain) << "not a program";
     PosixProgramStarter starter;

@@ -34,7 +34,7 @@ std::string unescape(const std::string& text)
 
 }  // namespace
 
-TempFolder::TempFolder()
+EndpointFolder::EndpointFolder()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "brindlex-browser-XXXXXX").string();
     if (mkdtemp(pattern.data()) != nullptr) {
@@ -42,7 +42,7 @@ TempFolder::TempFolder()
     }
 }
 
-TempFolder::~TempFolder()
+EndpointFolder::~EndpointFolder()
 {
     if (!m_path.empty()) {
         std::error_code ignored;

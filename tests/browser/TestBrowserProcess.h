@@ -6,13 +6,13 @@
 namespace brindlex::test {
 
 // A private, empty folder for one test's endpoints; removed with everything in it.
-class TempFolder
+class EndpointFolder
 {
 public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
+    EndpointFolder();
+    ~EndpointFolder();
+    EndpointFolder(const EndpointFolder&) = delete;
+    EndpointFolder& operator=(const EndpointFolder&) = delete;
     const std::string& path() const { return m_path; }
 
 private:

@@ -66,7 +66,7 @@ protected:
         return { service, "REQUEST", topic, item };
     }
 
-    TempFolder tmp;
+    EndpointFolder tmp;
     FakeWorld world;
     Platform platform = world.platform();
     LinkStore store { world.clock };

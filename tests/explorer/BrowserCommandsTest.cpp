@@ -25,8 +25,8 @@
 #include "store/LinkStore.h"
 
 using namespace brindlex;
+using brindlex::test::EndpointFolder;
 using brindlex::test::ExplorerWorld;
-using brindlex::test::TempFolder;
 using brindlex::test::TestBrowserProcess;
 using Requests = std::vector<std::vector<std::string>>;
 
@@ -105,7 +105,7 @@ private Q_SLOTS:
     void init()
     {
         m_world = std::make_unique<ExplorerWorld>();
-        m_tmp = std::make_unique<TempFolder>();
+        m_tmp = std::make_unique<EndpointFolder>();
         qputenv("BRINDLEX_DDE_DIR", QByteArray::fromStdString(m_tmp->path() + "/dde"));
     }
     void cleanup()
@@ -469,7 +469,7 @@ private:
     }
 
     std::unique_ptr<ExplorerWorld> m_world;
-    std::unique_ptr<TempFolder> m_tmp;
+    std::unique_ptr<EndpointFolder> m_tmp;
     std::unique_ptr<TestBrowserProcess> m_process;
     std::unique_ptr<frmTarnwell> m_window;
 };

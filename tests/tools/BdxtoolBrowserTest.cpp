@@ -14,7 +14,7 @@
 namespace brindlex::bdxtool {
 namespace {
 
-using test::TempFolder;
+using test::EndpointFolder;
 using test::TestBrowserProcess;
 using Requests = std::vector<std::vector<std::string>>;
 
@@ -63,7 +63,7 @@ protected:
     }
     std::string db() const { return tmp.path() + "/links.bdx"; }
 
-    TempFolder tmp;
+    EndpointFolder tmp;
     SystemClock clock;
     std::string err;
 };
