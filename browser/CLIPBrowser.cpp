@@ -5,8 +5,7 @@
 #include "platform/Clipboard.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
-#include "store/LinkStore.h"
-#include "store/TextRules.h"
+#include "store/ClipboardURL.h"
 
 namespace brindlex {
 
@@ -18,22 +17,11 @@ void CLIPBrowser::OpenWebPage(const std::string& url)
 
 void CLIPBrowser::GetURL()
 {
-    std::string text = m_owner.platform().clipboard.text();
-    if (text.empty()) {
-        m_owner.platform().messages.show("Nothing found", "The clipboard is empty....", MessageIcon::Information);
-        return;
+    const Platform& platform = m_owner.platform();
+    const std::string iid = AddURLFromClipboard(m_owner.store(), platform.messages, platform.clipboard.text());
+    if (!iid.empty()) {
+        m_owner.host().AddEntryToList(iid);
     }
-    if (text.find("file:") != std::string::npos && text.find("file:///") == std::string::npos) {
-        text = text.substr(0, 5) + "///" + text.substr(std::min<size_t>(5, text.size()));
-    }
-    const std::string kind = ClassifyURL(text);
-    if (kind == "Unknown") {
-        m_owner.platform().messages.beep();
-        m_owner.platform().messages.show("Error", "Invalid URL Address on clipboard...", MessageIcon::Information);
-        return;
-    }
-    const std::string iid = m_owner.store().CreateEntry(false, text, 5, "From Clipboard", kind, "");
-    m_owner.host().AddEntryToList(iid);
 }
 
 }  // namespace brindlex

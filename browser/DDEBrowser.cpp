@@ -4,7 +4,6 @@
 #include <cctype>
 
 #include "browser/BrowserHost.h"
-#include "browser/ClientTables.h"
 #include "browser/WebBrowser.h"
 #include "platform/Conversation.h"
 #include "platform/EventPump.h"
@@ -12,23 +11,14 @@
 #include "platform/Platform.h"
 #include "platform/ProgramStarter.h"
 #include "settings/SettingsStore.h"
+#include "store/Clients.h"
 #include "store/FolderItem.h"
 #include "store/LinkStore.h"
+#include "store/Text.h"
 #include "store/TextEncoding.h"
 #include "store/TextRules.h"
 
 namespace brindlex {
-
-namespace {
-
-std::string upper(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::toupper(c); });
-    return out;
-}
-
-}  // namespace
 
 std::optional<WindowInfo> ParseWindowInfo(std::string_view reply)
 {
@@ -59,7 +49,7 @@ std::optional<WindowInfo> ParseWindowInfo(std::string_view reply)
 
 std::string BrowserTitle(std::string title)
 {
-    const size_t at = upper(title).find("NETSCAPE - [");
+    const size_t at = upperAscii(title).find("NETSCAPE - [");
     if (at == std::string::npos) {
         return title;
     }
@@ -155,15 +145,8 @@ int DDEBrowser::EnsureBrowser(const std::string& url, const std::string& mode)
     }
 
     int r = 0;
-    const std::string& browser = m_owner.Browser;
-    if (browser == "Netscape Navigator") {
-        r = m_owner.ProbeBrowser("NETSCAPE");
-    } else if (browser == "MS Internet Explorer") {
-        r = m_owner.ProbeBrowser("Iexplore");
-    } else if (browser == "Spyglass Mosaic") {
-        r = m_owner.ProbeBrowser("EMosaic");
-    } else if (browser == "Spry Mosaic") {
-        r = m_owner.ProbeBrowser("SMosaic");
+    if (const std::string_view service = DDEService(m_owner.Browser); !service.empty()) {
+        r = m_owner.ProbeBrowser(std::string(service));
     }
     result = r;
     m_owner.platform().events.processEvents();
@@ -189,17 +172,9 @@ int DDEBrowser::EnsureBrowser(const std::string& url, const std::string& mode)
 int DDEBrowser::OpenBrowser(const std::string& url)
 {
     const std::string& browser = m_owner.Browser;
-    std::string key;
-    if (browser == "Netscape Navigator") {
-        key = "NetscapePath";
-    } else if (browser == "MS Internet Explorer") {
-        key = "IexplorerPath";
-    } else if (browser == "Spyglass Mosaic") {
-        key = "EMosaicPath";
-    } else if (browser == "Spry Mosaic") {
-        key = "SpryMosaicPath";
-    }
-    const std::string path = key.empty() ? std::string() : m_owner.settings().get("Browsers", key, "");
+    const ClientRow* client = DDEService(browser).empty() ? nullptr : clientByName(browser);
+    const std::string path
+        = client == nullptr ? std::string() : m_owner.settings().get("Browsers", client->PathKey, "");
     // The URL is the program's one argument, passed without a shell: blanks, quotes or
     // shell syntax in it (or in the path) cannot run anything else.
     if (path.empty() || !m_owner.platform().programs.start(path, { url })) {
@@ -226,7 +201,7 @@ void DDEBrowser::GetURL()
     const std::string title = BrowserTitle(info->title);
     const std::string url = FileURL(info->url);
     LinkStore& store = m_owner.store();
-    const std::string iid = store.CreateEntry(false, url, 5, title, ClassifyURL(url), "");
+    const std::string iid = store.CreateEntry(false, url, imageNumber(Image::Link), title, ClassifyURL(url), "");
     m_owner.host().AddEntryToList(iid);
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Conversation.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
+#include "store/Images.h"
 #include "store/LinkStore.h"
 #include "store/TextRules.h"
 
@@ -131,7 +132,8 @@ void OLEBrowser::GetURL()
     } else if (!allowance.recover()) {
         return gaveUp();
     }
-    const std::string iid = m_owner.store().CreateEntry(false, url, 5, title, ClassifyURL(url), "");
+    const std::string iid
+        = m_owner.store().CreateEntry(false, url, imageNumber(Image::Link), title, ClassifyURL(url), "");
     m_owner.host().AddEntryToList(iid);
 }
 

@@ -3,10 +3,10 @@
 #include <array>
 
 #include "browser/BrowserHost.h"
-#include "browser/ClientTables.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "settings/SettingsStore.h"
+#include "store/Clients.h"
 #include "store/FolderItem.h"
 #include "store/LinkStore.h"
 
@@ -138,15 +138,9 @@ void WebBrowser::LoadClientState()
     BrowserID = toInt(m_settings.get("Browser", "ID", "0"), 0);
     Method = m_settings.get("Browser", "Method", "True") == "True";
     OpenIfClosed = toInt(m_settings.get("Browser", "OpenIfClosed", "1"), 1);
-    const DefaultClient& row = defaultClient(BrowserID);
-    SetInterfaceName(row.InterfaceName);
-    if (BrowserID == ClipboardClientID) {
-        InterfaceType = -1;
-    } else if (row.InterfaceType == 1) {
-        InterfaceType = 1;
-    } else {
-        InterfaceType = 0;
-    }
+    const ClientRow& row = defaultClient(BrowserID);
+    SetInterfaceName(row.Service);
+    InterfaceType = static_cast<int>(row.Kind);
     tInterfaceName = m_interfaceName;
 }
 
@@ -163,11 +157,11 @@ void WebBrowser::ChooseDefaultClient(int row, bool method, int openIfClosed)
     if (row < 0 || row >= DefaultClientCount) {
         row = MosaicClientID;
     }
-    const DefaultClient& chosen = defaultClient(row);
-    Browser = chosen.Browser;
+    const ClientRow& chosen = defaultClient(row);
+    Browser = chosen.Name;
     BrowserID = row;
-    SetInterfaceName(row == ClipboardClientID ? std::string() : std::string(chosen.InterfaceName));
-    InterfaceType = chosen.InterfaceType;
+    SetInterfaceName(row == ClipboardClientID ? std::string() : std::string(chosen.Service));
+    InterfaceType = static_cast<int>(chosen.Kind);
     Method = method;
     OpenIfClosed = openIfClosed;
     tInterfaceName = m_interfaceName;

@@ -5,7 +5,6 @@
 #include <QPixmap>
 #include <QTreeView>
 
-#include "browser/ClientTables.h"
 #include "browser/WebBrowser.h"
 #include "browser/ui/frmBLoad.h"
 #include "explorer/ContentsList.h"
@@ -16,6 +15,7 @@
 #include "platform/EventPump.h"
 #include "platform/qt/QtString.h"
 #include "settings/ui/frmOptions.h"
+#include "store/Clients.h"
 #include "store/Editing.h"
 #include "store/LinkStore.h"
 

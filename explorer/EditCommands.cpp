@@ -25,6 +25,7 @@
 #include "store/FolderItem.h"
 #include "store/LinkStore.h"
 #include "store/ListRow.h"
+#include "store/Text.h"
 
 namespace brindlex {
 
@@ -39,16 +40,6 @@ public:
     NormalCursor(const NormalCursor&) = delete;
     NormalCursor& operator=(const NormalCursor&) = delete;
 };
-
-QString trimmedBlanks(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    const size_t last = text.find_last_not_of(' ');
-    return toQString(text.substr(first, last - first + 1));
-}
 
 // The row the list shows for entry `id` of `folder`.
 std::optional<ListRow> rowFor(const Folder& folder, const std::string& id)
@@ -227,7 +218,7 @@ void EditCommands::treeNodeEdited(QTreeWidgetItem* node, const QString& text, bo
         // A cancelled edit changes nothing, the root's name included.
         if (!isRoot) {
             if (const Folder* folder = store.FindFolder(key)) {
-                FolderTree::setNodeText(node, trimmedBlanks(folder->Caption));
+                FolderTree::setNodeText(node, toQString(trimBlanks(folder->Caption)));
             }
             m_window.RefreshPanes(false);
         }

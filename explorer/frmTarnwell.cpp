@@ -48,51 +48,17 @@
 #include "platform/qt/QtString.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
+#include "store/Clients.h"
 #include "store/DatabaseCommands.h"
 #include "store/DatabaseFile.h"
 #include "store/Editing.h"
 #include "store/LinkStore.h"
 #include "store/ListRow.h"
+#include "store/Text.h"
 
 namespace brindlex {
 
 namespace {
-
-// The default client by id: service name, tooltip of the client button, its image.
-struct ClientRow
-{
-    const char* service;
-    const char* tooltip;
-    int image;
-};
-
-ClientRow clientRow(int id)
-{
-    switch (id) {
-    case 0:
-        return { "NETSCAPE", "Netscape Navigator", 13 };
-    case 1:
-        return { "Iexplore", "MS Internet Explorer", 14 };
-    case 2:
-        return { "EMosaic", "Spyglass Mosaic", 16 };
-    case 3:
-        return { "SMosaic", "Spry Mosaic", 17 };
-    case 4:
-        return { "System Clipboard", "System Clipboard", 4 };
-    default:
-        return { "Mosaic.MosaicCCI", "NCSA Mosaic", 15 };
-    }
-}
-
-QString trimmedBlanks(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    const size_t last = text.find_last_not_of(' ');
-    return toQString(text.substr(first, last - first + 1));
-}
 
 // The file-name part of a path (after the last "/" or "\").
 std::string fileNamePart(const std::string& path)
@@ -748,7 +714,8 @@ void frmTarnwell::BuildTree()
     };
 
     for (const auto& folder : root.SubFolders) {
-        QTreeWidgetItem* node = FolderTree::makeNode(toQString(folder->id), trimmedBlanks(folder->Caption), 6, 7);
+        QTreeWidgetItem* node
+            = FolderTree::makeNode(toQString(folder->id), toQString(trimBlanks(folder->Caption)), 6, 7);
         const Pending item { node, folder.get() };
         order.push_back(item);
         const auto parentNode = placed.find(folder->parent);
@@ -867,7 +834,7 @@ void frmTarnwell::AddEntryToPanes(const FolderItem& item)
     if (!parentNode) {
         return;
     }
-    QTreeWidgetItem* node = FolderTree::makeNode(toQString(item.IID), trimmedBlanks(item.Caption), 6, 7);
+    QTreeWidgetItem* node = FolderTree::makeNode(toQString(item.IID), toQString(trimBlanks(item.Caption)), 6, 7);
     int position = 0;
     while (position < parentNode->childCount()
         && QString::compare(parentNode->child(position)->text(0), node->text(0), Qt::CaseInsensitive) <= 0) {
@@ -1507,16 +1474,16 @@ void frmTarnwell::sizeTimerTick()
 
 void frmTarnwell::setClientById(int id)
 {
-    const ClientRow row = clientRow(id);
+    const ClientRow& row = defaultClient(id);
     m_client.BrowserID = id;
-    m_client.InterfaceName = row.service;
-    m_client.InterfaceType = (id == 4) ? -1 : (id >= 0 && id <= 3) ? 0 : 1;
-    m_buttons[23]->setIcon(toolbarImage(row.image));
-    m_buttons[23]->setToolTip(tr(row.tooltip));
-    m_buttons[23]->setText(tr(row.tooltip));
-    m_panels[2]->setPixmap(toolbarImage(row.image).pixmap(QSize(16, 16), devicePixelRatio()));
-    m_panels[2]->setToolTip(tr(row.tooltip));
-    store().SetDefaultClient(row.service);
+    m_client.InterfaceName = row.Service;
+    m_client.InterfaceType = static_cast<int>(row.Kind);
+    m_buttons[23]->setIcon(toolbarImage(row.ToolbarImage));
+    m_buttons[23]->setToolTip(tr(row.Name));
+    m_buttons[23]->setText(tr(row.Name));
+    m_panels[2]->setPixmap(toolbarImage(row.ToolbarImage).pixmap(QSize(16, 16), devicePixelRatio()));
+    m_panels[2]->setToolTip(tr(row.Name));
+    store().SetDefaultClient(row.Service);
 }
 
 void frmTarnwell::CenterWindow(QWidget* window)

@@ -35,28 +35,6 @@ constexpr NamedReference NamedReferences[] = { { "amp", U'&' }, { "lt", U'<' }, 
     { "otilde", 0xF5 }, { "ouml", 0xF6 }, { "oslash", 0xF8 }, { "ugrave", 0xF9 }, { "uacute", 0xFA }, { "ucirc", 0xFB },
     { "uuml", 0xFC }, { "yacute", 0xFD }, { "yuml", 0xFF } };
 
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c == 0 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        c = 0xFFFD;
-    }
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // Decodes the reference that starts at text[0] == '&'; returns its length, 0 if none.
 size_t decodeReference(std::string_view text, std::string& out)
 {
@@ -97,37 +75,7 @@ size_t decodeReference(std::string_view text, std::string& out)
     return 0;
 }
 
-char upperChar(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 }  // namespace
-
-std::string readAll(std::istream& in)
-{
-    std::string text;
-    char chunk[1 << 16];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        text.append(chunk, static_cast<size_t>(in.gcount()));
-    }
-    return text;
-}
-
-bool LineCursor::next(std::string_view& line)
-{
-    if (m_pos >= m_text.size()) {
-        return false;
-    }
-    const size_t end = m_text.find('\n', m_pos);
-    const size_t stop = end == std::string_view::npos ? m_text.size() : end;
-    line = m_text.substr(m_pos, stop - m_pos);
-    if (!line.empty() && line.back() == '\r') {
-        line.remove_suffix(1);
-    }
-    m_pos = end == std::string_view::npos ? m_text.size() : end + 1;
-    return true;
-}
 
 std::string decodeHtml(std::string_view text)
 {
@@ -193,46 +141,6 @@ std::string oneLine(std::string_view text)
         return std::string(text);
     }
     return LineBreaksToBlank(text);
-}
-
-size_t findNoCase(std::string_view text, std::string_view needle, size_t from)
-{
-    if (needle.empty()) {
-        return from <= text.size() ? from : std::string_view::npos;
-    }
-    const char first = upperChar(needle[0]);
-    for (size_t i = from; i + needle.size() <= text.size(); ++i) {
-        if (upperChar(text[i]) != first) {
-            continue;
-        }
-        size_t k = 1;
-        while (k < needle.size() && upperChar(text[i + k]) == upperChar(needle[k])) {
-            ++k;
-        }
-        if (k == needle.size()) {
-            return i;
-        }
-    }
-    return std::string_view::npos;
-}
-
-std::string upperAscii(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out) {
-        c = upperChar(c);
-    }
-    return out;
-}
-
-std::string trimBlanks(std::string_view text)
-{
-    const size_t first = text.find_first_not_of(" ");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const size_t last = text.find_last_not_of(" ");
-    return std::string(text.substr(first, last - first + 1));
 }
 
 Error formatError(std::string message)

@@ -16,6 +16,7 @@
 #include "store/AtomicFile.h"
 #include "store/DatabaseFile.h"
 #include "store/LinkStore.h"
+#include "store/Text.h"
 #include "store/TextEncoding.h"
 
 namespace brindlex {
@@ -49,17 +50,6 @@ constexpr ExportTypeText ExportTexts[] = {
     { "Spyglass Mosaic Hotlist", "*.htm", "Spyglass Mosaic Hotlist File (*.HTM)|*.htm;*.html" },
     { "HTML File", "*.htm", "HTML File (*.HTM,*.HTML)|*.htm;*.html" },
 };
-
-std::string lowerAscii(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
 
 Result<std::string> readFile(const std::string& path)
 {

@@ -236,15 +236,7 @@ Status ImportSpyglassHotlist(std::istream& in, LinkStore& store, const ReadConte
             context.progress.setLabel("Creating Folder " + title);
             context.events.processEvents();
         }
-        const std::string lower = [&] {
-            std::string l(line);
-            for (char& c : l) {
-                if (c >= 'A' && c <= 'Z') {
-                    c = static_cast<char>(c - 'A' + 'a');
-                }
-            }
-            return l;
-        }();
+        const std::string lower = lowerAscii(line);
         size_t s = 0;
         while (true) {
             context.progress.setValue(25);

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "settings/SettingsStore.h"
+#include "store/Text.h"
 
 namespace brindlex {
 
@@ -64,24 +65,6 @@ constexpr SettingKey Table[] = {
     PathHistory[8],
     PathHistory[9],
 };
-
-char lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameWord(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::string_view trim(std::string_view text)
 {
@@ -152,7 +135,7 @@ std::span<const SettingKey> allSettings()
 const SettingKey* findSetting(std::string_view section, std::string_view key)
 {
     for (const SettingKey& entry : Table) {
-        if (sameWord(entry.section, section) && sameWord(entry.key, key)) {
+        if (equalsNoCase(entry.section, section) && equalsNoCase(entry.key, key)) {
             return &entry;
         }
     }
@@ -243,10 +226,10 @@ bool readBool(const SettingsStore& store, const SettingKey& key)
 {
     const auto word = [](std::string_view text) -> std::optional<bool> {
         text = trim(text);
-        if (sameWord(text, "True")) {
+        if (equalsNoCase(text, "True")) {
             return true;
         }
-        if (sameWord(text, "False")) {
+        if (equalsNoCase(text, "False")) {
             return false;
         }
         if (const auto number = parseNumber(text)) {

@@ -1,16 +1,12 @@
 #include "settings/SettingsStore.h"
 
+#include "store/Text.h"
+
 namespace brindlex {
 
 std::string MemorySettings::fold(const std::string& section, const std::string& key)
 {
-    std::string out = section + "\n" + key;
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
+    return lowerAscii(section + "\n" + key);
 }
 
 std::string MemorySettings::get(const std::string& section, const std::string& key, const std::string& fallback) const

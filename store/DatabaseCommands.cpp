@@ -1,21 +1,13 @@
 #include "store/DatabaseCommands.h"
 
-#include <algorithm>
-
 #include "platform/MessageBoxes.h"
 #include "store/DatabaseFile.h"
 #include "store/LinkStore.h"
+#include "store/Text.h"
 
 namespace brindlex {
 
 namespace {
-
-std::string lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-        [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
-    return text;
-}
 
 size_t nameStart(const std::string& path)
 {
@@ -38,7 +30,7 @@ CommandOutcome save(LinkStore& store, const DatabaseCommandHooks& hooks)
 
 bool isUnsavedTitle(const std::string& title)
 {
-    return lower(title) == "newdb.bdx";
+    return lowerAscii(title) == "newdb.bdx";
 }
 
 std::string correctedDatabaseName(const std::string& path)
@@ -48,7 +40,7 @@ std::string correctedDatabaseName(const std::string& path)
     if (dot == std::string::npos) {
         return path + ".bdx";
     }
-    if (lower(path.substr(start)).find(".bdx") != std::string::npos) {
+    if (lowerAscii(path.substr(start)).find(".bdx") != std::string::npos) {
         return path;
     }
     return path.substr(0, path.find_last_of('.')) + ".bdx";

@@ -18,6 +18,7 @@
 #include "store/FileAccess.h"
 #include "store/LineStream.h"
 #include "store/LinkStore.h"
+#include "store/Text.h"
 #include "store/TextEncoding.h"
 #include "store/TextRules.h"
 
@@ -124,19 +125,11 @@ int clampToInt(long long value)
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
-}
-
 Status parseBoolean(std::string_view text, bool& out)
 {
-    if (equalsIgnoringCase(text, "TRUE")) {
+    if (equalsNoCase(text, "TRUE")) {
         out = true;
-    } else if (equalsIgnoringCase(text, "FALSE")) {
+    } else if (equalsNoCase(text, "FALSE")) {
         out = false;
     } else {
         return formatError("not a boolean: " + std::string(text.substr(0, 40)));
@@ -153,38 +146,6 @@ Status parseDate(std::string_view text, DateTime& out)
     out = *date;
     return Status::Ok();
 }
-
-// The lines of a decoded file: LF or CR LF ends a line; the last line may lack one.
-class LineReader
-{
-public:
-    explicit LineReader(std::string_view text)
-        : m_text(text)
-    {
-    }
-
-    bool next(std::string_view& line)
-    {
-        if (m_pos >= m_text.size()) {
-            return false;
-        }
-        const size_t end = m_text.find('\n', m_pos);
-        const size_t stop = end == std::string_view::npos ? m_text.size() : end;
-        line = m_text.substr(m_pos, stop - m_pos);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        m_pos = end == std::string_view::npos ? m_text.size() : end + 1;
-        ++m_number;
-        return true;
-    }
-    size_t number() const { return m_number; }
-
-private:
-    std::string_view m_text;
-    size_t m_pos = 0;
-    size_t m_number = 0;
-};
 
 bool isBlank(std::string_view line)
 {
@@ -554,7 +515,7 @@ void importDatabase(ParsedDatabase& db, LinkStore& store)
         folder->id = ids.map(folder->id);
         // The file's top-level folders go into the new folder; the letter case of the
         // root id is not trusted in old files.
-        folder->parent = equalsIgnoringCase(folder->parent, RootFolderId) ? newId : ids.map(folder->parent);
+        folder->parent = equalsNoCase(folder->parent, RootFolderId) ? newId : ids.map(folder->parent);
         for (auto& item : folder->FolderItems) {
             item->IID = ids.map(item->IID);
         }
@@ -785,35 +746,12 @@ Result<DatabaseLayout> applyDatabase(Result<ParsedDatabase>& parsed, LinkStore& 
 
 Result<DatabaseLayout> readDatabaseText(std::string_view text, LinkStore& store, bool import)
 {
-    LineReader lines(text);
+    LineCursor lines(text);
     Result<ParsedDatabase> parsed = parseDatabase(lines);
     return applyDatabase(parsed, store, import);
 }
 
 namespace {
-
-// The whole stream, read in one piece when its size is known.
-std::string readAll(std::istream& in)
-{
-    std::string bytes;
-    const std::istream::pos_type start = in.tellg();
-    if (start != std::istream::pos_type(-1) && in.seekg(0, std::ios::end)) {
-        const std::istream::pos_type end = in.tellg();
-        in.seekg(start);
-        if (end != std::istream::pos_type(-1) && end >= start) {
-            bytes.resize(static_cast<size_t>(end - start));
-            in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            bytes.resize(static_cast<size_t>(in.gcount()));
-        }
-    }
-    in.clear(in.rdstate() & std::ios::badbit);
-    // Whatever the size did not cover (or all of it, for a stream that cannot seek).
-    char chunk[1 << 16];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        bytes.append(chunk, static_cast<size_t>(in.gcount()));
-    }
-    return bytes;
-}
 
 // Text in UTF-8: the bytes themselves when they already are (no copy), else decoded.
 Result<DatabaseLayout> readDatabaseBytes(std::string& bytes, LinkStore& store, bool import)

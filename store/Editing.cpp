@@ -7,39 +7,18 @@
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
+#include "store/Clients.h"
+#include "store/ClipboardURL.h"
 #include "store/Folder.h"
 #include "store/FolderItem.h"
 #include "store/LinkStore.h"
 #include "store/ListRow.h"
+#include "store/Text.h"
 #include "store/TextRules.h"
 
 namespace brindlex {
 
 namespace {
-
-constexpr const char* Clients[] = { "None", "NETSCAPE", "Iexplore", "Mosaic.MosaicCCI", "EMosaic", "SMosaic" };
-constexpr int ClientIcons[] = { 5, 10, 11, 12, 13, 14 };
-constexpr int ClientCount = 6;
-
-std::string trimBlanks(std::string_view text)
-{
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const size_t last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
-}
-
-std::string upperCase(std::string text)
-{
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return text;
-}
 
 std::optional<size_t> indexOf(const Folder& folder, std::string_view iid)
 {
@@ -63,26 +42,6 @@ std::unordered_map<std::string, ListRow> rowsById(const Folder& folder)
 
 }  // namespace
 
-std::string ClientForIndex(int index)
-{
-    return index >= 0 && index < ClientCount ? Clients[index] : Clients[0];
-}
-
-int ClientIndex(std::string_view client)
-{
-    for (int i = 1; i < ClientCount; ++i) {
-        if (client == Clients[i]) {
-            return i;
-        }
-    }
-    return 0;
-}
-
-int IconForClientIndex(int index)
-{
-    return index >= 0 && index < ClientCount ? ClientIcons[index] : ClientIcons[0];
-}
-
 Editing::Editing(LinkStore& store, MessageBoxes& messages, Clipboard& clipboard)
     : m_store(store)
     , m_messages(messages)
@@ -95,26 +54,12 @@ std::string Editing::ClipboardGetURL()
     if (m_getURL) {
         return m_getURL();
     }
-    std::string text = m_systemClipboard.text();
-    if (text.empty()) {
-        m_messages.show("Nothing found", "The clipboard is empty....", MessageIcon::Information);
-        return {};
-    }
-    if (text.find("file:") != std::string::npos && text.find("file:///") == std::string::npos) {
-        text = text.substr(0, 5) + "///" + text.substr(5);
-    }
-    const std::string type = ClassifyURL(text);
-    if (type == "Unknown") {
-        m_messages.beep();
-        m_messages.show("Error", "Invalid URL Address on clipboard...", MessageIcon::Information);
-        return {};
-    }
-    return m_store.CreateEntry(false, text, 5, "From Clipboard", type, "");
+    return AddURLFromClipboard(m_store, m_messages, m_systemClipboard.text());
 }
 
 std::string Editing::NewFolder()
 {
-    return m_store.CreateEntry(true, "", 6, "", "Folder", "");
+    return m_store.CreateEntry(true, "", imageNumber(Image::Folder), "", "Folder", "");
 }
 
 std::optional<std::string> Editing::NewEntry(
@@ -130,8 +75,8 @@ std::optional<std::string> Editing::NewEntry(
         return std::nullopt;
     }
     const int remembered = m_store.AutoAssign();
-    m_store.SetAutoAssign(std::clamp(clientIndex, 0, ClientCount - 1) + 2);
-    std::string id = m_store.CreateEntry(false, url, 5, name, type, description);
+    m_store.SetAutoAssign(std::clamp(clientIndex, 0, EntryClientCount - 1) + 2);
+    std::string id = m_store.CreateEntry(false, url, imageNumber(Image::Link), name, type, description);
     m_store.SetAutoAssign(remembered);
     return id;
 }
@@ -215,7 +160,7 @@ DeleteOutcome Editing::DeleteSelection(
                 continue;
             }
             ids.push_back(id);
-            folderInvolved = folderInvolved || row->second.Icon == 6;
+            folderInvolved = folderInvolved || row->second.Icon == Image::Folder;
             oneName = row->second.Name;
         }
         if (ids.empty()) {
@@ -286,7 +231,7 @@ std::optional<ItemProperties> Editing::PropertiesFor(const Selection& selection)
         p.Description = row->second.Description;
         p.MDate = row->second.MDate;
         p.picture = row->second.Icon;
-        p.clientIndex = ClientIndex(row->second.Client);
+        p.clientIndex = entryClientIndex(row->second.Client);
         p.clientEnabled = row->second.Type != "Folder";
         return p;
     }
@@ -303,7 +248,7 @@ std::optional<ItemProperties> Editing::PropertiesFor(const Selection& selection)
     p.Caption = folder->Caption;
     p.MDate = folder->MDate;
     p.Description = folder->Description;
-    p.picture = selection.nodeKey == RootFolderId ? 8 : 2;
+    p.picture = selection.nodeKey == RootFolderId ? imageNumber(Image::Root) : 2;
     p.clientEnabled = false;
     return p;
 }
@@ -326,9 +271,10 @@ Refresh Editing::ApplyProperties(const ItemProperties& edited)
         item.URL = url;
         item.URLType = ClassifyURL(url);
         item.Description = description;
-        item.Client = ClientForIndex(edited.clientIndex);
-        if (item.Icon != IconForClientIndex(edited.clientIndex)) {
-            item.Icon = IconForClientIndex(edited.clientIndex);
+        const ClientRow& client = entryClient(edited.clientIndex);
+        item.Client = client.Service;
+        if (item.Icon != client.EntryIcon) {
+            item.Icon = imageNumber(client.EntryIcon);
             refresh = Refresh::List;
         }
         if (item.IsFolder) {
@@ -424,7 +370,7 @@ bool Editing::copyInto(InternalClipboard& into, const Selection& selection)
             auto entry = std::make_shared<FolderItem>();
             entry->Caption = row.Name;
             entry->URL = row.URL;
-            entry->IsFolder = row.Icon == 6;
+            entry->IsFolder = row.Icon == Image::Folder;
             entry->IID = row.ID;
             entry->Client = row.Client;
             entry->Icon = row.Icon;
@@ -449,7 +395,7 @@ bool Editing::copyInto(InternalClipboard& into, const Selection& selection)
     entry->Caption = folder->Caption;
     entry->IsFolder = true;
     entry->IID = folder->id;
-    entry->Icon = 6;
+    entry->Icon = imageNumber(Image::Folder);
     entry->MDate = m_store.clock().now().dateOnly();
     entry->Description = folder->Description;
     entry->Cut = m_treeCutMark == folder->id;
@@ -561,7 +507,7 @@ bool Editing::refuseMove(std::string_view sourceId, std::string_view destination
     if (check == MoveCheck::SameFolder && sourceId != destinationId && !parentCounts) {
         return false;
     }
-    const std::string name = upperCase(source != nullptr ? source->Caption : std::string(sourceId));
+    const std::string name = upperAscii(source != nullptr ? source->Caption : std::string(sourceId));
     m_messages.beep();
     m_messages.show("Error Moving File",
         check == MoveCheck::SameFolder
@@ -668,7 +614,7 @@ PasteOutcome Editing::Drop(const Selection& dragged, const std::string& destinat
         const auto rows = rowsById(m_store.CurrentFolder());
         for (const std::string& id : dragged.rowIds) {
             const auto row = rows.find(id);
-            if (row != rows.end() && row->second.Icon == 6 && refuseMove(id, destinationId, true)) {
+            if (row != rows.end() && row->second.Icon == Image::Folder && refuseMove(id, destinationId, true)) {
                 return {};
             }
         }

@@ -46,7 +46,7 @@ struct ItemProperties
     std::string URL;
     std::string Description;
     DateTime MDate;
-    int clientIndex = 0;  // 0..5: None, NETSCAPE, Iexplore, Mosaic.MosaicCCI, EMosaic, SMosaic
+    int clientIndex = 0;  // the entry dialogs' client combo: entryClient(clientIndex)
     int picture = 5;  // image number of the icon shown
     bool clientEnabled = true;
 };
@@ -63,11 +63,6 @@ struct DeleteOutcome
     Refresh refresh = Refresh::None;
     bool deleted = false;
 };
-
-// Combo index <-> client service name <-> icon, as the entry dialogs show them.
-std::string ClientForIndex(int index);
-int ClientIndex(std::string_view client);
-int IconForClientIndex(int index);
 
 // Editing, move and copy over the link store: every decision and model change of the
 // window's New, Rename, Delete, Properties, Cut, Copy, Paste and drop commands. The

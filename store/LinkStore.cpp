@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/Clock.h"
+#include "store/Clients.h"
 #include "store/TextRules.h"
 
 namespace brindlex {
@@ -26,26 +27,6 @@ bool startsWith(std::string_view text, std::string_view prefix)
 }
 
 }  // namespace
-
-int ClientIcon(std::string_view client)
-{
-    if (client == "NETSCAPE") {
-        return 10;
-    }
-    if (client == "Iexplore") {
-        return 11;
-    }
-    if (client == "Mosaic.MosaicCCI") {
-        return 12;
-    }
-    if (client == "EMosaic") {
-        return 13;
-    }
-    if (client == "SMosaic") {
-        return 14;
-    }
-    return 5;
-}
 
 LinkStore::LinkStore(Clock& clock)
     : m_clock(clock)
@@ -98,15 +79,13 @@ std::string LinkStore::CreateEntry(bool IsFolder, std::string_view URL, int Icon
     item->Caption = caption.empty() ? DefaultCaption(IsFolder) : std::move(caption);
     if (!IsFolder) {
         item->URL = std::move(url);
-        if (m_autoAssign == 1 && Icon != 6) {
+        if (m_autoAssign == 1 && Icon != Image::Folder) {
             item->Client = m_defaultClient;
             item->Icon = ClientIcon(m_defaultClient);
         } else if (m_autoAssign >= 2 && m_autoAssign <= 7) {
-            static constexpr const char* Clients[]
-                = { "None", "NETSCAPE", "Iexplore", "Mosaic.MosaicCCI", "EMosaic", "SMosaic" };
-            static constexpr int Icons[] = { 5, 10, 11, 12, 13, 14 };
-            item->Client = Clients[m_autoAssign - 2];
-            item->Icon = Icons[m_autoAssign - 2];
+            const ClientRow& assigned = entryClient(m_autoAssign - 2);
+            item->Client = assigned.Service;
+            item->Icon = imageNumber(assigned.EntryIcon);
         } else {
             item->Client = "None";
             item->Icon = Icon;

@@ -24,10 +24,6 @@ struct StringHash
 template <typename Value> using StringMap = std::unordered_map<std::string, Value, StringHash, std::equal_to<>>;
 using StringSet = std::unordered_set<std::string, StringHash, std::equal_to<>>;
 
-// The image number of a link assigned to `client`: 10 "NETSCAPE", 11 "Iexplore",
-// 12 "Mosaic.MosaicCCI", 13 "EMosaic", 14 "SMosaic", 5 for anything else.
-int ClientIcon(std::string_view client);
-
 // Owns the open database: the root folder (whose SubFolders is the flat list of every
 // folder), CurrentFolder, the id counters and the database's path and title, plus the
 // indexes that answer "first folder whose id equals ..." in constant time.

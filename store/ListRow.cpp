@@ -1,22 +1,10 @@
 #include "store/ListRow.h"
 
 #include "store/Folder.h"
+#include "store/Images.h"
+#include "store/Text.h"
 
 namespace brindlex {
-
-namespace {
-
-std::string trimmed(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    const size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
-}  // namespace
 
 std::vector<ListRow> listRows(const Folder& folder)
 {
@@ -29,11 +17,11 @@ std::vector<ListRow> listRows(const Folder& folder)
         row.ID = item->IID;
         row.Cut = item->Cut;
         if (item->IsFolder) {
-            row.Name = " " + trimmed(item->Caption);
+            row.Name = " " + trimBlanks(item->Caption);
             row.Type = "Folder";
-            row.Icon = 6;
+            row.Icon = imageNumber(Image::Folder);
         } else {
-            row.Name = trimmed(item->Caption);
+            row.Name = trimBlanks(item->Caption);
             row.Type = item->URLType;
             row.Client = item->Client;
             row.URL = item->URL;

@@ -1,4 +1,5 @@
 #include "store/TextEncoding.h"
+#include "store/Text.h"
 
 #include <array>
 #include <cctype>
@@ -50,25 +51,6 @@ constexpr std::array<char32_t, 128> MacRoman = {
 };
 // clang-format on
 
-void appendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 std::string fromSingleByte(std::string_view bytes, const std::array<char32_t, 128>* high)
 {
     std::string out;
@@ -79,17 +61,6 @@ std::string fromSingleByte(std::string_view bytes, const std::array<char32_t, 12
             out += c;
         } else {
             appendUtf8(out, high != nullptr ? (*high)[b - 0x80] : static_cast<char32_t>(b));
-        }
-    }
-    return out;
-}
-
-std::string lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
         }
     }
     return out;
@@ -145,7 +116,7 @@ std::string decodeText(std::string_view bytes, std::string_view charset)
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         bytes.remove_prefix(3);
     }
-    const std::string cs = lower(charset);
+    const std::string cs = lowerAscii(charset);
     if (cs == "x-mac-roman" || cs == "macintosh" || cs == "x-mac-system" || cs == "macroman" || cs == "mac") {
         return fromSingleByte(bytes, &MacRoman);
     }
@@ -164,7 +135,7 @@ std::string decodeText(std::string_view bytes, std::string_view charset)
 
 std::string declaredCharset(std::string_view html)
 {
-    const std::string head = lower(html.substr(0, 4096));
+    const std::string head = lowerAscii(html.substr(0, 4096));
     size_t pos = 0;
     while ((pos = head.find("charset", pos)) != std::string::npos) {
         pos += 7;

@@ -20,20 +20,6 @@ std::vector<std::string_view> split(std::string_view text, char separator)
     }
 }
 
-bool sameLetters(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string qtFilter(std::string_view pairs)
@@ -60,7 +46,7 @@ std::string qtFilter(std::string_view pairs)
         out += description;
         const std::string ending = "(" + patterns + ")";
         const bool endsWithPatterns = description.size() >= ending.size()
-            && sameLetters(description.substr(description.size() - ending.size()), ending);
+            && equalsNoCase(description.substr(description.size() - ending.size()), ending);
         if (!patterns.empty() && !endsWithPatterns) {
             out += " " + ending;
         }

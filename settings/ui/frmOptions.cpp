@@ -13,13 +13,13 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
-#include "browser/ClientTables.h"
 #include "browser/WebBrowser.h"
 #include "browser/ui/frmSetPaths.h"
 #include "platform/MessageBoxes.h"
 #include "settings/OptionsHost.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/DialogFont.h"
+#include "store/Clients.h"
 #include "store/LinkStore.h"
 
 namespace brindlex {

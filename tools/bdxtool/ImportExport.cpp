@@ -11,9 +11,11 @@
 #include "store/DatabaseFile.h"
 #include "store/DatabaseLock.h"
 #include "store/FileAccess.h"
+#include "store/Images.h"
 #include "store/LinkStore.h"
 #include "store/ListRow.h"
 #include "store/ProgramDirectory.h"
+#include "store/Text.h"
 #include "tools/bdxtool/Commands.h"
 #include "tools/bdxtool/ToolDatabase.h"
 
@@ -86,16 +88,6 @@ private:
     std::string m_last;
     bool m_beeped = false;
 };
-
-std::string lowerAscii(std::string text)
-{
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
 
 // Why `file` cannot be imported as `format`, or nothing. The window's extension checks
 // apply; a shortcut file is checked by its name, as the window checks each chosen file.
@@ -198,7 +190,7 @@ std::optional<int> rangeFor(const ToolFormat& format, const std::optional<std::s
 int exportShortcutsTo(LinkStore& store, Folder& from, const std::string& out)
 {
     std::vector<ListRow> rows = listRows(from);
-    std::erase_if(rows, [](const ListRow& row) { return row.Icon == 6; });
+    std::erase_if(rows, [](const ListRow& row) { return row.Icon == Image::Folder; });
     if (rows.empty()) {
         return badInput(pathOf(store, from) + " holds no links to write");
     }
