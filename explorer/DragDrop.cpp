@@ -20,6 +20,7 @@
 #include "explorer/frmTarnwell.h"
 #include "platform/EventPump.h"
 #include "platform/qt/QtString.h"
+#include "store/Images.h"
 
 namespace brindlex {
 
@@ -91,7 +92,7 @@ DragDrop::~DragDrop()
 bool DragDrop::canDropOnRow(const PaneDrag& drag, int row) const
 {
     const ContentsModel& model = m_window.ListView1()->model();
-    if (row < 0 || row >= model.rowCount() || model.row(row).Icon != 6) {
+    if (row < 0 || row >= model.rowCount() || model.row(row).Icon != Image::Folder) {
         return false;
     }
     // A dragged folder row cannot take itself.
@@ -160,11 +161,12 @@ void DragDrop::execDrag(QWidget* source, QMimeData* data)
 QPixmap DragDrop::dragImage(const PaneDrag& drag) const
 {
     if (drag.pane == Pane::TreeView1) {
-        return paneImage(6).pixmap(DragImageSize, DragImageSize);
+        return paneImage(imageNumber(Image::Folder)).pixmap(DragImageSize, DragImageSize);
     }
     const ContentsModel& model = m_window.ListView1()->model();
     const int row = model.findId(toQString(drag.ids.front()));
-    const QPixmap icon = paneImage(row >= 0 ? model.row(row).Icon : 5).pixmap(DragImageSize, DragImageSize);
+    const QPixmap icon
+        = paneImage(row >= 0 ? model.row(row).Icon : imageNumber(Image::Link)).pixmap(DragImageSize, DragImageSize);
     if (drag.ids.size() == 1) {
         return icon;
     }

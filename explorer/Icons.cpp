@@ -9,6 +9,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include "store/Images.h"
+
 namespace brindlex {
 
 namespace {
@@ -359,26 +361,27 @@ QIcon paneImage(int number)
 {
     static std::map<int, QIcon> cache;
     return cached(cache, number, [](int n) -> Drawing {
-        switch (n) {
-        case 6:
+        switch (static_cast<Image>(n)) {
+        case Image::Folder:
             return folderClosed;
-        case 7:
+        case Image::OpenFolder:
             return folderOpen;
-        case 8:
+        case Image::Root:
             return root;
-        case 10:
+        case Image::Netscape:
             return badge(NetscapeColour, QStringLiteral("N"));
-        case 11:
+        case Image::Iexplore:
             return badge(ExplorerColour, QStringLiteral("e"));
-        case 12:
+        case Image::NcsaMosaic:
             return badge(NCSAColour, QStringLiteral("M"));
-        case 13:
+        case Image::SpyglassMosaic:
             return badge(SpyglassColour, QStringLiteral("S"));
-        case 14:
+        case Image::SpryMosaic:
             return badge(SpryColour, QStringLiteral("Y"));
-        default:
-            return link;
+        case Image::Link:
+            break;
         }
+        return link;
     });
 }
 

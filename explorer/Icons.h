@@ -7,9 +7,8 @@ namespace brindlex {
 // The pictures of the program, painted in code at whatever size and pixel ratio they
 // are shown, so they stay sharp on high-DPI screens.
 
-// The image numbers of the panes and entries: 5 link without a client, 6 folder, 7 open
-// or selected folder, 8 root, 10 "NETSCAPE", 11 "Iexplore", 12 "Mosaic.MosaicCCI",
-// 13 "EMosaic", 14 "SMosaic". Any other number gives the picture of 5.
+// The picture of an image number of the panes and entries (store/Images.h); any other
+// number gives the picture of Image::Link.
 QIcon paneImage(int number);
 
 // The toolbar images 1..17: 1 Back, 2 Cut, 3 Copy, 4 Paste (also the system clipboard

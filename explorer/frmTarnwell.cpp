@@ -52,9 +52,11 @@
 #include "store/DatabaseCommands.h"
 #include "store/DatabaseFile.h"
 #include "store/Editing.h"
+#include "store/Images.h"
 #include "store/LinkStore.h"
 #include "store/ListRow.h"
 #include "store/Text.h"
+#include "store/TreeRows.h"
 
 namespace brindlex {
 
@@ -674,92 +676,29 @@ void frmTarnwell::BuildTree()
     m_tree->setUpdatesEnabled(false);
     m_tree->clearNodes();
 
-    Folder& root = store().Root();
-    QTreeWidgetItem* rootNode = FolderTree::makeNode(QString::fromLatin1(RootFolderId), toQString(root.Caption), 8, 8);
-    rootNode->setData(0, FolderTree::PathRole, rootNode->text(0));
-    root.Path = root.Caption;
+    const std::vector<TreeRow> rows = treeRows(store());
+    std::vector<QTreeWidgetItem*> nodes;
+    nodes.reserve(rows.size());
+    std::vector<QList<QTreeWidgetItem*>> children(rows.size());
+    for (const TreeRow& row : rows) {
+        const int image = imageNumber(row.image);
+        const int expanded = row.image == Image::Root ? image : imageNumber(Image::OpenFolder);
+        QTreeWidgetItem* node = FolderTree::makeNode(toQString(row.key), toQString(row.caption), image, expanded);
+        node->setData(0, FolderTree::PathRole, toQString(row.path));
+        nodes.push_back(node);
+        if (row.parent != NoParent) {
+            children[row.parent].append(node);
+        }
+    }
+    QTreeWidgetItem* rootNode = nodes.front();
     m_tree->addTopLevelItem(rootNode);
-    m_tree->remember(rootNode);
-
-    // Every folder becomes a node under the node of its parent. A parent that comes later
-    // in the flat list is waited for; folders whose parent never appears (or whose parent
-    // chain loops) are placed under the root.
-    struct Pending
-    {
-        QTreeWidgetItem* node;
-        Folder* folder;
-    };
-    std::unordered_map<std::string, std::vector<Pending>> waiting;  // parent id -> folders waiting for it
-    std::unordered_map<QTreeWidgetItem*, std::vector<Pending>> children;
-    std::vector<Pending> order;
-    std::unordered_map<std::string, QTreeWidgetItem*> placed;  // id -> first node with it
-    placed.emplace(RootFolderId, rootNode);
-
-    const auto attachWithWaiting = [&](Pending first, QTreeWidgetItem* parentNode) {
-        std::vector<std::pair<Pending, QTreeWidgetItem*>> work { { first, parentNode } };
-        while (!work.empty()) {
-            auto [item, under] = work.back();
-            work.pop_back();
-            children[under].push_back(item);
-            if (placed.emplace(item.folder->id, item.node).second) {
-                const auto it = waiting.find(item.folder->id);
-                if (it != waiting.end()) {
-                    for (const Pending& child : it->second) {
-                        work.push_back({ child, item.node });
-                    }
-                    waiting.erase(it);
-                }
-            }
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (!children[i].isEmpty()) {
+            nodes[i]->addChildren(children[i]);
         }
-    };
-
-    for (const auto& folder : root.SubFolders) {
-        QTreeWidgetItem* node
-            = FolderTree::makeNode(toQString(folder->id), toQString(trimBlanks(folder->Caption)), 6, 7);
-        const Pending item { node, folder.get() };
-        order.push_back(item);
-        const auto parentNode = placed.find(folder->parent);
-        if (parentNode != placed.end()) {
-            attachWithWaiting(item, parentNode->second);
-        } else {
-            waiting[folder->parent].push_back(item);
+        if (rows[i].keyed) {
+            m_tree->remember(nodes[i]);
         }
-    }
-    while (!waiting.empty()) {
-        const std::vector<Pending> orphans = std::move(waiting.begin()->second);
-        waiting.erase(waiting.begin());
-        for (const Pending& orphan : orphans) {
-            attachWithWaiting(orphan, rootNode);
-        }
-    }
-
-    // Attach, each folder's children sorted by text, and record the paths top down.
-    std::vector<QTreeWidgetItem*> stack { rootNode };
-    while (!stack.empty()) {
-        QTreeWidgetItem* node = stack.back();
-        stack.pop_back();
-        auto it = children.find(node);
-        if (it == children.end()) {
-            continue;
-        }
-        std::vector<Pending>& list = it->second;
-        std::stable_sort(list.begin(), list.end(), [](const Pending& a, const Pending& b) {
-            return QString::compare(a.node->text(0), b.node->text(0), Qt::CaseInsensitive) < 0;
-        });
-        QList<QTreeWidgetItem*> nodes;
-        nodes.reserve(static_cast<qsizetype>(list.size()));
-        const QString parentPath = node->data(0, FolderTree::PathRole).toString();
-        for (const Pending& child : list) {
-            const QString path = parentPath + QLatin1Char('\\') + child.node->text(0);
-            child.node->setData(0, FolderTree::PathRole, path);
-            child.folder->Path = toUtf8(path);
-            nodes.append(child.node);
-            stack.push_back(child.node);
-        }
-        node->addChildren(nodes);
-    }
-    for (const Pending& item : order) {
-        m_tree->remember(item.node);
     }
 
     QTreeWidgetItem* current = m_tree->nodeByKey(toQString(store().CurrentFolder().id));
@@ -771,7 +710,7 @@ void frmTarnwell::BuildTree()
         m_tree->scrollToItem(current->child(current->childCount() - 1));
     }
     if (current != rootNode) {
-        FolderTree::setImage(current, 7);
+        FolderTree::setImage(current, imageNumber(Image::OpenFolder));
     }
     m_tree->setUpdatesEnabled(true);
     m_updatingTree = false;
@@ -792,7 +731,7 @@ void frmTarnwell::resetNodeImages()
     QTreeWidgetItemIterator it(m_tree);
     while (*it) {
         if (FolderTree::key(*it) != QLatin1String(RootFolderId)) {
-            FolderTree::setImage(*it, 6);
+            FolderTree::setImage(*it, imageNumber(Image::Folder));
         }
         ++it;
     }
@@ -808,7 +747,7 @@ void frmTarnwell::SelectFolderNode()
         m_tree->scrollToItem(node);
         m_updatingTree = false;
         if (FolderTree::key(node) != QLatin1String(RootFolderId)) {
-            FolderTree::setImage(node, 7);
+            FolderTree::setImage(node, imageNumber(Image::OpenFolder));
         }
     }
     platform().events.processEvents();
@@ -834,19 +773,17 @@ void frmTarnwell::AddEntryToPanes(const FolderItem& item)
     if (!parentNode) {
         return;
     }
-    QTreeWidgetItem* node = FolderTree::makeNode(toQString(item.IID), toQString(trimBlanks(item.Caption)), 6, 7);
+    const TreeRow row = addedTreeRow(store(), item, toUtf8(FolderTree::fullPath(parentNode)));
+    QTreeWidgetItem* node = FolderTree::makeNode(
+        toQString(row.key), toQString(row.caption), imageNumber(Image::Folder), imageNumber(Image::OpenFolder));
     int position = 0;
     while (position < parentNode->childCount()
-        && QString::compare(parentNode->child(position)->text(0), node->text(0), Qt::CaseInsensitive) <= 0) {
+        && compareTreeCaptions(toUtf8(parentNode->child(position)->text(0)), row.caption) <= 0) {
         ++position;
     }
-    const QString path = FolderTree::fullPath(parentNode) + QLatin1Char('\\') + node->text(0);
-    node->setData(0, FolderTree::PathRole, path);
+    node->setData(0, FolderTree::PathRole, toQString(row.path));
     parentNode->insertChild(position, node);
     m_tree->remember(node);
-    if (Folder* folder = store().FindFolder(item.IID)) {
-        folder->Path = toUtf8(path);
-    }
 }
 
 void frmTarnwell::setViewChecks(int mode)
@@ -900,7 +837,8 @@ void frmTarnwell::folderNodeClicked(QTreeWidgetItem* node)
         m_skipImageReset = false;
     } else {
         resetNodeImages();
-        FolderTree::setImage(node, FolderTree::key(node) == QLatin1String(RootFolderId) ? 8 : 7);
+        FolderTree::setImage(
+            node, imageNumber(FolderTree::key(node) == QLatin1String(RootFolderId) ? Image::Root : Image::OpenFolder));
     }
     Folder* folder = folderByKey(FolderTree::key(node));
     if (!folder) {
@@ -948,9 +886,7 @@ void frmTarnwell::OpenSelectedRow()
 
 void frmTarnwell::GoBack()
 {
-    Folder& current = store().CurrentFolder();
-    Folder* up = (current.parent == RootFolderId) ? &store().Root() : store().FindFolder(current.parent);
-    if (up && &current != &store().Root()) {
+    if (Folder* up = parentFolder(store(), store().CurrentFolder())) {
         store().SetCurrentFolder(*up);
         FillList();
         SelectFolderNode();
@@ -964,20 +900,15 @@ void frmTarnwell::UpdateFolderDropDowns()
     m_dropTree->clearNodes();
     m_folderBox->clearNodes();
 
-    // The chain from the current folder up to the root, by parent ids.
-    std::vector<const Folder*> chain;
-    const Folder* at = &store().CurrentFolder();
-    const size_t limit = store().Root().SubFolders.size() + 1;
-    while (at && at != &store().Root() && chain.size() < limit) {
-        chain.push_back(at);
-        at = (at->parent == RootFolderId) ? &store().Root() : store().FindFolder(at->parent);
-    }
+    const std::vector<const Folder*> chain = folderChain(store());
+    const int root = imageNumber(Image::Root);
     QTreeWidgetItem* node
-        = FolderTree::makeNode(QString::fromLatin1(RootFolderId), toQString(store().Root().Caption), 8, 8);
+        = FolderTree::makeNode(QString::fromLatin1(RootFolderId), toQString(chain[0]->Caption), root, root);
     m_dropTree->addTopLevelItem(node);
     m_dropTree->remember(node);
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        QTreeWidgetItem* child = FolderTree::makeNode(toQString((*it)->id), toQString((*it)->Caption), 6, 7);
+    for (size_t i = 1; i < chain.size(); ++i) {
+        QTreeWidgetItem* child = FolderTree::makeNode(toQString(chain[i]->id), toQString(chain[i]->Caption),
+            imageNumber(Image::Folder), imageNumber(Image::OpenFolder));
         node->addChild(child);
         m_dropTree->remember(child);
         node->setExpanded(true);
@@ -987,10 +918,10 @@ void frmTarnwell::UpdateFolderDropDowns()
     m_dropTree->scrollToItem(node);
 
     const bool atRoot = &store().CurrentFolder() == &store().Root();
+    const int boxImage = imageNumber(atRoot ? Image::Root : Image::OpenFolder);
     QTreeWidgetItem* main = m_tree->nodeByKey(toQString(store().CurrentFolder().id));
     const QString text = main ? main->text(0) : toQString(store().CurrentFolder().Caption);
-    QTreeWidgetItem* box
-        = FolderTree::makeNode(toQString(store().CurrentFolder().id), text, atRoot ? 8 : 7, atRoot ? 8 : 7);
+    QTreeWidgetItem* box = FolderTree::makeNode(toQString(store().CurrentFolder().id), text, boxImage, boxImage);
     m_folderBox->addTopLevelItem(box);
     m_folderBox->remember(box);
     if (main) {
@@ -1082,7 +1013,7 @@ void frmTarnwell::listMousePressed(int row, Qt::MouseButton button)
         SetSendCommands(false);
         return;
     }
-    SetSendCommands(m_list->model().row(row).Icon != 6);
+    SetSendCommands(m_list->model().row(row).Icon != Image::Folder);
 }
 
 void frmTarnwell::listMouseMoved(int row)
@@ -1763,10 +1694,7 @@ bool frmTarnwell::QueryUnload()
         }
     }
 
-    Folder& root = store().Root();
-    root.FolderItems.clear();
-    root.SubFolders.clear();
-    store().IndexesChanged();
+    store().Clear();
     writeSettings();
     m_sizeTimer->stop();
     Q_EMIT unloading();

@@ -304,6 +304,15 @@ void LinkStore::PurgeSubfolders(Folder& folder)
     RemoveFromFlatList(below);
 }
 
+void LinkStore::Clear()
+{
+    releaseModel();
+    m_root->FolderItems.clear();
+    m_root->SubFolders.clear();
+    m_current = m_root;
+    IndexesChanged();
+}
+
 void LinkStore::NewDatabase(const std::string& programDir)
 {
     releaseModel();

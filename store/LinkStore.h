@@ -89,6 +89,9 @@ public:
     size_t AttachStrayFolders();
     // An empty database that is not yet on disk, at programDir + "/NewDB.BDX".
     void NewDatabase(const std::string& programDir);
+    // Drops every folder and entry (the window's unload): the root stays, empty, and is
+    // CurrentFolder; path and title stay. Folders whose parents loop are freed too.
+    void Clear();
 
     // The first folder of the flat list whose id equals `id`, or null.
     Folder* FindFolder(std::string_view id);

@@ -24,6 +24,7 @@
 #include "platform/EventPump.h"
 #include "platform/qt/QtString.h"
 #include "store/FolderSearch.h"
+#include "store/Images.h"
 #include "store/LinkStore.h"
 
 namespace brindlex {
@@ -205,7 +206,7 @@ void frmFind::ShowFindResult(QTreeWidgetItem* row)
         return;
     }
     const std::string id = toUtf8(row->text(IDColumn));
-    const bool isFolder = row->data(NameColumn, IconRole).toInt() == 6;
+    const bool isFolder = row->data(NameColumn, IconRole).toInt() == Image::Folder;
     const FindResultTarget target = findResultTarget(m_main.store(), id);
     if (target.folder != nullptr) {
         m_main.store().SetCurrentFolder(*target.folder);

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "explorer/Icons.h"
+#include "store/Images.h"
 
 namespace brindlex {
 
@@ -65,7 +66,8 @@ frmProperties::frmProperties(const ItemProperties& properties, QWidget* parent)
     m_client->setEnabled(properties.clientEnabled);
     // Picture 2 is the dialog's own picture of a folder node; the others are the images
     // the panes show.
-    m_picture->setPixmap(paneImage(properties.picture == 2 ? 6 : properties.picture).pixmap(32, 32));
+    m_picture->setPixmap(
+        paneImage(properties.picture == 2 ? imageNumber(Image::Folder) : properties.picture).pixmap(32, 32));
 
     auto* general = new QWidget;
     auto* form = new QFormLayout(general);

@@ -1,5 +1,7 @@
 #include "formats/ui/DialogFilters.h"
 
+#include "store/Text.h"
+
 #include <vector>
 
 namespace brindlex {

@@ -5,7 +5,12 @@
 #include <map>
 #include <set>
 
+#include <sstream>
+#include <vector>
+
+#include "store/Images.h"
 #include "store/LinkStore.h"
+#include "store/TextRules.h"
 
 namespace brindlex::test {
 
@@ -30,6 +35,38 @@ std::string describe(LinkStore& store)
         return true;
     });
     return out;
+}
+
+std::map<std::string, std::string> buildTree(LinkStore& store, const std::string& text)
+{
+    std::map<std::string, std::string> ids;
+    Folder& start = store.CurrentFolder();
+    std::vector<Folder*> levels { &start };  // the folder of each indentation level
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.find_first_not_of(' ') == std::string::npos) {
+            continue;
+        }
+        const size_t depth = line.find_first_not_of(' ') / 2;
+        EXPECT_LE(depth, levels.size() - 1) << "indented too far: " << line;
+        levels.resize(std::min(depth, levels.size() - 1) + 1);
+        store.SetCurrentFolder(*levels.back());
+        const std::string entry = line.substr(depth * 2);
+        if (entry.back() == '/') {
+            const std::string name = entry.substr(0, entry.size() - 1);
+            const std::string id = store.CreateEntry(true, "", imageNumber(Image::Folder), name, "Folder", "");
+            ids[name] = id;
+            levels.push_back(store.FindFolder(id));
+            continue;
+        }
+        const size_t equals = entry.find(" = ");
+        const std::string name = entry.substr(0, equals);
+        const std::string url = equals == std::string::npos ? "http://" + name + "/" : entry.substr(equals + 3);
+        ids[name] = store.CreateEntry(false, url, imageNumber(Image::Link), name, ClassifyURL(url), "");
+    }
+    store.SetCurrentFolder(start);
+    return ids;
 }
 
 void expectInvariants(LinkStore& store)

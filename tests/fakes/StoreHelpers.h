@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <string>
 
 namespace brindlex {
@@ -10,6 +11,13 @@ namespace brindlex::test {
 // The tree below the root, one line per entry, depth first in collection order:
 // "path|Caption|URL" for links and "path/" for folder entries, paths "\"-joined.
 std::string describe(LinkStore& store);
+// Builds entries from a short text into CurrentFolder, one entry a line, two blanks of
+// indentation a level: "Name/" is a folder, "Name = URL" a link (its type classified),
+// "Name" alone a link to "http://name/". Returns the ids by name (the last of a name
+// wins). CurrentFolder is as it was afterwards.
+//     buildTree(store, "Alpha/\n  Child/\nzeta = http://zeta.example/\n")
+std::map<std::string, std::string> buildTree(LinkStore& store, const std::string& text);
+
 // Checks the model's invariants with GoogleTest expectations: every folder is in the
 // flat list once, has its folder entry in its parent, and the root id is unique.
 void expectInvariants(LinkStore& store);
