@@ -169,7 +169,8 @@ std::vector<const Folder*> folderChain(LinkStore& store)
 {
     std::vector<const Folder*> chain;
     std::unordered_set<const Folder*> seen;
-    for (const Folder* at = &store.CurrentFolder(); at != nullptr && at != &store.Root(); at = parentFolder(store, *at)) {
+    for (const Folder* at = &store.CurrentFolder(); at != nullptr && at != &store.Root();
+         at = parentFolder(store, *at)) {
         if (!seen.insert(at).second) {
             break;
         }

@@ -7,12 +7,12 @@
 #include "TestBrowserProcess.h"
 #include "browser/BrowserHost.h"
 #include "browser/BrowserPrograms.h"
-#include "browser/ClientTables.h"
 #include "browser/SocketConversation.h"
 #include "browser/WebBrowser.h"
 #include "fakes/FakePlatform.h"
 #include "platform/PosixProgramStarter.h"
 #include "settings/SettingsStore.h"
+#include "store/Clients.h"
 #include "store/FolderItem.h"
 #include "store/LinkStore.h"
 

@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "browser/BrowserHost.h"
-#include "browser/ClientTables.h"
 #include "browser/SocketConversation.h"
 #include "browser/WebBrowser.h"
 #include "platform/Clipboard.h"
@@ -12,6 +11,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramStarter.h"
 #include "settings/SettingsStore.h"
+#include "store/Clients.h"
 #include "store/DatabaseFile.h"
 #include "store/DatabaseLock.h"
 #include "store/FolderItem.h"
@@ -34,8 +34,8 @@ constexpr const char* GetUsage = "usage: bdxtool get CLIENT --into DB [--folder 
 std::optional<int> clientRow(const std::string& name)
 {
     for (int row = 0; row < DefaultClientCount; ++row) {
-        const DefaultClient& client = defaultClient(row);
-        if (row != ClipboardClientID && (name == client.Browser || name == client.InterfaceName)) {
+        const ClientRow& client = defaultClient(row);
+        if (row != ClipboardClientID && (name == client.Name || name == client.Service)) {
             return row;
         }
     }
