@@ -56,6 +56,7 @@ endif()
 # extension to load into the browser, and the template of the host manifests.
 if(TARGET brindlex-bridge)
   install(TARGETS brindlex-bridge RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  brindlex_install_manpage(brindlex-bridge.1)
 endif()
 foreach(folder extension manifests)
   if(EXISTS ${PROJECT_SOURCE_DIR}/bridge/${folder})

@@ -42,7 +42,7 @@ for size in "${sizes[@]}"; do
 done
 # The bridge's files, once the bridge is part of the tree.
 if [ -d "$source/bridge" ]; then
-    expected+=(bin/brindlex-bridge share/brindlex/extension/manifest.json)
+    expected+=(bin/brindlex-bridge share/brindlex/extension/manifest.json share/man/man1/brindlex-bridge.1.gz)
 fi
 for file in "${expected[@]}"; do
     [ -f "$root/$file" ] || fail "not installed: /usr/$file"
@@ -78,7 +78,9 @@ grep -q 'x-brindlex-database' "$work/mime/magic" || fail "no magic for the datab
 echo "MIME database: application/x-brindlex-database for *.bdx in any letter case"
 
 echo "== Manual pages"
-for page in brindlex bdxtool; do
+pages=(brindlex bdxtool)
+[ -d "$source/bridge" ] && pages+=(brindlex-bridge)
+for page in "${pages[@]}"; do
     LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$root/share/man/man1/$page.1.gz" \
         >"$work/$page.txt" 2>"$work/$page.warnings" || fail "man $page"
     if [ -s "$work/$page.warnings" ]; then
@@ -87,7 +89,7 @@ for page in brindlex bdxtool; do
     fi
     grep -q "^NAME" "$work/$page.txt" || fail "$page.1 shows no NAME section"
 done
-echo "man --warnings: no warnings on brindlex.1 and bdxtool.1"
+echo "man --warnings: no warnings on ${pages[*]/%/.1}"
 
 # Runs the programs of an installed tree from elsewhere, with their own application and
 # settings folders: bdxtool's round trip and the program's start-up check.
