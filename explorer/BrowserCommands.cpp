@@ -7,6 +7,7 @@
 
 #include "browser/WebBrowser.h"
 #include "browser/ui/frmBLoad.h"
+#include "explorer/CommandTable.h"
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
 #include "explorer/FolderTree.h"
@@ -26,9 +27,9 @@ BrowserCommands::BrowserCommands(frmTarnwell& window)
     , m_browser(
           std::make_unique<WebBrowser>(window.store(), window.platform(), m_conversation, window.settings(), *this))
 {
-    window.connectCommand(QStringLiteral("mnuPost"), [this] { Send(); });
-    window.connectCommand(QStringLiteral("mnuGet"), [this] { Get(); });
-    window.connectCommand(QStringLiteral("mnuView4_1"), [this] { OpenOptions(); });
+    window.commands().connect(Command::SendURL, [this] { Send(); });
+    window.commands().connect(Command::GetURL, [this] { Get(); });
+    window.commands().connect(Command::Options, [this] { OpenOptions(); });
     window.editing().SetClipboardGetURL([this] { return ClipboardGetURL(); });
 }
 
@@ -223,7 +224,7 @@ void BrowserCommands::SetTitle(const std::string& title)
 
 bool BrowserCommands::ToolbarShown() const
 {
-    return m_window.action(QStringLiteral("mnuView1_0"))->isChecked();
+    return m_window.action(Command::ShowToolbar)->isChecked();
 }
 
 PaneGeometry BrowserCommands::Panes() const

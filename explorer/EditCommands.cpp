@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QTreeWidgetItemIterator>
 
+#include "explorer/CommandTable.h"
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
 #include "explorer/FolderTree.h"
@@ -68,25 +69,25 @@ EditCommands::EditCommands(frmTarnwell& window)
     m_treeLabelEdit->setInterval(0);
     connect(m_treeLabelEdit, &QTimer::timeout, this, [this] { editTreeNode(); });
 
-    window.connectCommand(QStringLiteral("mnuNewFldr"), [this] { NewFolder(); });
-    window.connectCommand(QStringLiteral("mnuNewEntry"), [this] { NewEntry(); });
-    window.connectCommand(QStringLiteral("mnuRename"), [this] { Rename(); });
+    window.commands().connect(Command::NewFolder, [this] { NewFolder(); });
+    window.commands().connect(Command::NewEntry, [this] { NewEntry(); });
+    window.commands().connect(Command::Rename, [this] { Rename(); });
     // The popup Rename items start the edit only after the popup menu has gone.
-    window.connectCommand(QStringLiteral("mnuEdit_3"), [this] {
+    window.commands().connect(Command::ListRename, [this] {
         m_window.platform().events.processEvents();
         m_labelEdit->start();
     });
-    window.connectCommand(QStringLiteral("mnuPUEdit1_1"), [this] {
+    window.commands().connect(Command::TreeRename, [this] {
         m_window.platform().events.processEvents();
         m_treeLabelEdit->start();
     });
-    window.connectCommand(QStringLiteral("mnuDel"), [this] { DeleteSelection(); });
-    window.connectCommand(QStringLiteral("mnuProp1"), [this] { OpenProperties(); });
-    window.connectCommand(QStringLiteral("mnuSelAll"), [this] { SelectAll(); });
-    window.connectCommand(QStringLiteral("mnuInvert"), [this] { InvertSelection(); });
-    window.connectCommand(QStringLiteral("mnuEd_0"), [this] { Cut(); });
-    window.connectCommand(QStringLiteral("mnuEd_1"), [this] { Copy(); });
-    window.connectCommand(QStringLiteral("mnuEd_2"), [this] { Paste(); });
+    window.commands().connect(Command::Delete, [this] { DeleteSelection(); });
+    window.commands().connect(Command::Properties, [this] { OpenProperties(); });
+    window.commands().connect(Command::SelectAll, [this] { SelectAll(); });
+    window.commands().connect(Command::InvertSelection, [this] { InvertSelection(); });
+    window.commands().connect(Command::Cut, [this] { Cut(); });
+    window.commands().connect(Command::Copy, [this] { Copy(); });
+    window.commands().connect(Command::Paste, [this] { Paste(); });
 
     ContentsModel& rows = window.ListView1()->model();
     connect(&rows, &ContentsModel::nameEdited, this, &EditCommands::listNameEdited);

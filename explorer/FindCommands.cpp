@@ -1,5 +1,6 @@
 #include "explorer/FindCommands.h"
 
+#include "explorer/CommandTable.h"
 #include "explorer/dialogs/frmFind.h"
 #include "explorer/dialogs/frmGoToFolder.h"
 #include "explorer/frmTarnwell.h"
@@ -11,8 +12,8 @@ FindCommands::FindCommands(frmTarnwell& main)
     , m_main(main)
 {
     setObjectName(QStringLiteral("FindCommands"));
-    main.connectCommand(QStringLiteral("mnuFind"), [this] { ShowFind(); });
-    main.connectCommand(QStringLiteral("mnuGoTo"), [this] { ShowGoTo(); });
+    main.commands().connect(Command::Find, [this] { ShowFind(); });
+    main.commands().connect(Command::GoTo, [this] { ShowGoTo(); });
     // The find dialog goes when the main window is unloaded.
     connect(&main, &frmTarnwell::unloading, this, [this] {
         if (m_find != nullptr) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "explorer/CommandTable.h"
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
 #include "explorer/WaitCursor.h"
@@ -20,8 +21,20 @@ namespace brindlex {
 
 namespace {
 
-constexpr ImportKind ImportKinds[] = { ImportKind::Database, ImportKind::Netscape, ImportKind::Shortcuts,
-    ImportKind::Mosaic, ImportKind::Spyglass, ImportKind::Spry, ImportKind::Html };
+struct ImportCommand
+{
+    ImportKind kind;
+    Command command;
+};
+constexpr ImportCommand ImportCommands[] = {
+    { ImportKind::Database, Command::ImportDatabase },
+    { ImportKind::Netscape, Command::ImportNetscape },
+    { ImportKind::Shortcuts, Command::ImportShortcuts },
+    { ImportKind::Mosaic, Command::ImportMosaic },
+    { ImportKind::Spyglass, Command::ImportSpyglass },
+    { ImportKind::Spry, Command::ImportSpry },
+    { ImportKind::Html, Command::ImportHtml },
+};
 
 // Marks a command as running for the lifetime of the scope, whatever way it is left; the
 // main window is kept open meanwhile.
@@ -83,11 +96,11 @@ void reportUnexpected(MessageBoxes& messages, const std::string& what, const std
 ImportExportCommands::ImportExportCommands(frmTarnwell& window)
     : m_window(window)
 {
-    for (const ImportKind kind : ImportKinds) {
-        m_window.connectCommand(QString::fromLatin1(importCommandText(kind).menuName), [this, kind] { Import(kind); });
+    for (const auto [kind, command] : ImportCommands) {
+        m_window.commands().connect(command, [this, kind] { Import(kind); });
     }
-    m_window.connectCommand(QStringLiteral("mnuExpIExplore"), [this] { ExportShortcuts(); });
-    m_window.connectCommand(QStringLiteral("mnuExpAs"), [this] { ExportAs(ExportKind::Netscape); });
+    m_window.commands().connect(Command::ExportShortcuts, [this] { ExportShortcuts(); });
+    m_window.commands().connect(Command::ExportAs, [this] { ExportAs(ExportKind::Netscape); });
 }
 
 std::vector<ListRow> ImportExportCommands::shownRows() const

@@ -32,6 +32,7 @@
 #include "app/frmAbout.h"
 #include "explorer/BrowserCommands.h"
 #include "explorer/CVSplitter.h"
+#include "explorer/CommandTable.h"
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
 #include "explorer/DragDrop.h"
@@ -69,6 +70,15 @@ std::string fileNamePart(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+constexpr Command ViewModeCommands[4]
+    = { Command::LargeIcons, Command::SmallIcons, Command::ListMode, Command::Details };
+constexpr Command PopupViewModeCommands[4]
+    = { Command::ListLargeIcons, Command::ListSmallIcons, Command::ListListMode, Command::ListDetails };
+constexpr Command ViewModeButtons[4]
+    = { Command::LargeIconsButton, Command::SmallIconsButton, Command::ListButton, Command::DetailsButton };
+constexpr Command ArrangeCommands[6] = { Command::ArrangeByName, Command::ArrangeByDate, Command::ArrangeByType,
+    Command::ArrangeByClient, Command::ArrangeByURL, Command::ArrangeByDescription };
+
 int keyOf(Qt::Key key)
 {
     return static_cast<int>(key);
@@ -88,9 +98,8 @@ frmTarnwell::frmTarnwell(const Services& services, QWidget* parent)
         m_columnTwips[n] = parseNumber(setting::Columns[n]->fallback).value_or(1);
     }
 
-    buildActions();
+    m_commands = std::make_unique<CommandTable>(*this);
     buildMenus();
-    buildPopups();
     buildToolbar();
     buildPanes();
     buildStatusBar();
@@ -125,23 +134,19 @@ frmTarnwell::~frmTarnwell() = default;
 // ---------------------------------------------------------------------------------------
 // Actions and menus
 
-QAction* frmTarnwell::makeAction(const QString& name, const QString& caption)
-{
-    auto* made = new QAction(caption, this);
-    made->setObjectName(name);
-    made->setEnabled(false);
-    m_actions.insert(name, made);
-    return made;
-}
-
 QAction* frmTarnwell::action(const QString& name) const
 {
-    return m_actions.value(name, nullptr);
+    return m_commands->find(name);
+}
+
+QAction* frmTarnwell::action(Command id) const
+{
+    return m_commands->action(id);
 }
 
 QAction* frmTarnwell::toolbarButton(int index) const
 {
-    return (index >= 1 && index <= 23) ? m_buttons[index] : nullptr;
+    return (index >= 1 && index <= 23) ? m_buttons[static_cast<size_t>(index)] : nullptr;
 }
 
 QLabel* frmTarnwell::statusPanel(int panel) const
@@ -154,237 +159,13 @@ QMenu* frmTarnwell::popupMenu(int number) const
     return (number >= 1 && number <= 4) ? m_popups[number] : nullptr;
 }
 
-void frmTarnwell::connectCommand(const QString& name, std::function<void()> handler)
-{
-    QAction* target = action(name);
-    if (!target) {
-        return;
-    }
-    m_handlers.insert(name, handler);
-    connect(target, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
-    m_connected.insert(name, true);
-    target->setEnabled(true);
-}
-
-void frmTarnwell::setCommandEnabled(const QString& name, bool enabled)
-{
-    if (QAction* target = action(name)) {
-        target->setEnabled(enabled && m_connected.value(name, false));
-    }
-}
-
-void frmTarnwell::twin(const QString& follower, const QString& leader)
-{
-    QAction* from = action(follower);
-    QAction* to = action(leader);
-    connect(from, &QAction::triggered, to, [to] { to->trigger(); });
-    connect(to, &QAction::changed, from, [from, to] { from->setEnabled(to->isEnabled()); });
-    from->setEnabled(to->isEnabled());
-}
-
-void frmTarnwell::buildActions()
-{
-    struct Item
-    {
-        const char* name;
-        const char* caption;
-    };
-    static const Item Items[] = {
-        { "mnuNewFile", "&New" },
-        { "mnuOpenFile", "&Open" },
-        { "mnuSaveFile", "&Save" },
-        { "mnuSaveFileAs", "Save &As" },
-        { "mnuPost", "Send URL to &Browser" },
-        { "mnuGet", "&Get URL from Browser" },
-        { "mnuImport", "&Import" },
-        { "mnuImpBDX", "&Brindlex Database File" },
-        { "mnuImpNetscape", "&Netscape Bookmarks" },
-        { "mnuImpIexplore", "&MS Internet Explorer Urls" },
-        { "mnuImpMosaic", "NCSA &Mosaic Hotlist" },
-        { "mnuImpSpyglass", "Spy&glass Mosaic Hotlist" },
-        { "mnuImpSpry", "&Spry Mosaic Hotlist" },
-        { "mnuImpHTML", "&HTML File Urls" },
-        { "mnuExport", "&Export" },
-        { "mnuExpIExplore", "&MS Internet Explorer Urls" },
-        { "mnuExpAs", "&As File Type" },
-        { "mnuNewFldr", "New &Folder" },
-        { "mnuNewEntry", "New &Entry" },
-        { "mnuDel", "&Delete" },
-        { "mnuRename", "&Rename" },
-        { "mnuProp1", "&Properties ..." },
-        { "mnuClose1", "&Close" },
-        { "mnuEd_0", "Cu&t" },
-        { "mnuEd_1", "&Copy" },
-        { "mnuEd_2", "&Paste" },
-        { "mnuSelAll", "&Select All" },
-        { "mnuInvert", "&Invert Selection" },
-        { "mnuView1_0", "&Toolbar" },
-        { "mnuView1_1", "Status &Bar" },
-        { "mnuView1_2", "Single &Pane" },
-        { "mnuView2_0", "Large &Icons" },
-        { "mnuView2_1", "S&mall Icons" },
-        { "mnuView2_2", "&List" },
-        { "mnuView2_3", "&Details" },
-        { "mnuView3", "&Arrange Icons" },
-        { "mnuView5_0", "by &Name" },
-        { "mnuView5_1", "by &Date" },
-        { "mnuView5_2", "by &Type" },
-        { "mnuView5_3", "by &Client" },
-        { "mnuView5_4", "by &URL" },
-        { "mnuView5_5", "by D&escription" },
-        { "mnuView4_0", "&Refresh" },
-        { "mnuView4_1", "&Options ..." },
-        { "mnuFind", "&Find ..." },
-        { "mnuGoTo", "&Go To ..." },
-        { "mnuPageWiz", "&Page Wizard" },
-        { "mnuHelpCon", "&Help Contents" },
-        { "mnuAbout", "&About Brindlex" },
-        // list popup, item selected
-        { "mnuSt", "&Send URL to Browser" },
-        { "mnuEdit_0", "Cu&t" },
-        { "mnuEdit_1", "&Copy" },
-        { "mnuEdit_2", "&Delete" },
-        { "mnuEdit_3", "&Rename" },
-        { "mnuProp", "&Properties" },
-        // list popup, nothing selected
-        { "mnuGetUrl", "&Get URL from Browser" },
-        { "mnuViewMode", "&View" },
-        { "mnuView_0", "Large &Icons" },
-        { "mnuView_1", "&Small Icons" },
-        { "mnuView_2", "&List" },
-        { "mnuView_3", "&Details" },
-        { "mnuEdit1", "&Paste" },
-        { "mnuNewFolder", "&New Folder" },
-        { "mnuPUEntry", "New &Entry" },
-        // tree popup
-        { "mnuFind1", "&Find" },
-        { "mnuPUEdit_0", "Cu&t" },
-        { "mnuPUEdit_1", "&Copy" },
-        { "mnuPUEdit_2", "&Paste" },
-        { "mnuPUEdit1_0", "&Delete" },
-        { "mnuPUEdit1_1", "&Rename" },
-        { "mnuPUProp", "Prop&erties" },
-        // tray popup
-        { "mnuRestore", "&Restore" },
-        { "mnuClose", "&Close" },
-    };
-    for (const Item& item : Items) {
-        makeAction(QString::fromLatin1(item.name), tr(item.caption));
-    }
-    // Submenu holders are always usable.
-    for (const char* holder : { "mnuImport", "mnuExport", "mnuView3", "mnuViewMode" }) {
-        action(QString::fromLatin1(holder))->setEnabled(true);
-    }
-    for (const char* checkable : { "mnuView1_0", "mnuView1_1", "mnuView1_2", "mnuView2_0", "mnuView2_1", "mnuView2_2",
-             "mnuView2_3", "mnuView5_0", "mnuView5_1", "mnuView5_2", "mnuView5_3", "mnuView5_4", "mnuView5_5",
-             "mnuView_0", "mnuView_1", "mnuView_2", "mnuView_3" }) {
-        action(QString::fromLatin1(checkable))->setCheckable(true);
-    }
-    action(QStringLiteral("mnuView1_0"))->setChecked(true);
-    action(QStringLiteral("mnuView1_1"))->setChecked(true);
-    action(QStringLiteral("mnuView2_3"))->setChecked(true);
-    action(QStringLiteral("mnuView_3"))->setChecked(true);
-}
-
 void frmTarnwell::buildMenus()
 {
-    QMenuBar* bar = menuBar();
-    const auto add = [this](QMenu* menu, std::initializer_list<const char*> names) {
-        for (const char* name : names) {
-            if (QString::fromLatin1(name) == QLatin1String("-")) {
-                menu->addSeparator();
-            } else {
-                menu->addAction(action(QString::fromLatin1(name)));
-            }
-        }
-    };
-    const auto submenu = [this](const char* holder, QMenu* parentMenu) {
-        auto* menu = new QMenu(parentMenu);
-        menu->setObjectName(QString::fromLatin1(holder) + QStringLiteral("Menu"));
-        action(QString::fromLatin1(holder))->setMenu(menu);
-        return menu;
-    };
-
-    m_fileMenu = bar->addMenu(tr("&File"));
-    m_fileMenu->setObjectName(QStringLiteral("mnuFile"));
-    add(m_fileMenu, { "mnuNewFile", "mnuOpenFile", "mnuSaveFile", "mnuSaveFileAs", "-", "mnuPost", "mnuGet", "-" });
-    QMenu* import = submenu("mnuImport", m_fileMenu);
-    add(import,
-        { "mnuImpBDX", "mnuImpNetscape", "mnuImpIexplore", "mnuImpMosaic", "mnuImpSpyglass", "mnuImpSpry", "-",
-            "mnuImpHTML" });
-    m_fileMenu->addAction(action(QStringLiteral("mnuImport")));
-    QMenu* exportMenu = submenu("mnuExport", m_fileMenu);
-    add(exportMenu, { "mnuExpIExplore", "mnuExpAs" });
-    m_fileMenu->addAction(action(QStringLiteral("mnuExport")));
-    add(m_fileMenu, { "-", "mnuNewFldr", "mnuNewEntry", "-", "mnuDel", "mnuRename", "mnuProp1", "-", "mnuClose1" });
-
-    QMenu* edit = bar->addMenu(tr("&Edit"));
-    edit->setObjectName(QStringLiteral("mnuEdit"));
-    add(edit, { "mnuEd_0", "mnuEd_1", "mnuEd_2", "-", "mnuSelAll", "mnuInvert" });
-
-    QMenu* view = bar->addMenu(tr("&View"));
-    view->setObjectName(QStringLiteral("mnuViewMenu"));
-    add(view,
-        { "mnuView1_0", "mnuView1_1", "mnuView1_2", "-", "mnuView2_0", "mnuView2_1", "mnuView2_2", "mnuView2_3", "-" });
-    QMenu* arrange = submenu("mnuView3", view);
-    add(arrange, { "mnuView5_0", "mnuView5_1", "mnuView5_2", "mnuView5_3", "mnuView5_4", "mnuView5_5" });
-    view->addAction(action(QStringLiteral("mnuView3")));
-    add(view, { "-", "mnuView4_0", "mnuView4_1" });
-
-    QMenu* tools = bar->addMenu(tr("&Tools"));
-    tools->setObjectName(QStringLiteral("mnuTools"));
-    add(tools, { "mnuFind", "-", "mnuGoTo", "-", "mnuPageWiz" });
-
-    QMenu* help = bar->addMenu(tr("&Help"));
-    help->setObjectName(QStringLiteral("mnuHelp"));
-    add(help, { "mnuHelpCon", "-", "mnuAbout" });
-}
-
-void frmTarnwell::buildPopups()
-{
-    const auto popup = [this](int number, std::initializer_list<const char*> names) {
-        auto* menu = new QMenu(this);
-        menu->setObjectName(QStringLiteral("mnuPU%1").arg(number));
-        for (const char* name : names) {
-            if (QString::fromLatin1(name) == QLatin1String("-")) {
-                menu->addSeparator();
-            } else {
-                menu->addAction(action(QString::fromLatin1(name)));
-            }
-        }
-        m_popups[number] = menu;
-        return menu;
-    };
-    QMenu* pu1 = popup(1, { "mnuSt", "-", "mnuEdit_0", "mnuEdit_1", "mnuEdit_2", "mnuEdit_3", "-", "mnuProp" });
-    pu1->actions().at(1)->setObjectName(QStringLiteral("mnuStSeparator"));
-    auto* viewModes = new QMenu(this);
-    viewModes->setObjectName(QStringLiteral("mnuViewModeMenu"));
-    for (int i = 0; i < 4; ++i) {
-        viewModes->addAction(action(QStringLiteral("mnuView_%1").arg(i)));
+    m_fileMenu = m_commands->buildMenuBar(*menuBar()).front();
+    for (int number = 1; number <= 4; ++number) {
+        m_popups[number] = m_commands->buildPopup(number);
     }
-    action(QStringLiteral("mnuViewMode"))->setMenu(viewModes);
-    popup(2, { "mnuGetUrl", "-", "mnuViewMode", "-", "mnuEdit1", "-", "mnuNewFolder", "mnuPUEntry" });
-    popup(3,
-        { "mnuFind1", "-", "mnuPUEdit_0", "mnuPUEdit_1", "mnuPUEdit_2", "-", "mnuPUEdit1_0", "mnuPUEdit1_1", "-",
-            "mnuPUProp" });
-    popup(4, { "mnuRestore", "-", "mnuClose" });
-
-    // Popup items that do what their menu-bar twins do.
-    twin(QStringLiteral("mnuSt"), QStringLiteral("mnuPost"));
-    twin(QStringLiteral("mnuEdit_0"), QStringLiteral("mnuEd_0"));
-    twin(QStringLiteral("mnuEdit_1"), QStringLiteral("mnuEd_1"));
-    twin(QStringLiteral("mnuEdit_2"), QStringLiteral("mnuDel"));
-    twin(QStringLiteral("mnuProp"), QStringLiteral("mnuProp1"));
-    twin(QStringLiteral("mnuGetUrl"), QStringLiteral("mnuGet"));
-    twin(QStringLiteral("mnuEdit1"), QStringLiteral("mnuEd_2"));
-    twin(QStringLiteral("mnuNewFolder"), QStringLiteral("mnuNewFldr"));
-    twin(QStringLiteral("mnuPUEntry"), QStringLiteral("mnuNewEntry"));
-    twin(QStringLiteral("mnuFind1"), QStringLiteral("mnuFind"));
-    twin(QStringLiteral("mnuPUEdit_0"), QStringLiteral("mnuEd_0"));
-    twin(QStringLiteral("mnuPUEdit_1"), QStringLiteral("mnuEd_1"));
-    twin(QStringLiteral("mnuPUEdit_2"), QStringLiteral("mnuEd_2"));
-    twin(QStringLiteral("mnuPUEdit1_0"), QStringLiteral("mnuDel"));
-    twin(QStringLiteral("mnuPUProp"), QStringLiteral("mnuProp1"));
+    m_popups[1]->actions().at(1)->setObjectName(QStringLiteral("mnuStSeparator"));
 }
 
 void frmTarnwell::buildToolbar()
@@ -427,7 +208,6 @@ void frmTarnwell::buildToolbar()
     m_folders->installEventFilter(this);
     QAction* holder = m_toolbar->addWidget(m_folders);
     holder->setObjectName(QStringLiteral("Toolbar1_1"));
-    m_buttons[1] = holder;
 
     m_dropPanel = new QFrame(this, Qt::Popup);
     m_dropPanel->setObjectName(QStringLiteral("TreeView2Panel"));
@@ -442,57 +222,11 @@ void frmTarnwell::buildToolbar()
     m_dropTree->installEventFilter(this);
     dropLayout->addWidget(m_dropTree);
 
-    struct Button
-    {
-        int index;
-        const char* tooltip;
-        int image;
-        const char* twinName;  // the menu item the button triggers, or null
-    };
-    static const Button Buttons[] = {
-        { 3, "Back", 1, nullptr },
-        { 5, "Cut", 2, "mnuEd_0" },
-        { 6, "Copy", 3, "mnuEd_1" },
-        { 7, "Paste", 4, "mnuEd_2" },
-        { 9, "Undo", 0, nullptr },
-        { 11, "Delete", 5, "mnuDel" },
-        { 12, "Properties", 6, "mnuProp1" },
-        { 14, "View Icons", 7, nullptr },
-        { 15, "View Small Icons", 8, nullptr },
-        { 16, "View List", 9, nullptr },
-        { 17, "View Details", 10, nullptr },
-        { 19, "New Folder", 11, "mnuNewFldr" },
-        { 21, "Get URL from Browser", 12, "mnuGet" },
-        { 23, "Netscape Navigator", 13, "mnuPost" },
-    };
-    size_t next = 0;
-    for (int index = 2; index <= 23; ++index) {
-        QAction* made = nullptr;
-        if (next < std::size(Buttons) && Buttons[next].index == index) {
-            const Button& button = Buttons[next++];
-            made = m_toolbar->addAction(button.image ? toolbarImage(button.image) : QIcon(), tr(button.tooltip));
-            made->setToolTip(tr(button.tooltip));
-            made->setEnabled(false);
-            if (button.twinName) {
-                m_actions.insert(QStringLiteral("Toolbar1_%1").arg(index), made);
-                made->setObjectName(QStringLiteral("Toolbar1_%1").arg(index));
-                twin(made->objectName(), QString::fromLatin1(button.twinName));
-            }
-        } else {
-            made = m_toolbar->addSeparator();
-        }
-        made->setObjectName(QStringLiteral("Toolbar1_%1").arg(index));
-        m_buttons[index] = made;
-    }
+    m_buttons = m_commands->buildToolbar(*m_toolbar);
+    m_buttons[1] = holder;
     // The Undo button and the separator after it are never shown.
     m_buttons[9]->setVisible(false);
     m_buttons[10]->setVisible(false);
-    for (int index = 14; index <= 17; ++index) {
-        m_buttons[index]->setCheckable(true);
-        m_buttons[index]->setEnabled(true);
-    }
-    m_buttons[17]->setChecked(true);
-    m_buttons[3]->setEnabled(true);
 }
 
 void frmTarnwell::buildPanes()
@@ -605,28 +339,24 @@ void frmTarnwell::buildStatusBar()
 
 void frmTarnwell::connectOwnCommands()
 {
-    connectCommand(QStringLiteral("mnuClose1"), [this] { close(); });
-    connectCommand(
-        QStringLiteral("mnuView1_0"), [this] { setToolbarShown(action(QStringLiteral("mnuView1_0"))->isChecked()); });
-    connectCommand(
-        QStringLiteral("mnuView1_1"), [this] { setStatusBarShown(action(QStringLiteral("mnuView1_1"))->isChecked()); });
-    connectCommand(
-        QStringLiteral("mnuView1_2"), [this] { setSinglePane(action(QStringLiteral("mnuView1_2"))->isChecked()); });
+    CommandTable& commands = *m_commands;
+    commands.connect(Command::Close, [this] { close(); });
+    commands.connect(Command::ShowToolbar, [this] { setToolbarShown(action(Command::ShowToolbar)->isChecked()); });
+    commands.connect(
+        Command::ShowStatusBar, [this] { setStatusBarShown(action(Command::ShowStatusBar)->isChecked()); });
+    commands.connect(Command::SinglePane, [this] { setSinglePane(action(Command::SinglePane)->isChecked()); });
     for (int mode = 0; mode < 4; ++mode) {
-        connectCommand(QStringLiteral("mnuView2_%1").arg(mode), [this, mode] {
+        const auto choose = [this, mode] {
             // A checked item stays checked; choosing the shown mode changes nothing.
             setViewChecks(m_list->viewMode());
             SetViewMode(mode);
-        });
-        connectCommand(QStringLiteral("mnuView_%1").arg(mode), [this, mode] {
-            setViewChecks(m_list->viewMode());
-            SetViewMode(mode);
-        });
-        QAction* button = m_buttons[14 + mode];
-        connect(button, &QAction::triggered, this, [this, button, mode](bool checked) {
-            if (!checked) {
+        };
+        commands.connect(ViewModeCommands[mode], choose);
+        commands.connect(PopupViewModeCommands[mode], choose);
+        commands.connect(ViewModeButtons[mode], [this, mode] {
+            if (!action(ViewModeButtons[mode])->isChecked()) {
                 // The click released the button: press it again and do nothing.
-                button->setChecked(true);
+                action(ViewModeButtons[mode])->setChecked(true);
                 return;
             }
             SetViewMode(mode);
@@ -634,22 +364,22 @@ void frmTarnwell::connectOwnCommands()
         });
     }
     for (int column = 0; column < 6; ++column) {
-        connectCommand(QStringLiteral("mnuView5_%1").arg(column), [this, column] { ArrangeBy(column); });
+        commands.connect(ArrangeCommands[column], [this, column] { ArrangeBy(column); });
     }
-    connectCommand(QStringLiteral("mnuView4_0"), [this] {
+    commands.connect(Command::Refresh, [this] {
         FillList();
         BuildTree();
     });
-    connect(m_buttons[3], &QAction::triggered, this, [this] { GoBack(); });
-    connectCommand(QStringLiteral("mnuHelpCon"), [this] { ShowHelpContents(); });
-    connectCommand(QStringLiteral("mnuAbout"), [this] { ShowAbout(); });
-    connectCommand(QStringLiteral("mnuPageWiz"), [this] { ShowPageWizard(); });
-    connectCommand(QStringLiteral("mnuRestore"), [this] { m_trayCommand = 0; });
-    connectCommand(QStringLiteral("mnuClose"), [this] { m_trayCommand = 1; });
-    connectCommand(QStringLiteral("mnuNewFile"), [this] { NewDatabaseCommand(); });
-    connectCommand(QStringLiteral("mnuOpenFile"), [this] { OpenDatabaseCommand(); });
-    connectCommand(QStringLiteral("mnuSaveFile"), [this] { SaveDatabaseCommand(); });
-    connectCommand(QStringLiteral("mnuSaveFileAs"), [this] { SaveDatabaseAsCommand(); });
+    commands.connect(Command::Back, [this] { GoBack(); });
+    commands.connect(Command::HelpContents, [this] { ShowHelpContents(); });
+    commands.connect(Command::About, [this] { ShowAbout(); });
+    commands.connect(Command::PageWizard, [this] { ShowPageWizard(); });
+    commands.connect(Command::TrayRestore, [this] { m_trayCommand = 0; });
+    commands.connect(Command::TrayClose, [this] { m_trayCommand = 1; });
+    commands.connect(Command::NewFile, [this] { NewDatabaseCommand(); });
+    commands.connect(Command::OpenFile, [this] { OpenDatabaseCommand(); });
+    commands.connect(Command::SaveFile, [this] { SaveDatabaseCommand(); });
+    commands.connect(Command::SaveFileAs, [this] { SaveDatabaseAsCommand(); });
 }
 
 // ---------------------------------------------------------------------------------------
@@ -789,9 +519,9 @@ void frmTarnwell::AddEntryToPanes(const FolderItem& item)
 void frmTarnwell::setViewChecks(int mode)
 {
     for (int i = 0; i < 4; ++i) {
-        action(QStringLiteral("mnuView2_%1").arg(i))->setChecked(i == mode);
-        action(QStringLiteral("mnuView_%1").arg(i))->setChecked(i == mode);
-        m_buttons[14 + i]->setChecked(i == mode);
+        action(ViewModeCommands[i])->setChecked(i == mode);
+        action(PopupViewModeCommands[i])->setChecked(i == mode);
+        action(ViewModeButtons[i])->setChecked(i == mode);
     }
 }
 
@@ -810,7 +540,7 @@ void frmTarnwell::ArrangeBy(int column)
         return;
     }
     for (int i = 0; i < 6; ++i) {
-        action(QStringLiteral("mnuView5_%1").arg(i))->setChecked(i == column);
+        action(ArrangeCommands[i])->setChecked(i == column);
     }
     m_listSort = column;
     m_list->sortByColumn(column);
@@ -877,10 +607,10 @@ void frmTarnwell::OpenSelectedRow()
     }
     if (item->IsFolder) {
         switchToFolder(store().FindFolder(iid));
-    } else if (const auto send = m_handlers.value(QStringLiteral("mnuPost"))) {
+    } else {
         // Not through the menu item: a row chosen with the keyboard has not switched the
         // send commands on, and a double-click or Enter on a link still sends it.
-        send();
+        m_commands->run(Command::SendURL);
     }
 }
 
@@ -996,11 +726,11 @@ void frmTarnwell::focusPane(const std::string& pane)
 
 void frmTarnwell::SetSendCommands(bool on)
 {
-    action(QStringLiteral("mnuSt"))->setVisible(on);
+    action(Command::ListSendURL)->setVisible(on);
     if (QAction* separator = m_popups[1]->findChild<QAction*>(QStringLiteral("mnuStSeparator"))) {
         separator->setVisible(on);
     }
-    setCommandEnabled(QStringLiteral("mnuPost"), on);
+    m_commands->setEnabled(Command::SendURL, on);
 }
 
 void frmTarnwell::listMousePressed(int row, Qt::MouseButton button)
@@ -1051,8 +781,8 @@ bool frmTarnwell::ProcessKeys(int key, Qt::KeyboardModifiers modifiers)
     const bool shift = modifiers & Qt::ShiftModifier;
     const bool ctrl = modifiers & Qt::ControlModifier;
     const bool alt = modifiers & Qt::AltModifier;
-    const auto trigger = [this](const char* name) {
-        action(QString::fromLatin1(name))->trigger();
+    const auto trigger = [this](Command id) {
+        action(id)->trigger();
         return true;
     };
     if (key == keyOf(Qt::Key_F4) && alt) {
@@ -1062,13 +792,13 @@ bool frmTarnwell::ProcessKeys(int key, Qt::KeyboardModifiers modifiers)
     if (ctrl && !alt) {
         switch (key) {
         case Qt::Key_X:
-            return trigger("mnuEd_0");
+            return trigger(Command::Cut);
         case Qt::Key_C:
-            return trigger("mnuEd_1");
+            return trigger(Command::Copy);
         case Qt::Key_V:
-            return trigger("mnuEd_2");
+            return trigger(Command::Paste);
         case Qt::Key_G:
-            return trigger("mnuGoTo");
+            return trigger(Command::GoTo);
         case Qt::Key_A:
             m_list->selectAll();
             m_list->setFocus();
@@ -1078,14 +808,14 @@ bool frmTarnwell::ProcessKeys(int key, Qt::KeyboardModifiers modifiers)
         }
     }
     if ((key == keyOf(Qt::Key_Return) || key == keyOf(Qt::Key_Enter)) && alt) {
-        return trigger("mnuProp1");
+        return trigger(Command::Properties);
     }
     if (ctrl || alt) {
         return false;
     }
     switch (key) {
     case Qt::Key_F2:
-        return trigger("mnuRename");
+        return trigger(Command::Rename);
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (m_list->hasFocus()) {
@@ -1094,7 +824,7 @@ bool frmTarnwell::ProcessKeys(int key, Qt::KeyboardModifiers modifiers)
         }
         return false;
     case Qt::Key_Delete:
-        return trigger("mnuDel");
+        return trigger(Command::Delete);
     case Qt::Key_F10:
         if (shift) {
             if (m_lastFocus == "TreeView1") {
@@ -1109,7 +839,7 @@ bool frmTarnwell::ProcessKeys(int key, Qt::KeyboardModifiers modifiers)
         }
         return true;
     case Qt::Key_F3:
-        return trigger("mnuFind");
+        return trigger(Command::Find);
     case Qt::Key_F6:
         focusPane(m_lastFocus == "TreeView1" ? "ListView1" : "TreeView1");
         return true;
@@ -1243,7 +973,7 @@ void frmTarnwell::LayoutWindow()
     if (m_isRestoring) {
         return;
     }
-    if (!action(QStringLiteral("mnuView1_1"))->isChecked()) {
+    if (!action(Command::ShowStatusBar)->isChecked()) {
         statusBar()->hide();
     }
     if (isMinimized() && m_trayFlag == 1) {
@@ -1284,7 +1014,7 @@ void frmTarnwell::ShowPane()
 
 void frmTarnwell::setToolbarShown(bool shown)
 {
-    action(QStringLiteral("mnuView1_0"))->setChecked(shown);
+    action(Command::ShowToolbar)->setChecked(shown);
     m_toolbar->setVisible(shown);
     m_folders->setVisible(shown);
     LayoutWindow();
@@ -1292,14 +1022,14 @@ void frmTarnwell::setToolbarShown(bool shown)
 
 void frmTarnwell::setStatusBarShown(bool shown)
 {
-    action(QStringLiteral("mnuView1_1"))->setChecked(shown);
+    action(Command::ShowStatusBar)->setChecked(shown);
     statusBar()->setVisible(shown);
     LayoutWindow();
 }
 
 void frmTarnwell::setSinglePane(bool single)
 {
-    action(QStringLiteral("mnuView1_2"))->setChecked(single);
+    action(Command::SinglePane)->setChecked(single);
     if (single == m_paneMode) {
         return;
     }
@@ -1378,7 +1108,7 @@ void frmTarnwell::setTrayFlag(int flag)
 
 void frmTarnwell::showTrayPopup()
 {
-    action(QStringLiteral("mnuRestore"))->setEnabled(isHidden() || isMinimized());
+    action(Command::TrayRestore)->setEnabled(isHidden() || isMinimized());
     m_trayCommand = 2;
     m_popups[4]->exec(QCursor::pos());
     if (m_trayCommand == 0) {
@@ -1409,9 +1139,9 @@ void frmTarnwell::setClientById(int id)
     m_client.BrowserID = id;
     m_client.InterfaceName = row.Service;
     m_client.InterfaceType = static_cast<int>(row.Kind);
-    m_buttons[23]->setIcon(toolbarImage(row.ToolbarImage));
-    m_buttons[23]->setToolTip(tr(row.Name));
-    m_buttons[23]->setText(tr(row.Name));
+    action(Command::ClientButton)->setIcon(toolbarImage(row.ToolbarImage));
+    action(Command::ClientButton)->setToolTip(tr(row.Name));
+    action(Command::ClientButton)->setText(tr(row.Name));
     m_panels[2]->setPixmap(toolbarImage(row.ToolbarImage).pixmap(QSize(16, 16), devicePixelRatio()));
     m_panels[2]->setToolTip(tr(row.Name));
     store().SetDefaultClient(row.Service);
@@ -1552,7 +1282,7 @@ void frmTarnwell::Load(const std::function<void(int)>& progress)
     m_listSort = readInteger(stored, setting::ListSort);
     if (m_listSort >= 0 && m_listSort < 6) {
         for (int i = 0; i < 6; ++i) {
-            action(QStringLiteral("mnuView5_%1").arg(i))->setChecked(i == m_listSort);
+            action(ArrangeCommands[i])->setChecked(i == m_listSort);
         }
     }
     step(45);
@@ -1561,8 +1291,8 @@ void frmTarnwell::Load(const std::function<void(int)>& progress)
 
     m_includeDesc = readInteger(stored, setting::IncludeDesc);
     m_displayPath = readInteger(stored, setting::DisplayPath);
-    action(QStringLiteral("mnuView1_0"))->setChecked(readBool(stored, setting::ShowToolbar));
-    action(QStringLiteral("mnuView1_1"))->setChecked(readBool(stored, setting::ShowStatusbar));
+    action(Command::ShowToolbar)->setChecked(readBool(stored, setting::ShowToolbar));
+    action(Command::ShowStatusBar)->setChecked(readBool(stored, setting::ShowStatusbar));
     SetViewMode(readInteger(stored, setting::ListViewMode));
     step(55);
     LayoutWindow();
@@ -1582,11 +1312,11 @@ void frmTarnwell::Load(const std::function<void(int)>& progress)
     m_programFont = readText(stored, setting::ProgramFont);
     m_programFontSize = readInteger(stored, setting::ProgramFontSize);
     ApplyProgramFont(this);
-    if (!action(QStringLiteral("mnuView1_0"))->isChecked()) {
+    if (!action(Command::ShowToolbar)->isChecked()) {
         m_toolbar->hide();
         m_folders->hide();
     }
-    if (!action(QStringLiteral("mnuView1_1"))->isChecked()) {
+    if (!action(Command::ShowStatusBar)->isChecked()) {
         statusBar()->hide();
     }
 
@@ -1620,7 +1350,7 @@ void frmTarnwell::Load(const std::function<void(int)>& progress)
     if (readBool(stored, setting::PaneMode)) {
         m_paneMode = true;
         HidePane();
-        action(QStringLiteral("mnuView1_2"))->setChecked(true);
+        action(Command::SinglePane)->setChecked(true);
     }
     if (startMin == 1 && m_trayFlag == 1) {
         // Minimised into the tray: the window is never shown until the tray icon asks.
@@ -1722,8 +1452,8 @@ void frmTarnwell::writeSettings()
     writeInteger(stored, setting::TreeLeft, 0);
     writeNumber(stored, setting::TreeWidth, std::round(m_treeWidthTwips));
     writeInteger(stored, setting::TrayFlag, m_trayFlag);
-    writeBool(stored, setting::ShowToolbar, action(QStringLiteral("mnuView1_0"))->isChecked());
-    writeBool(stored, setting::ShowStatusbar, action(QStringLiteral("mnuView1_1"))->isChecked());
+    writeBool(stored, setting::ShowToolbar, action(Command::ShowToolbar)->isChecked());
+    writeBool(stored, setting::ShowStatusbar, action(Command::ShowStatusBar)->isChecked());
     writeText(stored, setting::LastDB, store().DatabasePath());
     writeInteger(stored, setting::AutoAssign, m_autoAssign);
     writeInteger(stored, setting::AutoSave, m_autoSave);

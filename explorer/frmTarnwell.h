@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -8,6 +9,7 @@
 #include <QHash>
 #include <QMainWindow>
 
+#include "explorer/Commands.h"
 #include "explorer/Services.h"
 
 class QAction;
@@ -27,6 +29,7 @@ namespace brindlex {
 class ContentsList;
 class BrowserCommands;
 class CVSplitter;
+class CommandTable;
 class DragDrop;
 class EditCommands;
 class Editing;
@@ -53,14 +56,13 @@ struct ClientSettings
 
 // The main window: menus, toolbar, folder tree, contents list, status bar, tray icon.
 //
-// Commands of other areas (editing, move and copy, find, go to, import and export, the
-// browser, options) exist as actions with their names and captions but stay disabled
-// until a controller connects to them and enables them (connectCommand). Every menu
-// item is found by its name: action("mnuImpNetscape"); items of a control array carry
-// their index after an underscore: "mnuEd_0" is Edit > Cut, "mnuView2_3" is View >
-// Details. Toolbar buttons are "Toolbar1_3" ... "Toolbar1_23" (toolbarButton(index)).
-// Toolbar buttons and popup items with a twin in the menu bar trigger that twin and
-// follow its enabled state, so connecting the menu item is enough.
+// Its commands (explorer/Commands.h) are actions made from the command table; those of
+// other areas (editing, move and copy, find, go to, import and export, the browser,
+// options) stay disabled until a controller connects to them: commands().connect(id, ...).
+// Every action also carries its control name as objectName: action("mnuImpNetscape");
+// items of a control array carry their index after an underscore: "mnuEd_0" is Edit >
+// Cut, "mnuView2_3" is View > Details. Toolbar buttons are "Toolbar1_3" ... "Toolbar1_23"
+// (toolbarButton(index)).
 class frmTarnwell : public QMainWindow
 {
     Q_OBJECT
@@ -95,15 +97,13 @@ public:
     QComboBox* cbxFolders() const { return m_folders; }
     QLabel* statusPanel(int panel) const;  // 1..3
     QMenu* popupMenu(int number) const;  // 1..4: mnuPU1 .. mnuPU4
-    QAction* action(const QString& name) const;
+    QAction* action(Command id) const;
+    QAction* action(const QString& name) const;  // by objectName, null for none
     QAction* toolbarButton(int index) const;  // 1..23
     CVSplitter* splitter() const { return m_splitterActive ? m_splitter.get() : nullptr; }
 
-    // Connects a command's action to `handler` and enables it. Toolbar buttons and popup
-    // items that are twins of it follow.
-    void connectCommand(const QString& name, std::function<void()> handler);
-    // Enables or disables a command; a command nobody connected stays disabled.
-    void setCommandEnabled(const QString& name, bool enabled);
+    // Connecting, enabling and running commands by id.
+    CommandTable& commands() const { return *m_commands; }
 
     // Editing, move and copy over the store, shared by the commands of the Edit menu, drag
     // and drop in the panes and the browser link's clipboard client (one internal clipboard,
@@ -211,15 +211,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildActions();
     void buildMenus();
-    void buildPopups();
     void buildToolbar();
     void buildPanes();
     void buildStatusBar();
     void connectOwnCommands();
-    QAction* makeAction(const QString& name, const QString& caption);
-    void twin(const QString& follower, const QString& leader);
     void folderNodeClicked(QTreeWidgetItem* node);
     void dropDownPressed(QTreeWidgetItem* node);
     void showHeaderAndTitle(const QString& path);
@@ -243,10 +239,8 @@ private:
     DatabaseCommandHooks databaseHooks();
 
     Services m_services;
-    QHash<QString, QAction*> m_actions;
-    QHash<QString, bool> m_connected;  // commands a controller (or the window) has connected
-    QHash<QString, std::function<void()>> m_handlers;  // their handlers, by command name
-    QAction* m_buttons[24] = {};
+    std::unique_ptr<CommandTable> m_commands;
+    std::array<QAction*, 24> m_buttons {};  // the toolbar's slots by index; 1 holds the folder box
     QMenu* m_popups[5] = {};
     QToolBar* m_toolbar = nullptr;
     QComboBox* m_folders = nullptr;  // cbxFolders, holds the folder box

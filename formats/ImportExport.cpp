@@ -27,20 +27,16 @@ namespace {
 // ".html" as well as ".htm": every browser today writes "bookmarks.html". The texts
 // before each "|" are the descriptions the dialogs show.
 constexpr ImportCommandText ImportTexts[] = {
-    { "mnuImpBDX", "&Brindlex Database File", "Import a Brindlex Database file", "*.BDX", ".bdx",
-        "Brindlex Database Files (*.BDX)|*.BDX|All Files (*)|*" },
-    { "mnuImpNetscape", "&Netscape Bookmarks", "Import a Netscape Bookmark file", "*.HTM", ".htm",
+    { "Import a Brindlex Database file", "*.BDX", ".bdx", "Brindlex Database Files (*.BDX)|*.BDX|All Files (*)|*" },
+    { "Import a Netscape Bookmark file", "*.HTM", ".htm",
         "Netscape HTM Bookmark Files (*.HTM)|*.HTM;*.HTML|All Files (*)|*" },
-    { "mnuImpIexplore", "&MS Internet Explorer Urls", "Import MS Internet Explorer Url Files", "*.URL", ".url",
+    { "Import MS Internet Explorer Url Files", "*.URL", ".url",
         "MS Internet Explorer URL files (*.URL)|*.URL|All Files (*)|*" },
-    { "mnuImpMosaic", "NCSA &Mosaic Hotlist", "Import a NCSA Mosaic Hotlist file", "*.HOT", ".hot",
-        "NCSA Mosaic Hotlist Files (*.HOT)|*.HOT|All Files (*)|*" },
-    { "mnuImpSpyglass", "Spy&glass Mosaic Hotlist", "Import a Spyglass Mosaic Hotlist file", "*.HTM", ".htm",
+    { "Import a NCSA Mosaic Hotlist file", "*.HOT", ".hot", "NCSA Mosaic Hotlist Files (*.HOT)|*.HOT|All Files (*)|*" },
+    { "Import a Spyglass Mosaic Hotlist file", "*.HTM", ".htm",
         "Spyglass HTM Hotlist Files (*.HTM)|*.HTM;*.HTML|All Files (*)|*" },
-    { "mnuImpSpry", "&Spry Mosaic Hotlist", "Import a Spry Mosaic Hotlist file", "*.HOT", ".hot",
-        "Spry Mosaic Hotlist Files (*.HOT)|*.HOT|All Files (*)|*" },
-    { "mnuImpHTML", "&HTML File Urls", "Extract URLs from an HTML File", "*.HTM", ".htm",
-        "HTML Files (*.HTM,*.HTML)|*.HTM;*.HTML|All Files (*)|*" },
+    { "Import a Spry Mosaic Hotlist file", "*.HOT", ".hot", "Spry Mosaic Hotlist Files (*.HOT)|*.HOT|All Files (*)|*" },
+    { "Extract URLs from an HTML File", "*.HTM", ".htm", "HTML Files (*.HTM,*.HTML)|*.HTM;*.HTML|All Files (*)|*" },
 };
 
 constexpr ExportTypeText ExportTexts[] = {

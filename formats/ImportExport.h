@@ -20,11 +20,9 @@ enum class ImportKind { Database, Netscape, Shortcuts, Mosaic, Spyglass, Spry, H
 // The file types of the export dialog; the value is the combo box index.
 enum class ExportKind { Netscape = 0, Mosaic = 1, Spry = 2, Spyglass = 3, Html = 4 };
 
-// What the window shows for one import command.
+// What the open dialog of one import command shows.
 struct ImportCommandText
 {
-    const char* menuName;  // objectName of the menu item
-    const char* caption;
     const char* dialogTitle;
     const char* initialName;
     const char* defaultExtension;

@@ -7,6 +7,7 @@
 #include <QTreeView>
 #include <QtTest>
 
+#include "explorer/CommandTable.h"
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
 #include "explorer/ExplorerWorld.h"
@@ -210,7 +211,7 @@ private Q_SLOTS:
 
     void selectingALinkRowSwitchesTheSendCommandsOn()
     {
-        m_window->connectCommand(QStringLiteral("mnuPost"), [] {});
+        m_window->commands().connect(Command::SendURL, [] {});
         ContentsList* list = m_window->ListView1();
         m_window->ArrangeBy(0);
         QTreeView* view = list->detailsView();

@@ -9,6 +9,7 @@
 #include <QTreeView>
 #include <QtTest>
 
+#include "explorer/CommandTable.h"
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
 #include "explorer/ExplorerWorld.h"
@@ -269,15 +270,15 @@ private Q_SLOTS:
         {
             int key;
             Qt::KeyboardModifiers modifiers;
-            const char* command;
+            Command command;
         };
         const Row rows[] = {
-            { Qt::Key_F2, Qt::NoModifier, "mnuRename" },
-            { Qt::Key_Delete, Qt::NoModifier, "mnuDel" },
-            { Qt::Key_X, Qt::ControlModifier, "mnuEd_0" },
-            { Qt::Key_C, Qt::ControlModifier, "mnuEd_1" },
-            { Qt::Key_V, Qt::ControlModifier, "mnuEd_2" },
-            { Qt::Key_Return, Qt::AltModifier, "mnuProp1" },
+            { Qt::Key_F2, Qt::NoModifier, Command::Rename },
+            { Qt::Key_Delete, Qt::NoModifier, Command::Delete },
+            { Qt::Key_X, Qt::ControlModifier, Command::Cut },
+            { Qt::Key_C, Qt::ControlModifier, Command::Copy },
+            { Qt::Key_V, Qt::ControlModifier, Command::Paste },
+            { Qt::Key_Return, Qt::AltModifier, Command::Properties },
         };
         // F3 and Ctrl+G are connected from the start by the find controller (the go-to
         // dialog is modal); FindDialogsTest::keysOpenFindAndGoTo drives those two keys.
@@ -285,19 +286,19 @@ private Q_SLOTS:
         for (const Row& row : rows) {
             // Only the dispatch is tested here: handlers a controller connected are taken off
             // (and the command disabled again) first.
-            QObject::disconnect(action(row.command), &QAction::triggered, nullptr, nullptr);
-            action(row.command)->setEnabled(false);
+            QObject::disconnect(m_window->action(row.command), &QAction::triggered, nullptr, nullptr);
+            m_window->action(row.command)->setEnabled(false);
         }
         for (const Row& row : rows) {
             int calls = 0;
             QTest::keyClick(tree, static_cast<Qt::Key>(row.key), row.modifiers);  // not connected: nothing
-            m_window->connectCommand(QString::fromLatin1(row.command), [&calls] { ++calls; });
+            m_window->commands().connect(row.command, [&calls] { ++calls; });
             QTest::keyClick(tree, static_cast<Qt::Key>(row.key), row.modifiers);
-            QVERIFY2(calls == 1, row.command);
+            QVERIFY2(calls == 1, CommandTable::name(row.command));
         }
         // A toolbar button follows its menu twin.
         QVERIFY(m_window->toolbarButton(5)->isEnabled());
-        m_window->setCommandEnabled(QStringLiteral("mnuEd_0"), false);
+        m_window->commands().setEnabled(Command::Cut, false);
         QVERIFY(!m_window->toolbarButton(5)->isEnabled());
     }
 
