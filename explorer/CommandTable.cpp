@@ -166,8 +166,8 @@ constexpr Command Popup2Items[] = { Command::ListGetURL, Sep, Command::ListViewM
     Command::ListNewFolder, Command::ListNewEntry };
 constexpr Command ListViewItems[]
     = { Command::ListLargeIcons, Command::ListSmallIcons, Command::ListListMode, Command::ListDetails };
-constexpr Command Popup3Items[] = { Command::TreeFind, Sep, Command::TreeCut, Command::TreeCopy, Command::TreePaste, Sep,
-    Command::TreeDelete, Command::TreeRename, Sep, Command::TreeProperties };
+constexpr Command Popup3Items[] = { Command::TreeFind, Sep, Command::TreeCut, Command::TreeCopy, Command::TreePaste,
+    Sep, Command::TreeDelete, Command::TreeRename, Sep, Command::TreeProperties };
 constexpr Command Popup4Items[] = { Command::TrayRestore, Sep, Command::TrayClose };
 // The toolbar's slots 2..23.
 constexpr Command ToolbarItems[] = { Sep, Command::Back, Sep, Command::CutButton, Command::CopyButton,

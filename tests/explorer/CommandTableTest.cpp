@@ -97,7 +97,8 @@ private Q_SLOTS:
                            "mnuView3\n  mnuView5_0\n  mnuView5_1\n  mnuView5_2\n  mnuView5_3\n  mnuView5_4\n"
                            "  mnuView5_5\n-\nmnuView4_0\nmnuView4_1\n"));
         QCOMPARE(layoutOf(*menus[4]), QStringLiteral("mnuHelpCon\n-\nmnuAbout\n"));
-        QCOMPARE(menus[0]->findChild<QMenu*>(QStringLiteral("mnuImportMenu")), commands.action(Command::ImportMenu)->menu());
+        QCOMPARE(
+            menus[0]->findChild<QMenu*>(QStringLiteral("mnuImportMenu")), commands.action(Command::ImportMenu)->menu());
 
         QMenu* popup2 = commands.buildPopup(2);
         QCOMPARE(popup2->objectName(), QStringLiteral("mnuPU2"));
@@ -105,7 +106,8 @@ private Q_SLOTS:
             QStringLiteral("mnuGetUrl\n-\nmnuViewMode\n  mnuView_0\n  mnuView_1\n  mnuView_2\n  mnuView_3\n-\n"
                            "mnuEdit1\n-\nmnuNewFolder\nmnuPUEntry\n"));
         QCOMPARE(layoutOf(*commands.buildPopup(3)),
-            QStringLiteral("mnuFind1\n-\nmnuPUEdit_0\nmnuPUEdit_1\nmnuPUEdit_2\n-\nmnuPUEdit1_0\nmnuPUEdit1_1\n-\nmnuPUProp\n"));
+            QStringLiteral(
+                "mnuFind1\n-\nmnuPUEdit_0\nmnuPUEdit_1\nmnuPUEdit_2\n-\nmnuPUEdit1_0\nmnuPUEdit1_1\n-\nmnuPUProp\n"));
 
         QToolBar toolbar;
         const std::array<QAction*, 24> slots = commands.buildToolbar(toolbar);
