@@ -10,12 +10,12 @@
 #include "app/CommandLine.h"
 #include "app/Startup.h"
 #include "explorer/ExplorerWorld.h"
+#include "explorer/WindowFixture.h"
 #include "explorer/frmTarnwell.h"
 #include "formats/ImportExport.h"
 #include "store/LinkStore.h"
 
 using namespace brindlex;
-using brindlex::test::ExplorerWorld;
 
 namespace {
 
@@ -46,21 +46,13 @@ struct Run
 
 // How the program starts: the options a desktop entry, a file manager or a script give it,
 // what they make the window do, and the program itself run as a separate process.
-class StartupTest : public QObject
+class StartupTest : public QObject, protected test::WindowFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { m_world = std::make_unique<ExplorerWorld>(); }
-    void cleanup()
-    {
-        if (m_window) {
-            m_world->fakes.messages.answerNext(Answer::No);
-            m_window->close();
-        }
-        m_window.reset();
-        m_world.reset();
-    }
+    void init() { makeWorld(); }
+    void cleanup() { close(); }
 
     void commandLineGivesOptionsOrOneLineUsageErrors()
     {
@@ -228,9 +220,6 @@ private:
         run.err = QString::fromUtf8(process.readAllStandardError());
         return run;
     }
-
-    std::unique_ptr<ExplorerWorld> m_world;
-    std::unique_ptr<frmTarnwell> m_window;
 };
 
 QTEST_MAIN(StartupTest)

@@ -19,6 +19,7 @@
 #include "explorer/ContentsModel.h"
 #include "explorer/ExplorerWorld.h"
 #include "explorer/FolderTree.h"
+#include "explorer/WindowFixture.h"
 #include "explorer/frmTarnwell.h"
 #include "settings/ui/frmOptions.h"
 #include "store/Editing.h"
@@ -26,7 +27,6 @@
 
 using namespace brindlex;
 using brindlex::test::EndpointFolder;
-using brindlex::test::ExplorerWorld;
 using brindlex::test::TestBrowserProcess;
 using Requests = std::vector<std::vector<std::string>>;
 
@@ -97,14 +97,14 @@ QString q(const std::string& text)
 
 }  // namespace
 
-class BrowserCommandsTest : public QObject
+class BrowserCommandsTest : public QObject, protected test::WindowFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void init()
     {
-        m_world = std::make_unique<ExplorerWorld>();
+        makeWorld();
         m_tmp = std::make_unique<EndpointFolder>();
         qputenv("BRINDLEX_DDE_DIR", QByteArray::fromStdString(m_tmp->path() + "/dde"));
     }
@@ -429,14 +429,6 @@ private:
         m_window->FillList();
         m_window->ListView1()->selectRow(0);
     }
-    void closeWindow()
-    {
-        if (m_window) {
-            m_world->fakes.messages.answerNext(Answer::No);
-            m_window->close();
-        }
-        m_window.reset();
-    }
     // Opens View > Options, lets `change` work on the dialog, then presses OK (or Cancel).
     void runOptions(const std::function<void(frmOptions&)>& change, bool ok = true)
     {
@@ -468,10 +460,8 @@ private:
         return raw.value(QStringLiteral("Browser/") + QLatin1String(key), QStringLiteral("<none>")).toString();
     }
 
-    std::unique_ptr<ExplorerWorld> m_world;
     std::unique_ptr<EndpointFolder> m_tmp;
     std::unique_ptr<TestBrowserProcess> m_process;
-    std::unique_ptr<frmTarnwell> m_window;
 };
 
 QTEST_MAIN(BrowserCommandsTest)

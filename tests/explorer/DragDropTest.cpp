@@ -18,6 +18,7 @@
 #include "explorer/DragDrop.h"
 #include "explorer/ExplorerWorld.h"
 #include "explorer/FolderTree.h"
+#include "explorer/WindowFixture.h"
 #include "explorer/frmTarnwell.h"
 #include "fakes/StoreHelpers.h"
 #include "platform/qt/QtString.h"
@@ -25,7 +26,6 @@
 
 using namespace brindlex;
 using brindlex::test::describe;
-using brindlex::test::ExplorerWorld;
 
 namespace {
 
@@ -61,38 +61,30 @@ bool modelAndTreeAgree(LinkStore& store, FolderTree* tree)
 // Dragging rows and nodes between the panes, driven through the panes' own drag and drop
 // handlers with the mime data they build (a real QDrag cannot run offscreen). The tree:
 //   root: Alpha (Child (Deep), link "inside"), Beta, links "zeta" and "Echo"
-class DragDropTest : public QObject
+class DragDropTest : public QObject, protected test::WindowFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void init()
     {
-        m_world = std::make_unique<ExplorerWorld>();
-        m_window = std::make_unique<frmTarnwell>(m_world->services());
-        m_window->Load();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        LinkStore& store = m_world->store;
-        m_alpha = store.CreateEntry(true, "", 6, "Alpha", "", "");
-        m_beta = store.CreateEntry(true, "", 6, "Beta", "", "");
-        store.CreateEntry(false, "http://zeta.example/", 5, "zeta", "Http", "");
-        store.CreateEntry(false, "ftp://echo.example/", 5, "Echo", "Ftp", "");
-        store.SetCurrentFolder(*store.FindFolder(m_alpha));
-        m_child = store.CreateEntry(true, "", 6, "Child", "", "");
-        store.CreateEntry(false, "http://inside.example/", 5, "inside", "Http", "");
-        store.SetCurrentFolder(*store.FindFolder(m_child));
-        m_deep = store.CreateEntry(true, "", 6, "Deep", "", "");
+        open();
+        auto ids = buildTree("Alpha/\n"
+                             "  Child/\n"
+                             "    Deep/\n"
+                             "  inside = http://inside.example/\n"
+                             "Beta/\n"
+                             "zeta = http://zeta.example/\n"
+                             "Echo = ftp://echo.example/\n");
+        m_alpha = ids["Alpha"];
+        m_beta = ids["Beta"];
+        m_child = ids["Child"];
+        m_deep = ids["Deep"];
         showFolder(RootFolderId);
         m_world->fakes.messages.shown.clear();
         m_world->fakes.messages.beeps = 0;
     }
-    void cleanup()
-    {
-        m_world->fakes.messages.answerNext(Answer::No);
-        m_window->close();
-        m_window.reset();
-        m_world.reset();
-    }
+    void cleanup() { close(); }
 
     void linkRowDroppedOnTreeNodeMovesIt()
     {
@@ -405,14 +397,6 @@ private:
         }
         return -1;
     }
-    QStringList rowTexts() const
-    {
-        QStringList texts;
-        for (int row = 0; row < list()->model().rowCount(); ++row) {
-            texts.append(list()->model().text(row, 0));
-        }
-        return texts;
-    }
     QPoint rowPoint(const QString& caption) const
     {
         const int row = rowOf(caption);
@@ -478,8 +462,6 @@ private:
         return dropped.isAccepted();
     }
 
-    std::unique_ptr<ExplorerWorld> m_world;
-    std::unique_ptr<frmTarnwell> m_window;
     std::string m_alpha;
     std::string m_beta;
     std::string m_child;

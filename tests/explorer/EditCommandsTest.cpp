@@ -16,6 +16,7 @@
 #include "explorer/ContentsModel.h"
 #include "explorer/ExplorerWorld.h"
 #include "explorer/FolderTree.h"
+#include "explorer/WindowFixture.h"
 #include "explorer/frmTarnwell.h"
 #include "fakes/StoreHelpers.h"
 #include "store/Editing.h"
@@ -24,7 +25,6 @@
 #include "store/LinkStore.h"
 
 using namespace brindlex;
-using brindlex::test::ExplorerWorld;
 
 namespace {
 
@@ -64,39 +64,32 @@ void click(QWidget* dialog, const char* button)
 
 // The Edit commands on the real window, over this tree:
 //   root: Docs (Sub (Deep), link "in docs"), News, links "A", "B", "C"
-class EditCommandsTest : public QObject
+class EditCommandsTest : public QObject, protected test::WindowFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void init()
     {
-        m_world = std::make_unique<ExplorerWorld>();
-        m_window = std::make_unique<frmTarnwell>(m_world->services());
-        m_window->Load();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        LinkStore& store = m_world->store;
-        m_docs = store.CreateEntry(true, "", 6, "Docs", "Folder", "");
-        m_news = store.CreateEntry(true, "", 6, "News", "Folder", "");
-        m_a = store.CreateEntry(false, "http://a.example/", 5, "A", "Http", "");
-        m_b = store.CreateEntry(false, "http://b.example/", 5, "B", "Http", "");
-        m_c = store.CreateEntry(false, "ftp://c.example/", 5, "C", "Ftp", "");
-        enter(m_docs);
-        m_sub = store.CreateEntry(true, "", 6, "Sub", "Folder", "");
-        store.CreateEntry(false, "http://in.example/", 5, "in docs", "Http", "");
-        enter(m_sub);
-        m_deep = store.CreateEntry(true, "", 6, "Deep", "Folder", "");
-        enter(RootFolderId);
-        m_window->RefreshPanes(true);
+        open();
+        auto ids = buildTree("Docs/\n"
+                             "  Sub/\n"
+                             "    Deep/\n"
+                             "  in docs = http://in.example/\n"
+                             "News/\n"
+                             "A = http://a.example/\n"
+                             "B = http://b.example/\n"
+                             "C = ftp://c.example/\n");
+        m_docs = ids["Docs"];
+        m_news = ids["News"];
+        m_sub = ids["Sub"];
+        m_deep = ids["Deep"];
+        m_a = ids["A"];
+        m_b = ids["B"];
+        m_c = ids["C"];
         m_world->fakes.clipboard.contents = "before";
     }
-    void cleanup()
-    {
-        m_world->fakes.messages.answerNext(Answer::No);
-        m_window->close();
-        m_window.reset();
-        m_world.reset();
-    }
+    void cleanup() { close(); }
 
     void editCommandsAreConnected()
     {
@@ -263,7 +256,9 @@ private Q_SLOTS:
         QCOMPARE(shown.title, std::string("Error Deleting File"));
         QCOMPARE(shown.text, std::string("You cannot delete the Root Folder."));
         QCOMPARE(shown.icon, MessageIcon::Critical);
-        QTest::qWait(20);
+        // A confirmation would have been shown modally inside trigger(), and the watch
+        // would have closed it there; nothing deferred may show one either.
+        QCoreApplication::processEvents();
         delete watch;
         QVERIFY(!asked);
         QVERIFY(QApplication::activeModalWidget() == nullptr);
@@ -648,24 +643,6 @@ private:
         const ContentsModel& rows = m_window->ListView1()->model();
         return rows.text(rows.findId(QString::fromStdString(id)), 0);
     }
-    void selectRows(const std::vector<std::string>& ids)
-    {
-        ContentsList* list = m_window->ListView1();
-        list->clearSelection();
-        bool first = true;
-        for (const std::string& id : ids) {
-            list->selectRow(list->model().findId(QString::fromStdString(id)), first);
-            first = false;
-        }
-    }
-    // Makes `key` the selected node without changing CurrentFolder, as a right click does.
-    void selectNode(const std::string& key)
-    {
-        QTreeWidgetItem* node = tree()->nodeByKey(QString::fromStdString(key));
-        QVERIFY(node);
-        const QSignalBlocker quiet(tree());
-        tree()->setCurrentItem(node);
-    }
     void focusList()
     {
         m_window->ListView1()->setFocus();
@@ -680,8 +657,6 @@ private:
     QLineEdit* listEditor() const { return m_window->ListView1()->currentView()->viewport()->findChild<QLineEdit*>(); }
     QLineEdit* treeEditor() const { return tree()->viewport()->findChild<QLineEdit*>(); }
 
-    std::unique_ptr<ExplorerWorld> m_world;
-    std::unique_ptr<frmTarnwell> m_window;
     std::string m_docs, m_news, m_sub, m_deep, m_a, m_b, m_c;
 };
 

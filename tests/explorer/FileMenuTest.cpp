@@ -8,35 +8,23 @@
 #include "explorer/ContentsModel.h"
 #include "explorer/ExplorerWorld.h"
 #include "explorer/FolderTree.h"
+#include "explorer/WindowFixture.h"
 #include "explorer/frmTarnwell.h"
 #include "store/DatabaseFile.h"
 #include "store/LinkStore.h"
 
 using namespace brindlex;
-using brindlex::test::ExplorerWorld;
 using brindlex::test::FakeFileDialogs;
 
 // The File menu's database commands as the user meets them: New, Open, Save and Save As,
 // with their questions and the file dialogs answered by the test.
-class FileMenuTest : public QObject
+class FileMenuTest : public QObject, protected test::WindowFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        m_world = std::make_unique<ExplorerWorld>();
-        QVERIFY(m_world->home.isValid() && m_world->config.isValid());
-    }
-    void cleanup()
-    {
-        if (m_window) {
-            m_world->fakes.messages.answerNext(Answer::No);
-            m_window->close();
-        }
-        m_window.reset();
-        m_world.reset();
-    }
+    void init() { makeWorld(); }
+    void cleanup() { close(); }
 
     void saveAsCorrectsTheExtensionAndRenamesTheRoot_data()
     {
@@ -55,10 +43,10 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(QString, saved);
         QFETCH(bool, corrected);
-        load();
+        open();
         const std::string folder = m_world->homePath() + "/";
         m_world->fileDialogs.answerNext(folder + typed.toStdString());
-        trigger("mnuSaveFileAs");
+        trigger(Command::SaveFileAs);
 
         const auto& request = m_world->fileDialogs.asked.back();
         QVERIFY(request.kind == FakeFileDialogs::Kind::Save);
@@ -83,19 +71,19 @@ private Q_SLOTS:
 
     void saveOfANewDatabaseAsksForANameAndACancelLeavesTheMarker()
     {
-        load();
-        trigger("mnuSaveFile");  // the first-run database is "NewDB.BDX": Save As, cancelled
+        open();
+        trigger(Command::SaveFile);  // the first-run database is "NewDB.BDX": Save As, cancelled
         QCOMPARE(m_world->fileDialogs.asked.size(), size_t(1));
         QCOMPARE(QString::fromStdString(m_window->saveMarker()), QStringLiteral("Cancel"));
         QVERIFY(!QFile::exists(QString::fromStdString(m_world->store.DatabasePath())));
 
         const std::string path = m_world->homePath() + "/Kept.bdx";
         m_world->fileDialogs.answerNext(path);
-        trigger("mnuSaveFile");
+        trigger(Command::SaveFile);
         QVERIFY(QFile::exists(QString::fromStdString(path)));
         // Now it has a name: Save writes without a dialog.
         m_world->store.CreateEntry(false, "http://example.com/", 5, "Example", "HTTP", "");
-        trigger("mnuSaveFile");
+        trigger(Command::SaveFile);
         QCOMPARE(m_world->fileDialogs.asked.size(), size_t(2));
         LinkStore reread { m_world->fakes.clock };
         const DatabaseContext context { m_world->fakes.messages, m_world->fakes.events, m_world->homePath() };
@@ -106,18 +94,18 @@ private Q_SLOTS:
     void newAsksFirstAndKeepsTheDatabaseWhenTheSaveDoesNotHappen()
     {
         const std::string path = savedDatabaseWithOneLink();
-        load();
+        open();
         QCOMPARE(m_world->store.Root().FolderItems.size(), size_t(1));
 
         m_world->fakes.messages.answerNext(Answer::Cancel);
-        trigger("mnuNewFile");
+        trigger(Command::NewFile);
         QCOMPARE(m_world->store.Root().FolderItems.size(), size_t(1));
         const auto& box = m_world->fakes.messages.shown.back();
         QCOMPARE(QString::fromStdString(box.title), QStringLiteral("Save Database ?"));
         QVERIFY(box.buttons == MessageButtons::YesNoCancel && box.icon == MessageIcon::Question);
 
         m_world->fakes.messages.answerNext(Answer::No);
-        trigger("mnuNewFile");
+        trigger(Command::NewFile);
         QVERIFY(m_world->store.Root().FolderItems.empty());
         QCOMPARE(QString::fromStdString(m_world->store.DatabaseTitle()).toLower(), QStringLiteral("newdb.bdx"));
         QCOMPARE(m_window->ListView1()->model().rowCount(), 0);
@@ -126,7 +114,7 @@ private Q_SLOTS:
         // the new database and everything added to it.
         m_world->store.CreateEntry(false, "http://example.org/", 5, "Kept", "HTTP", "");
         m_world->fakes.messages.answerNext(Answer::Yes);
-        trigger("mnuNewFile");
+        trigger(Command::NewFile);
         QCOMPARE(m_world->store.Root().FolderItems.size(), size_t(1));
         QVERIFY(QFile::exists(QString::fromStdString(path)));
     }
@@ -135,20 +123,20 @@ private Q_SLOTS:
     {
         const std::string path = savedDatabaseWithOneLink();
         m_world->settings->set("Browser", "LastDB", m_world->homePath() + "/Missing.bdx");
-        load();
+        open();
         m_world->fakes.messages.shown.clear();
 
-        trigger("mnuOpenFile");  // dialog cancelled: nothing asked, nothing changes
+        trigger(Command::OpenFile);  // dialog cancelled: nothing asked, nothing changes
         QVERIFY(m_world->fakes.messages.shown.empty());
 
         m_world->fileDialogs.answerNext(path);
         m_world->fakes.messages.answerNext(Answer::Cancel);
-        trigger("mnuOpenFile");
+        trigger(Command::OpenFile);
         QVERIFY(m_world->store.Root().FolderItems.empty());
 
         m_world->fileDialogs.answerNext(path);
         m_world->fakes.messages.answerNext(Answer::No);
-        trigger("mnuOpenFile");
+        trigger(Command::OpenFile);
         QCOMPARE(QString::fromStdString(m_world->store.DatabasePath()), QString::fromStdString(path));
         QCOMPARE(m_world->store.Root().FolderItems.size(), size_t(1));
         QCOMPARE(m_window->ListView1()->model().rowCount(), 1);
@@ -158,7 +146,7 @@ private Q_SLOTS:
 
     void closingWithYesAndACancelledSaveAsKeepsTheWindow()
     {
-        load();
+        open();
         m_world->store.CreateEntry(false, "http://example.net/", 5, "Unsaved", "HTTP", "");
         m_world->fakes.messages.answerNext(Answer::Yes);
         QVERIFY(!m_window->close());
@@ -167,13 +155,6 @@ private Q_SLOTS:
     }
 
 private:
-    void trigger(const char* name)
-    {
-        QAction* command = m_window->action(QString::fromLatin1(name));
-        QVERIFY(command);
-        QVERIFY(command->isEnabled());
-        command->trigger();
-    }
     // A database file with one link at the root; returns its path.
     std::string savedDatabaseWithOneLink()
     {
@@ -188,15 +169,6 @@ private:
         m_world->settings->set("Browser", "LastDB", path);
         return path;
     }
-    void load()
-    {
-        m_window = std::make_unique<frmTarnwell>(m_world->services());
-        m_window->Load();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    }
-
-    std::unique_ptr<ExplorerWorld> m_world;
-    std::unique_ptr<frmTarnwell> m_window;
 };
 
 QTEST_MAIN(FileMenuTest)

@@ -19,13 +19,13 @@
 #include "explorer/ExplorerWorld.h"
 #include "explorer/FindCommands.h"
 #include "explorer/FolderTree.h"
+#include "explorer/WindowFixture.h"
 #include "explorer/dialogs/frmFind.h"
 #include "explorer/dialogs/frmGoToFolder.h"
 #include "explorer/frmTarnwell.h"
 #include "store/GoToHistory.h"
 
 using namespace brindlex;
-using brindlex::test::ExplorerWorld;
 
 namespace {
 
@@ -47,22 +47,15 @@ public:
 
 }  // namespace
 
-class FindDialogsTest : public QObject
+class FindDialogsTest : public QObject, protected test::WindowFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void init()
     {
-        m_world = std::make_unique<ExplorerWorld>();
         m_events = std::make_unique<ActingEvents>();
-        const Services world = m_world->services();
-        test::FakeWorld& f = m_world->fakes;
-        const Services services { world.store, Platform { f.clipboard, f.messages, f.clock, f.programs, *m_events },
-            world.settings, world.fileDialogs, world.programDir, world.commandLine };
-        m_window = std::make_unique<frmTarnwell>(services);
-        m_window->Load();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        open(m_events.get());
         LinkStore& store = m_world->store;
         store.CreateEntry(false, "news:comp", 5, "News", "News", "");
         m_sport = store.CreateEntry(true, "", 6, "Sport", "Folder", "");
@@ -80,10 +73,7 @@ private Q_SLOTS:
     }
     void cleanup()
     {
-        m_world->fakes.messages.answerNext(Answer::No);
-        m_window->close();
-        m_window.reset();
-        m_world.reset();
+        close();
         m_events.reset();
     }
 
@@ -396,9 +386,7 @@ private:
         return find;
     }
 
-    std::unique_ptr<ExplorerWorld> m_world;
     std::unique_ptr<ActingEvents> m_events;
-    std::unique_ptr<frmTarnwell> m_window;
     std::string m_sport;
     std::string m_deep;
     std::string m_deepest;

@@ -19,6 +19,7 @@
 #include "explorer/ContentsModel.h"
 #include "explorer/ExplorerWorld.h"
 #include "explorer/FolderTree.h"
+#include "explorer/WindowFixture.h"
 #include "explorer/frmTarnwell.h"
 #include "fakes/StoreHelpers.h"
 #include "formats/HtmlLinks.h"
@@ -32,7 +33,6 @@
 #include "store/ListRow.h"
 
 using namespace brindlex;
-using brindlex::test::ExplorerWorld;
 using brindlex::test::FakeFileDialogs;
 
 namespace fs = std::filesystem;
@@ -83,30 +83,17 @@ public:
 
 }  // namespace
 
-class ImportExportCommandsTest : public QObject
+class ImportExportCommandsTest : public QObject, protected test::WindowFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void init()
     {
-        m_world = std::make_unique<ExplorerWorld>();
-        QVERIFY(m_world->home.isValid());
-        Services services = m_world->services();
-        m_window = std::make_unique<frmTarnwell>(Services { services.store,
-            Platform { services.platform.clipboard, services.platform.messages, services.platform.clock,
-                services.platform.programs, m_events },
-            services.settings, services.fileDialogs, services.programDir, services.commandLine });
-        m_window->Load();
+        open(&m_events);
         m_world->fakes.messages.shown.clear();
     }
-    void cleanup()
-    {
-        m_world->fakes.messages.answerNext(Answer::No);
-        m_window->close();
-        m_window.reset();
-        m_world.reset();
-    }
+    void cleanup() { close(); }
 
     void importDialogsAskAsTheMenuSays()
     {
@@ -614,9 +601,7 @@ private:
         return false;
     }
 
-    std::unique_ptr<ExplorerWorld> m_world;
     WatchingEvents m_events;
-    std::unique_ptr<frmTarnwell> m_window;
 };
 
 QTEST_MAIN(ImportExportCommandsTest)

@@ -12,25 +12,22 @@
 #include "explorer/ContentsModel.h"
 #include "explorer/ExplorerWorld.h"
 #include "explorer/FolderTree.h"
+#include "explorer/WindowFixture.h"
 #include "explorer/frmTarnwell.h"
 #include "store/LinkStore.h"
 
 using namespace brindlex;
-using brindlex::test::ExplorerWorld;
 
 // The folder tree, the contents list and the navigation between them, on a small tree:
 //   root: Alpha (Child, bravo), "  Beta", links "zeta" and "Echo"
-class PanesTest : public QObject
+class PanesTest : public QObject, protected test::WindowFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void init()
     {
-        m_world = std::make_unique<ExplorerWorld>();
-        m_window = std::make_unique<frmTarnwell>(m_world->services());
-        m_window->Load();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        open();
         LinkStore& store = m_world->store;
         m_alpha = store.CreateEntry(true, "", 6, "Alpha", "", "");
         m_beta = store.CreateEntry(true, "", 6, "  Beta", "", "");
@@ -42,13 +39,7 @@ private Q_SLOTS:
         store.SetCurrentFolder(store.Root());
         m_window->RefreshPanes(true);
     }
-    void cleanup()
-    {
-        m_world->fakes.messages.answerNext(Answer::No);
-        m_window->close();
-        m_window.reset();
-        m_world.reset();
-    }
+    void cleanup() { close(); }
 
     void treeShowsFoldersSortedWithTrimmedNamesAndPaths()
     {
@@ -226,8 +217,6 @@ private Q_SLOTS:
     }
 
 private:
-    std::unique_ptr<ExplorerWorld> m_world;
-    std::unique_ptr<frmTarnwell> m_window;
     std::string m_alpha;
     std::string m_beta;
     std::string m_child;

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
+#include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTextBrowser>
 #include <QTimer>
@@ -14,32 +15,20 @@
 #include "app/frmSplash.h"
 #include "explorer/ExplorerWorld.h"
 #include "explorer/HelpWindow.h"
+#include "explorer/WindowFixture.h"
 #include "explorer/frmTarnwell.h"
 
 using namespace brindlex;
-using brindlex::test::ExplorerWorld;
 
 // The parts of the main window around the panes: the start-up steps the splash window
 // follows, the tray icon and its popup, starting minimised, the about box and the manual.
-class WindowServicesTest : public QObject
+class WindowServicesTest : public QObject, protected test::WindowFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        m_world = std::make_unique<ExplorerWorld>();
-        QVERIFY(m_world->home.isValid() && m_world->config.isValid());
-    }
-    void cleanup()
-    {
-        if (m_window) {
-            m_world->fakes.messages.answerNext(Answer::No);
-            m_window->close();
-        }
-        m_window.reset();
-        m_world.reset();
-    }
+    void init() { makeWorld(); }
+    void cleanup() { close(); }
 
     void loadReportsTheStartUpStepsInOrder()
     {
@@ -136,7 +125,9 @@ private Q_SLOTS:
 
         // The tray's Close waits for the work to end, then runs the shutdown sequence.
         m_window->action(QStringLiteral("mnuClose"))->trigger();
-        QTest::qWait(600);
+        // The tray's choice is acted on by the size timer: a tick passes and the window stays.
+        QSignalSpy tick(m_window->findChild<QTimer*>(QStringLiteral("SizeTimer")), &QTimer::timeout);
+        QVERIFY(tick.wait());
         QVERIFY(m_window->isVisible());
         m_world->fakes.messages.answerNext(Answer::No);
         m_window->endLongWork();
@@ -181,9 +172,6 @@ private:
         m_window = std::make_unique<frmTarnwell>(m_world->services());
         m_window->Load(progress);
     }
-
-    std::unique_ptr<ExplorerWorld> m_world;
-    std::unique_ptr<frmTarnwell> m_window;
 };
 
 QTEST_MAIN(WindowServicesTest)

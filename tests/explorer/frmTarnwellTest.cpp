@@ -14,6 +14,7 @@
 #include "explorer/ContentsModel.h"
 #include "explorer/ExplorerWorld.h"
 #include "explorer/FolderTree.h"
+#include "explorer/WindowFixture.h"
 #include "explorer/frmTarnwell.h"
 #include "settings/Settings.h"
 #include "store/DatabaseFile.h"
@@ -32,29 +33,17 @@ QString storedValue(const ExplorerWorld& world, const char* key)
 
 }  // namespace
 
-class frmTarnwellTest : public QObject
+class frmTarnwellTest : public QObject, protected test::WindowFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        m_world = std::make_unique<ExplorerWorld>();
-        QVERIFY(m_world->home.isValid() && m_world->config.isValid());
-    }
-    void cleanup()
-    {
-        if (m_window) {
-            m_world->fakes.messages.answerNext(Answer::No);
-            m_window->close();
-        }
-        m_window.reset();
-        m_world.reset();
-    }
+    void init() { makeWorld(); }
+    void cleanup() { close(); }
 
     void firstRunStartsQuietlyWithDefaults()
     {
-        load();
+        open();
         QVERIFY(m_world->fakes.messages.shown.empty());
         QCOMPARE(storedValue(*m_world, "FirstLoad"), QStringLiteral("999"));
         QCOMPARE(m_window->ListView1()->viewMode(), 3);
@@ -88,7 +77,7 @@ private Q_SLOTS:
 
     void exitWritesTheSettingsAndTheNextStartReadsThem()
     {
-        load();
+        open();
         m_window->SetViewMode(1);
         m_window->ArrangeBy(4);
         action("mnuView1_0")->trigger();  // toolbar off
@@ -115,7 +104,7 @@ private Q_SLOTS:
         QCOMPARE(storedValue(*m_world, "Width"), QStringLiteral("9855"));
         QCOMPARE(storedValue(*m_world, "Method"), QStringLiteral("True"));
 
-        load();
+        open();
         QCOMPARE(m_window->ListView1()->viewMode(), 1);
         QVERIFY(action("mnuView2_1")->isChecked() && !action("mnuView2_3")->isChecked());
         QVERIFY(action("mnuView5_4")->isChecked() && !action("mnuView5_3")->isChecked());
@@ -127,7 +116,7 @@ private Q_SLOTS:
 
     void cancelInTheSavePromptKeepsTheWindowAndWritesNothing()
     {
-        load();
+        open();
         m_window->SetViewMode(0);
         m_world->fakes.messages.answerNext(Answer::Cancel);
         QVERIFY(!m_window->close());
@@ -143,7 +132,7 @@ private Q_SLOTS:
     void autoSaveOfANewDatabaseWhoseSaveAsIsCancelledKeepsTheWindow()
     {
         m_world->settings->set("Browser", "AutoSave", "1");
-        load();
+        open();
         QVERIFY(!m_window->close());  // the save dialog is cancelled
         QVERIFY(m_world->fakes.messages.shown.empty());
         QCOMPARE(m_world->fileDialogs.asked.size(), size_t(1));
@@ -174,7 +163,7 @@ private Q_SLOTS:
             m_world->settings->set("Browser", row.key, row.stored);
         }
         m_world->settings->set("Browser", "StartMin", "1");  // needs TrayFlag 1 as well
-        load();
+        open();
         QVERIFY(m_window->isVisible() && !m_window->isMinimized());
         QCOMPARE(m_window->TrayFlag(), 0);
         QCOMPARE(storedValue(*m_world, "AutoAssign"), QStringLiteral("0"));  // repaired at once
@@ -196,7 +185,7 @@ private Q_SLOTS:
         QVERIFY(SaveDatabase(m_world->store).ok());
 
         m_world->commandLine = path;
-        load();
+        open();
         QVERIFY(m_world->fakes.messages.shown.empty());
         QCOMPARE(m_window->TreeView1()->topLevelItem(0)->childCount(), 1);
         QCOMPARE(m_window->TreeView1()->topLevelItem(0)->child(0)->text(0), QStringLiteral("Saved Folder"));
@@ -207,14 +196,14 @@ private Q_SLOTS:
 
         m_world->commandLine.clear();
         m_world->settings->set("Browser", "LastDB", m_world->homePath() + "/Gone.bdx");
-        load();
+        open();
         QCOMPARE(m_world->fakes.messages.shown.size(), size_t(2));
         QVERIFY(QString::fromStdString(m_world->fakes.messages.shown.back().text).contains(QStringLiteral("Error")));
     }
 
     void viewButtonsStayPressedWhenClickedAgain()
     {
-        load();
+        open();
         QSignalSpy resets(&m_window->ListView1()->model(), &QAbstractItemModel::modelReset);
         m_window->toolbarButton(17)->trigger();
         QVERIFY(m_window->toolbarButton(17)->isChecked());
@@ -236,7 +225,7 @@ private Q_SLOTS:
 
     void singlePaneAndTheBarsToggle()
     {
-        load();
+        open();
         const int treeWidth = m_window->TreeView1()->width();
         action("mnuView1_2")->trigger();
         QVERIFY(m_window->PaneMode());
@@ -265,7 +254,7 @@ private Q_SLOTS:
 
     void keysTriggerTheirCommandsOnceConnected()
     {
-        load();
+        open();
         struct Row
         {
             int key;
@@ -305,15 +294,6 @@ private Q_SLOTS:
 private:
     QAction* action(const char* name) const { return m_window->action(QString::fromLatin1(name)); }
     QAction* action(const QString& name) const { return m_window->action(name); }
-    void load()
-    {
-        m_window = std::make_unique<frmTarnwell>(m_world->services());
-        m_window->Load();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    }
-
-    std::unique_ptr<ExplorerWorld> m_world;
-    std::unique_ptr<frmTarnwell> m_window;
 };
 
 QTEST_MAIN(frmTarnwellTest)

@@ -53,14 +53,14 @@ std::map<std::string, std::string> buildTree(LinkStore& store, const std::string
         levels.resize(std::min(depth, levels.size() - 1) + 1);
         store.SetCurrentFolder(*levels.back());
         const std::string entry = line.substr(depth * 2);
-        if (entry.back() == '/') {
+        const size_t equals = entry.find(" = ");
+        if (equals == std::string::npos && entry.back() == '/') {
             const std::string name = entry.substr(0, entry.size() - 1);
             const std::string id = store.CreateEntry(true, "", imageNumber(Image::Folder), name, "Folder", "");
             ids[name] = id;
             levels.push_back(store.FindFolder(id));
             continue;
         }
-        const size_t equals = entry.find(" = ");
         const std::string name = entry.substr(0, equals);
         const std::string url = equals == std::string::npos ? "http://" + name + "/" : entry.substr(equals + 3);
         ids[name] = store.CreateEntry(false, url, imageNumber(Image::Link), name, ClassifyURL(url), "");
