@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/qt/NormalPointer.h"
+
 namespace brindlex {
 
 frmConfirmDelete::frmConfirmDelete(const QString& question, QWidget* parent)
@@ -36,6 +38,7 @@ frmConfirmDelete::frmConfirmDelete(const QString& question, QWidget* parent)
 bool frmConfirmDelete::ask(const QString& question, QWidget* parent)
 {
     frmConfirmDelete dialog(question, parent);
+    const NormalPointer pointer;
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 
+#include "platform/qt/NormalPointer.h"
 #include "platform/qt/QtString.h"
 
 namespace brindlex {
@@ -33,6 +34,7 @@ std::optional<std::string> QtFileDialogs::openFile(QWidget* parent, const FileDi
 {
     QFileDialog dialog(parent);
     prepare(dialog, request);
+    const NormalPointer pointer;
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -45,6 +47,7 @@ std::vector<std::string> QtFileDialogs::openFiles(QWidget* parent, const FileDia
 {
     QFileDialog dialog(parent);
     prepare(dialog, request);
+    const NormalPointer pointer;
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     std::vector<std::string> files;
@@ -60,6 +63,7 @@ std::optional<std::string> QtFileDialogs::saveFile(QWidget* parent, const FileDi
 {
     QFileDialog dialog(parent);
     prepare(dialog, request);
+    const NormalPointer pointer;
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -71,6 +75,7 @@ std::optional<std::string> QtFileDialogs::saveFile(QWidget* parent, const FileDi
 std::optional<FontChoice> QtFileDialogs::chooseFont(QWidget* parent, const FontChoice& initial)
 {
     bool ok = false;
+    const NormalPointer pointer;
     const QFont font = QFontDialog::getFont(&ok, QFont(toQString(initial.family), initial.pointSize), parent);
     if (!ok) {
         return std::nullopt;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "platform/qt/NormalPointer.h"
 #include "platform/qt/QtString.h"
 
 namespace brindlex {
@@ -48,6 +49,7 @@ QMessageBox::StandardButtons qtButtons(MessageButtons buttons)
 Answer QtMessageBoxes::show(const std::string& title, const std::string& text, MessageIcon icon, MessageButtons buttons)
 {
     QMessageBox box(qtIcon(icon), toQString(title), toQString(text), qtButtons(buttons), QApplication::activeWindow());
+    const NormalPointer pointer;
     switch (box.exec()) {
     case QMessageBox::Yes:
         return Answer::Yes;
