@@ -1,12 +1,14 @@
 #include "explorer/dialogs/frmNewEntry.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "explorer/dialogs/TextBoxes.h"
 #include "store/Editing.h"
 
 namespace brindlex {
@@ -49,6 +51,15 @@ frmNewEntry::frmNewEntry(Editing& editing, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);
+    fitTypicalURL(m_url);
+}
+
+void frmNewEntry::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        fitTypicalURL(m_url);
+    }
 }
 
 void frmNewEntry::okClicked()

@@ -22,6 +22,9 @@ public:
     // The id of the entry OK made, empty until then.
     const std::string& newId() const { return m_newId; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void okClicked();
 

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDate>
+#include <QEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "explorer/Icons.h"
+#include "explorer/dialogs/TextBoxes.h"
 #include "store/Images.h"
 
 namespace brindlex {
@@ -92,6 +94,17 @@ frmProperties::frmProperties(const ItemProperties& properties, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addLayout(buttons);
+    fitTypicalURL(m_url);
+    m_caption->setCursorPosition(0);
+    m_description->setCursorPosition(0);
+}
+
+void frmProperties::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        fitTypicalURL(m_url);
+    }
 }
 
 ItemProperties frmProperties::edited() const

@@ -23,6 +23,9 @@ public:
     // The fields as the dialog shows them now.
     ItemProperties edited() const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     ItemProperties m_properties;
     QTabWidget* m_tabs;  // SSTab1, one tab "General"
