@@ -6,6 +6,8 @@
 #include <QDragLeaveEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -13,6 +15,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QStackedLayout>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 
 #include "explorer/ContentsModel.h"
@@ -23,19 +26,56 @@ namespace brindlex {
 
 namespace {
 
-// Large icons, small icons and list: one QListView laid out three ways.
+// Large icons, small icons and list: one QListView laid out three ways. Each item has a
+// cell of its own, sized from the list's font; a name is wrapped (large icons) and
+// elided within it, never drawn over the next item.
 struct IconLayout
 {
     QListView::ViewMode viewMode;
     QListView::Flow flow;
     int iconSize;
-    QSize grid;
-    bool wordWrap;
+    int minimumWidth;  // pixels, and at least this many average characters:
+    int widthInCharacters;
+    int textLines;
 };
 const IconLayout IconLayouts[3] = {
-    { QListView::IconMode, QListView::LeftToRight, 32, QSize(96, 72), true },
-    { QListView::ListMode, QListView::LeftToRight, 16, QSize(180, 20), false },
-    { QListView::ListMode, QListView::TopToBottom, 16, QSize(180, 20), false },
+    { QListView::IconMode, QListView::LeftToRight, 32, 96, 14, 2 },
+    { QListView::ListMode, QListView::LeftToRight, 16, 180, 26, 1 },
+    { QListView::ListMode, QListView::TopToBottom, 16, 180, 26, 1 },
+};
+
+// The cell of an item in an icon layout at a font; the grid adds the gaps between cells.
+QSize cellSize(const IconLayout& layout, const QFontMetrics& metrics)
+{
+    const int width = std::max(layout.minimumWidth, metrics.averageCharWidth() * layout.widthInCharacters);
+    if (layout.viewMode == QListView::IconMode) {
+        return { width, layout.iconSize + 6 + layout.textLines * metrics.lineSpacing() };
+    }
+    return { width - 4, std::max(layout.iconSize, metrics.height()) + 2 };
+}
+QSize gridSize(const IconLayout& layout, const QFontMetrics& metrics)
+{
+    const QSize cell = cellSize(layout, metrics);
+    return layout.viewMode == QListView::IconMode ? cell + QSize(6, 6) : cell + QSize(4, 2);
+}
+
+// Gives every item of the icon view the cell of the present layout, so that the view
+// clips, wraps and elides its text there (its own size hint is the whole name).
+class CellDelegate : public QStyledItemDelegate
+{
+public:
+    explicit CellDelegate(QObject* parent)
+        : QStyledItemDelegate(parent)
+    {
+    }
+    void setCell(const QSize& cell) { m_cell = cell; }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return m_cell.isValid() ? m_cell : QStyledItemDelegate::sizeHint(option, index);
+    }
+
+private:
+    QSize m_cell;
 };
 
 // A view of the list (icon or details) that hands its drag gestures to the list's
@@ -153,6 +193,7 @@ ContentsList::ContentsList(QWidget* parent)
         m_stack->addWidget(view);
     }
     m_icons->setModelColumn(0);
+    m_icons->setItemDelegate(new CellDelegate(m_icons));
     m_icons->setUniformItemSizes(true);
     m_icons->setResizeMode(QListView::Adjust);
     m_icons->setMovement(QListView::Static);
@@ -206,15 +247,36 @@ void ContentsList::setViewMode(int mode)
         m_icons->setFlow(layout.flow);
         m_icons->setWrapping(true);
         m_icons->setIconSize(QSize(layout.iconSize, layout.iconSize));
-        m_icons->setGridSize(layout.grid);
-        m_icons->setWordWrap(layout.wordWrap);
+        m_icons->setWordWrap(layout.textLines > 1);
         m_icons->setTextElideMode(Qt::ElideRight);
+        layoutCells();
         m_stack->setCurrentWidget(m_icons);
     }
     // A QListView sets its drag and drop from its movement whenever its mode changes.
     applyDragDrop();
     if (focused) {
         currentView()->setFocus();
+    }
+}
+
+void ContentsList::layoutCells()
+{
+    if (m_mode < 0 || m_mode > 2) {
+        return;
+    }
+    const IconLayout& layout = IconLayouts[m_mode];
+    const QFontMetrics metrics(font());
+    static_cast<CellDelegate*>(m_icons->itemDelegate())->setCell(cellSize(layout, metrics));
+    // Setting the grid lays the items out again, with the new cells.
+    m_icons->setGridSize(QSize());
+    m_icons->setGridSize(gridSize(layout, metrics));
+}
+
+void ContentsList::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        layoutCells();
     }
 }
 

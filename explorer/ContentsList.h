@@ -78,8 +78,13 @@ public:
     // The folder row drop-highlighted under a passing drag, or -1.
     int dropHighlightRow() const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void applyDragDrop();
+    // Gives the items of an icon layout their cells at the present font.
+    void layoutCells();
 
     ContentsModel* m_model;
     QItemSelectionModel* m_selection;
