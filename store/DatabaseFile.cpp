@@ -21,6 +21,7 @@
 #include "store/Text.h"
 #include "store/TextEncoding.h"
 #include "store/TextRules.h"
+#include "store/UndoHistory.h"
 
 namespace brindlex {
 
@@ -446,6 +447,7 @@ template <typename Lines> Result<ParsedDatabase> parseDatabase(Lines& lines)
 
 void installDatabase(ParsedDatabase& db, LinkStore& store)
 {
+    store.History().Clear();  // its steps belong to the database being replaced
     Folder& root = store.Root();
     root.Caption = std::move(db.root.Caption);
     root.id = RootFolderId;

@@ -13,8 +13,10 @@
 #include "store/FolderItem.h"
 #include "store/LinkStore.h"
 #include "store/ListRow.h"
+#include "store/ModelChange.h"
 #include "store/Text.h"
 #include "store/TextRules.h"
+#include "store/UndoHistory.h"
 
 namespace brindlex {
 
@@ -30,14 +32,76 @@ std::optional<size_t> indexOf(const Folder& folder, std::string_view iid)
     return std::nullopt;
 }
 
-// The rows of `folder` by their ID column.
-std::unordered_map<std::string, ListRow> rowsById(const Folder& folder)
+// The positions of the entries of `folder` that the selected rows stand for, in row
+// order. Rows are matched by id: an id selected k times stands for the first k entries
+// with it, and a row whose entry is gone is skipped. One pass over the folder whatever
+// the number of rows: the entries are put into an open-addressing table of positions
+// (one array, no allocation per entry), looked up by the hash of the id.
+std::vector<size_t> selectedPositions(const Folder& folder, const std::vector<std::string>& ids)
 {
-    std::unordered_map<std::string, ListRow> rows;
-    for (ListRow& row : listRows(folder)) {
-        rows.emplace(row.ID, std::move(row));
+    std::vector<size_t> positions;
+    if (ids.empty()) {
+        return positions;
     }
-    return rows;
+    constexpr size_t none = static_cast<size_t>(-1);
+    const auto& items = folder.FolderItems;
+    struct Slot
+    {
+        size_t hash = 0;
+        size_t next = none;  // the first entry with the id not yet taken; none for an empty slot...
+        size_t last = none;  // ...or one whose entries are all taken
+    };
+    size_t capacity = 16;
+    while (capacity < 2 * items.size()) {
+        capacity *= 2;
+    }
+    std::vector<Slot> slots(capacity);
+    std::vector<size_t> following;  // entry -> the next entry with the same id, only when ids repeat
+    const std::hash<std::string_view> hasher;
+    // The slot of `id`: the one that holds it, or the empty one where it belongs.
+    const auto slotOf = [&](std::string_view id, size_t hash) -> Slot& {
+        size_t k = hash & (capacity - 1);
+        while (slots[k].last != none && (slots[k].hash != hash || items[slots[k].last]->IID != id)) {
+            k = (k + 1) & (capacity - 1);
+        }
+        return slots[k];
+    };
+    for (size_t i = 0; i < items.size(); ++i) {
+        const size_t hash = hasher(items[i]->IID);
+        Slot& slot = slotOf(items[i]->IID, hash);
+        if (slot.last == none) {
+            slot = { hash, i, i };
+        } else {
+            following.resize(items.size(), none);
+            following[slot.last] = i;
+            slot.last = i;
+        }
+    }
+    positions.reserve(ids.size());
+    for (const std::string& id : ids) {
+        Slot& slot = slotOf(id, hasher(id));
+        if (slot.last == none || slot.next == none) {
+            continue;
+        }
+        positions.push_back(slot.next);
+        slot.next = following.empty() ? none : following[slot.next];
+    }
+    return positions;
+}
+
+// The list row's name of an entry, as the delete question shows it.
+std::string rowName(const FolderItem& item)
+{
+    return item.IsFolder ? " " + trimBlanks(item.Caption) : trimBlanks(item.Caption);
+}
+
+// The caption of an undo step about `count` entries, naming the one entry there is.
+std::string namedStep(const std::string& verb, size_t count, std::string_view oneName)
+{
+    if (count == 1) {
+        return verb + " '" + trimBlanks(oneName) + "'";
+    }
+    return verb + " " + std::to_string(count) + " items";
 }
 
 }  // namespace
@@ -59,7 +123,13 @@ std::string Editing::ClipboardGetURL()
 
 std::string Editing::NewFolder()
 {
-    return m_store.CreateEntry(true, "", imageNumber(Image::Folder), "", "Folder", "");
+    ModelChange change(m_store, "New Folder");
+    change.WillChangeEntries(m_store.CurrentFolder());
+    change.WillChangeSubFolders(m_store.CurrentFolder());
+    change.WillChangeFlatList();
+    std::string id = m_store.CreateEntry(true, "", imageNumber(Image::Folder), "", "Folder", "");
+    m_store.History().Add(std::move(change));
+    return id;
 }
 
 std::optional<std::string> Editing::NewEntry(
@@ -74,10 +144,13 @@ std::optional<std::string> Editing::NewEntry(
         m_messages.show("No Name", "You must enter a Name", MessageIcon::Information);
         return std::nullopt;
     }
+    ModelChange change(m_store, "New Entry");
+    change.WillChangeEntries(m_store.CurrentFolder());
     const int remembered = m_store.AutoAssign();
     m_store.SetAutoAssign(std::clamp(clientIndex, 0, EntryClientCount - 1) + 2);
     std::string id = m_store.CreateEntry(false, url, imageNumber(Image::Link), name, type, description);
     m_store.SetAutoAssign(remembered);
+    m_store.History().Add(std::move(change));
     return id;
 }
 
@@ -88,37 +161,49 @@ Refresh Editing::RenameListEntry(const std::string& iid, const std::string& newT
     if (!index) {
         return Refresh::None;
     }
-    FolderItem& item = *current.FolderItems[*index];
+    const std::shared_ptr<FolderItem>& entry = current.FolderItems[*index];
+    FolderItem& item = *entry;
     const std::string text = QuotesToApostrophes(trimBlanks(newText));
+    ModelChange change(m_store, namedStep("Rename", 1, text));
+    change.WillChangeEntry(entry);
     if (!item.IsFolder) {
         item.Caption = text;
+        m_store.History().Add(std::move(change));
         return Refresh::None;
     }
     // Folder entries keep a leading blank so that the list sorts them first.
     item.Caption = " " + text;
     if (Folder* folder = m_store.FindFolder(item.IID)) {
+        change.WillChangeFolder(*folder);
         folder->Caption = trimBlanks(text);
     }
+    m_store.History().Add(std::move(change));
     return Refresh::Full;
 }
 
 void Editing::RenameTreeNode(const std::string& key, const std::string& newText)
 {
     const std::string text = QuotesToApostrophes(newText);
+    ModelChange change(m_store, namedStep("Rename", 1, text));
     if (key == RootFolderId) {
+        change.WillChangeFolder(m_store.Root());
         m_store.Root().Caption = text;
+        m_store.History().Add(std::move(change));
         return;
     }
     Folder* folder = m_store.FindFolder(key);
     if (folder == nullptr) {
         return;
     }
+    change.WillChangeFolder(*folder);
     folder->Caption = text;
     if (Folder* parent = m_store.FindFolderOrRoot(folder->parent)) {
         if (const std::optional<size_t> index = indexOf(*parent, key)) {
+            change.WillChangeEntry(parent->FolderItems[*index]);
             parent->FolderItems[*index]->Caption = text;
         }
     }
+    m_store.History().Add(std::move(change));
 }
 
 bool Editing::RemoveEntry(Folder& parentFolder, size_t index)
@@ -126,16 +211,9 @@ bool Editing::RemoveEntry(Folder& parentFolder, size_t index)
     if (index >= parentFolder.FolderItems.size()) {
         return false;
     }
-    const std::shared_ptr<FolderItem> item = parentFolder.FolderItems[index];
-    if (item->IsFolder) {
-        if (const std::shared_ptr<Folder> folder = m_store.FindFolderPtr(item->IID)) {
-            m_store.PurgeSubfolders(*folder);
-            m_store.RemoveFromFlatList({ folder.get() });
-        }
-    }
-    parentFolder.FolderItems.erase(parentFolder.FolderItems.begin() + static_cast<std::ptrdiff_t>(index));
-    m_store.IndexesChanged();
-    return true;
+    std::vector<char> marked(parentFolder.FolderItems.size(), 0);
+    marked[index] = 1;
+    return removeMarked(parentFolder, marked, nullptr) == 1;
 }
 
 bool Editing::RemoveEntry(Folder& parentFolder, std::string_view iid)
@@ -144,40 +222,101 @@ bool Editing::RemoveEntry(Folder& parentFolder, std::string_view iid)
     return index && RemoveEntry(parentFolder, *index);
 }
 
+size_t Editing::RemoveEntries(Folder& parentFolder, const std::vector<std::string>& iids)
+{
+    return removeEntries(parentFolder, iids, nullptr);
+}
+
+size_t Editing::removeEntries(Folder& parentFolder, const std::vector<std::string>& iids, ModelChange* change)
+{
+    std::vector<char> marked(parentFolder.FolderItems.size(), 0);
+    for (const size_t position : selectedPositions(parentFolder, iids)) {
+        marked[position] = 1;
+    }
+    return removeMarked(parentFolder, marked, change);
+}
+
+// Takes the marked entries out of `parentFolder` and the folders of the marked folder
+// entries, with every folder below them, out of the flat list: one pass over the entries
+// and one over the flat list, however many entries go.
+size_t Editing::removeMarked(Folder& parentFolder, const std::vector<char>& marked, ModelChange* change)
+{
+    auto& items = parentFolder.FolderItems;
+    std::unordered_set<const Folder*> gone;
+    size_t count = 0;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!marked[i]) {
+            continue;
+        }
+        ++count;
+        if (!items[i]->IsFolder) {
+            continue;
+        }
+        if (Folder* folder = m_store.FindFolder(items[i]->IID)) {
+            m_store.WalkFolders(*folder, [&](Folder& f, int) { return gone.insert(&f).second; });
+        }
+    }
+    if (count == 0) {
+        return 0;
+    }
+    if (change != nullptr) {
+        change->WillChangeEntries(parentFolder);
+        if (!gone.empty()) {
+            change->WillChangeFlatList();
+        }
+    }
+    size_t kept = 0;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!marked[i]) {
+            if (kept != i) {
+                items[kept] = std::move(items[i]);
+            }
+            ++kept;
+        }
+    }
+    items.resize(kept);
+    m_store.RemoveFromFlatList(gone);
+    m_store.IndexesChanged();
+    return count;
+}
+
 DeleteOutcome Editing::DeleteSelection(
     const Selection& selection, const std::function<bool(const std::string&)>& confirm)
 {
     DeleteOutcome outcome;
     Folder& current = m_store.CurrentFolder();
     if (selection.pane == Pane::ListView1) {
-        const auto rows = rowsById(current);
-        std::vector<std::string> ids;
+        const std::vector<size_t> positions = selectedPositions(current, selection.rowIds);
         bool folderInvolved = false;
         std::string oneName;
-        for (const std::string& id : selection.rowIds) {
-            const auto row = rows.find(id);
-            if (row == rows.end()) {
-                continue;
-            }
-            ids.push_back(id);
-            folderInvolved = folderInvolved || row->second.Icon == Image::Folder;
-            oneName = row->second.Name;
+        for (const size_t position : positions) {
+            folderInvolved = folderInvolved || current.FolderItems[position]->IsFolder;
         }
-        if (ids.empty()) {
+        if (positions.empty()) {
             m_messages.beep();
             return outcome;
         }
+        if (positions.size() == 1) {
+            oneName = rowName(*current.FolderItems[positions.front()]);
+        }
         const std::string what
-            = ids.size() == 1 ? "'" + oneName + "'" : "these " + std::to_string(ids.size()) + " items";
+            = positions.size() == 1 ? "'" + oneName + "'" : "these " + std::to_string(positions.size()) + " items";
         if (!confirm("Are you sure you want to delete " + what + " ?")) {
             return outcome;
         }
-        for (const std::string& id : ids) {
-            RemoveEntry(current, id);
+        ModelChange change(m_store, namedStep("Delete", positions.size(), oneName));
+        if (folderInvolved) {
+            change.WillChangeAllSubFolders();
         }
+        std::vector<char> marked(current.FolderItems.size(), 0);
+        for (const size_t position : positions) {
+            marked[position] = 1;
+        }
+        removeMarked(current, marked, &change);
         if (folderInvolved) {
             m_store.LinkFolders();
         }
+        m_store.History().Add(std::move(change));
         outcome.deleted = true;
         outcome.refresh = folderInvolved ? Refresh::Full : Refresh::List;
         return outcome;
@@ -200,8 +339,10 @@ DeleteOutcome Editing::DeleteSelection(
     if (!confirm("Are you sure you want to delete '" + folder->Caption + "' ?")) {
         return outcome;
     }
+    ModelChange change(m_store, namedStep("Delete", 1, folder->Caption));
+    change.WillChangeAllSubFolders();
     Folder* parent = m_store.FindFolderOrRoot(folder->parent);
-    if (parent == nullptr || !RemoveEntry(*parent, folder->id)) {
+    if (parent == nullptr || removeEntries(*parent, { folder->id }, &change) == 0) {
         // A folder without its entry still goes, with everything below it.
         m_store.PurgeSubfolders(*folder);
         m_store.RemoveFromFlatList({ folder.get() });
@@ -209,6 +350,7 @@ DeleteOutcome Editing::DeleteSelection(
     }
     m_store.SetCurrentFolder(parent != nullptr ? *parent : m_store.Root());
     m_store.LinkFolders();
+    m_store.History().Add(std::move(change));
     outcome.deleted = true;
     outcome.refresh = Refresh::Full;
     return outcome;
@@ -219,20 +361,22 @@ std::optional<ItemProperties> Editing::PropertiesFor(const Selection& selection)
     ItemProperties p;
     p.pane = selection.pane;
     if (selection.pane == Pane::ListView1) {
-        const auto rows = rowsById(m_store.CurrentFolder());
-        const auto row = selection.rowIds.empty() ? rows.end() : rows.find(selection.rowIds.front());
-        if (row == rows.end()) {
+        const Folder& current = m_store.CurrentFolder();
+        const std::optional<size_t> index
+            = selection.rowIds.empty() ? std::nullopt : indexOf(current, selection.rowIds.front());
+        if (!index) {
             m_messages.beep();
             return std::nullopt;
         }
-        p.key = row->second.ID;
-        p.Caption = row->second.Name;
-        p.URL = row->second.URL;
-        p.Description = row->second.Description;
-        p.MDate = row->second.MDate;
-        p.picture = row->second.Icon;
-        p.clientIndex = entryClientIndex(row->second.Client);
-        p.clientEnabled = row->second.Type != "Folder";
+        const ListRow row = listRow(*current.FolderItems[*index]);
+        p.key = row.ID;
+        p.Caption = row.Name;
+        p.URL = row.URL;
+        p.Description = row.Description;
+        p.MDate = row.MDate;
+        p.picture = row.Icon;
+        p.clientIndex = entryClientIndex(row.Client);
+        p.clientEnabled = row.Type != "Folder";
         return p;
     }
     if (selection.nodeKey.empty()) {
@@ -258,6 +402,7 @@ Refresh Editing::ApplyProperties(const ItemProperties& edited)
     const std::string url = QuotesToApostrophes(edited.URL);
     const std::string caption = QuotesToApostrophes(edited.Caption);
     const std::string description = StripLineBreaks(QuotesToApostrophes(edited.Description));
+    ModelChange change(m_store, "Properties of '" + trimBlanks(caption) + "'");
 
     if (edited.pane == Pane::ListView1) {
         Folder& current = m_store.CurrentFolder();
@@ -265,6 +410,7 @@ Refresh Editing::ApplyProperties(const ItemProperties& edited)
         if (!index) {
             return Refresh::None;
         }
+        change.WillChangeEntry(current.FolderItems[*index]);
         FolderItem& item = *current.FolderItems[*index];
         Refresh refresh = Refresh::None;
         item.Caption = caption;
@@ -282,31 +428,38 @@ Refresh Editing::ApplyProperties(const ItemProperties& edited)
             // type stays plain text.
             item.URLType = "Folder";
             if (Folder* folder = m_store.FindFolder(item.IID)) {
+                change.WillChangeFolder(*folder);
                 folder->Caption = caption;
                 folder->Description = description;
             }
             refresh = Refresh::Full;
         }
+        m_store.History().Add(std::move(change));
         return refresh;
     }
 
     if (edited.key == RootFolderId) {
+        change.WillChangeFolder(m_store.Root());
         m_store.Root().Caption = caption;
         m_store.Root().Description = description;
+        m_store.History().Add(std::move(change));
         return Refresh::Full;
     }
     Folder* folder = m_store.FindFolder(edited.key);
     if (folder == nullptr) {
         return Refresh::None;
     }
+    change.WillChangeFolder(*folder);
     folder->Caption = caption;
     folder->Description = description;
     if (Folder* parent = m_store.FindFolderOrRoot(folder->parent)) {
         if (const std::optional<size_t> index = indexOf(*parent, edited.key)) {
+            change.WillChangeEntry(parent->FolderItems[*index]);
             parent->FolderItems[*index]->Caption = caption;
             parent->FolderItems[*index]->Description = description;
         }
     }
+    m_store.History().Add(std::move(change));
     return Refresh::Full;
 }
 
@@ -315,12 +468,11 @@ bool Editing::Cut(const Selection& selection)
     size_t marked = 0;
     if (selection.pane == Pane::ListView1) {
         Folder& current = m_store.CurrentFolder();
-        for (const std::string& id : selection.rowIds) {
-            if (const std::optional<size_t> index = indexOf(current, id)) {
-                current.FolderItems[*index]->Cut = true;
-                m_cutMarks.push_back(current.FolderItems[*index]);
-                ++marked;
-            }
+        for (const size_t position : selectedPositions(current, selection.rowIds)) {
+            const std::shared_ptr<FolderItem>& item = current.FolderItems[position];
+            item->Cut = true;
+            m_cutMarks.push_back(item);
+            ++marked;
         }
     } else {
         if (selection.nodeKey == RootFolderId) {
@@ -360,23 +512,18 @@ bool Editing::copyInto(InternalClipboard& into, const Selection& selection)
 {
     if (selection.pane == Pane::ListView1) {
         Folder& current = m_store.CurrentFolder();
-        const auto rows = rowsById(current);
-        for (const std::string& id : selection.rowIds) {
-            const auto found = rows.find(id);
-            if (found == rows.end()) {
-                continue;
-            }
-            const ListRow& row = found->second;
+        for (const size_t position : selectedPositions(current, selection.rowIds)) {
+            ListRow row = listRow(*current.FolderItems[position]);
             auto entry = std::make_shared<FolderItem>();
-            entry->Caption = row.Name;
-            entry->URL = row.URL;
+            entry->Caption = std::move(row.Name);
+            entry->URL = std::move(row.URL);
             entry->IsFolder = row.Icon == Image::Folder;
-            entry->IID = row.ID;
-            entry->Client = row.Client;
+            entry->IID = std::move(row.ID);
+            entry->Client = std::move(row.Client);
             entry->Icon = row.Icon;
-            entry->URLType = row.Type;
+            entry->URLType = std::move(row.Type);
             entry->MDate = row.MDate;
-            entry->Description = row.Description;
+            entry->Description = std::move(row.Description);
             entry->Cut = row.Cut;
             into.FolderItems.push_back(std::move(entry));
         }
@@ -519,10 +666,23 @@ bool Editing::refuseMove(std::string_view sourceId, std::string_view destination
 
 PasteOutcome Editing::Paste(Pane lastFocus)
 {
-    return paste(lastFocus == Pane::TreeView1);
+    ModelChange change(m_store, pasteStepCaption());
+    PasteOutcome outcome = paste(lastFocus == Pane::TreeView1, change);
+    m_store.History().Add(std::move(change));
+    return outcome;
 }
 
-PasteOutcome Editing::paste(bool parentCounts)
+std::string Editing::pasteStepCaption() const
+{
+    const auto& entries = m_clipboard.FolderItems;
+    if (entries.empty()) {
+        return "Paste URL";
+    }
+    const bool move = std::any_of(entries.begin(), entries.end(), [](const auto& entry) { return entry->Cut; });
+    return namedStep(move ? "Move" : "Paste", entries.size(), entries.front()->Caption);
+}
+
+PasteOutcome Editing::paste(bool parentCounts, ModelChange& change)
 {
     if (m_pasteCounter > 10) {
         m_pasteCounter = 0;
@@ -531,6 +691,7 @@ PasteOutcome Editing::paste(bool parentCounts)
     const std::string text = m_systemClipboard.text();
     if (m_clipboard.empty()) {
         if (ClassifyURL(text) != "Unknown") {
+            change.WillChangeEntries(m_store.CurrentFolder());
             std::string id = ClipboardGetURL();
             if (!id.empty()) {
                 outcome.pasted = true;
@@ -553,8 +714,18 @@ PasteOutcome Editing::paste(bool parentCounts)
     }
 
     const std::shared_ptr<Folder> keepDestination = m_store.CurrentFolderPtr();
-    for (const auto& entry : m_clipboard.FolderItems) {
-        Folder* sourceFolder = nullptr;
+    change.WillChangeEntries(destination);
+    const auto& entries = m_clipboard.FolderItems;
+    change.WillChangeAllSubFolders();  // the paste ends with LinkFolders
+    // The cut entries leave their folder after every entry is pasted, in one pass.
+    Folder* sourceFolder = nullptr;
+    std::vector<std::string> moved;
+    if (std::any_of(entries.begin(), entries.end(), [](const auto& entry) { return entry->Cut; })) {
+        sourceFolder = m_clipboard.SourceFolderId == destination.id
+            ? &destination
+            : m_store.FindFolderOrRoot(m_clipboard.SourceFolderId);
+    }
+    for (const auto& entry : entries) {
         if (entry->IsFolder) {
             Folder* folder = m_store.FindFolder(entry->IID);
             if (folder == nullptr) {
@@ -565,35 +736,40 @@ PasteOutcome Editing::paste(bool parentCounts)
             CopyFolderTree(*folder, destination.id, newId);
             // The pasted folder also needs its entry here, or it would be neither saved
             // nor exported.
-            auto item = std::make_shared<FolderItem>(*entry);
+            // The clipboard is emptied below, so its texts are moved, not copied.
+            auto item = std::make_shared<FolderItem>();
+            item->Caption = std::move(entry->Caption);
+            item->URL = std::move(entry->URL);
+            item->IsFolder = true;
             item->IID = newId;
-            item->Cut = false;
-            destination.FolderItems.push_back(item);
+            item->Icon = entry->Icon;
+            item->MDate = entry->MDate;
+            item->URLType = std::move(entry->URLType);
+            item->Description = std::move(entry->Description);
+            item->Client = std::move(entry->Client);
+            item->Cache = std::move(entry->Cache);
+            destination.FolderItems.push_back(std::move(item));
         } else {
             auto item = std::make_shared<FolderItem>();
-            item->Caption = entry->Caption;
-            item->URL = entry->URL;
+            item->Caption = std::move(entry->Caption);
+            item->URL = std::move(entry->URL);
             item->IsFolder = false;
             item->Icon = entry->Icon;
-            item->URLType = entry->URLType;
+            item->URLType = std::move(entry->URLType);
             item->MDate = entry->MDate;
-            item->Client = entry->Client;
-            item->Description = entry->Description;
+            item->Client = std::move(entry->Client);
+            item->Description = std::move(entry->Description);
             item->IID = m_store.NewId(m_pasteCounter);
-            destination.FolderItems.push_back(item);
+            destination.FolderItems.push_back(std::move(item));
         }
         outcome.addedIds.push_back(destination.FolderItems.back()->IID);
         outcome.pasted = true;
-        if (entry->Cut) {
-            if (m_clipboard.SourceFolderId == destination.id) {
-                sourceFolder = &destination;
-            } else {
-                sourceFolder = m_store.FindFolderOrRoot(m_clipboard.SourceFolderId);
-            }
-            if (sourceFolder != nullptr) {
-                RemoveEntry(*sourceFolder, entry->IID);
-            }
+        if (entry->Cut && sourceFolder != nullptr) {
+            moved.push_back(entry->IID);
         }
+    }
+    if (!moved.empty()) {
+        removeEntries(*sourceFolder, moved, &change);
     }
 
     m_clipboard.clear();
@@ -611,10 +787,10 @@ PasteOutcome Editing::Drop(const Selection& dragged, const std::string& destinat
         return {};
     }
     if (dragged.pane == Pane::ListView1) {
-        const auto rows = rowsById(m_store.CurrentFolder());
-        for (const std::string& id : dragged.rowIds) {
-            const auto row = rows.find(id);
-            if (row != rows.end() && row->second.Icon == Image::Folder && refuseMove(id, destinationId, true)) {
+        const Folder& current = m_store.CurrentFolder();
+        for (const size_t position : selectedPositions(current, dragged.rowIds)) {
+            const FolderItem& item = *current.FolderItems[position];
+            if (item.IsFolder && refuseMove(item.IID, destinationId, true)) {
                 return {};
             }
         }
@@ -624,11 +800,13 @@ PasteOutcome Editing::Drop(const Selection& dragged, const std::string& destinat
     if (!Cut(dragged)) {
         return {};
     }
+    ModelChange change(m_store, pasteStepCaption());
     const std::string remembered = m_store.CurrentFolder().id;
     m_store.SetCurrentFolder(*destination);
-    PasteOutcome outcome = paste(true);
+    PasteOutcome outcome = paste(true, change);
     Folder* back = m_store.FindFolderOrRoot(remembered);
     m_store.SetCurrentFolder(back != nullptr ? *back : m_store.Root());
+    m_store.History().Add(std::move(change));
     return outcome;
 }
 

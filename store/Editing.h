@@ -17,6 +17,7 @@ class Folder;
 class FolderItem;
 class LinkStore;
 class MessageBoxes;
+class ModelChange;
 
 // The pane a command acts on (the window's lastFocus).
 enum class Pane { TreeView1, ListView1 };
@@ -68,7 +69,9 @@ struct DeleteOutcome
 // window's New, Rename, Delete, Properties, Cut, Copy, Paste and drop commands. The
 // window turns a gesture into one of these calls and then refreshes the panes as told.
 // Refusals beep or show their message box through `messages`; the system clipboard is
-// read and written through `clipboard`.
+// read and written through `clipboard`. Every change is kept in the store's undo history
+// as one step; refusals and commands that change nothing leave the history alone.
+// Deleting, moving and pasting N rows takes time linear in N and the folder's size.
 class Editing
 {
 public:
@@ -102,8 +105,12 @@ public:
     // Removes entry `index` of `parentFolder`; a folder entry takes its Folder and every
     // folder below it out of the flat list. Returns false when there is no such entry.
     bool RemoveEntry(Folder& parentFolder, size_t index);
-    // As above, by the entry's IID.
+    // As above, by the entry's IID (the first entry with it).
     bool RemoveEntry(Folder& parentFolder, std::string_view iid);
+    // Removes the entries with these IIDs in one pass: an id given k times removes the
+    // first k entries with it, as k removals one after another would. Returns how many
+    // entries went.
+    size_t RemoveEntries(Folder& parentFolder, const std::vector<std::string>& iids);
 
     // The properties dialog's fields for the selection, or nothing (after a beep).
     std::optional<ItemProperties> PropertiesFor(const Selection& selection);
@@ -146,7 +153,10 @@ public:
 private:
     bool copyInto(InternalClipboard& into, const Selection& selection);
     bool refuseMove(std::string_view sourceId, std::string_view destinationId, bool parentCounts);
-    PasteOutcome paste(bool parentCounts);
+    PasteOutcome paste(bool parentCounts, ModelChange& change);
+    std::string pasteStepCaption() const;
+    size_t removeEntries(Folder& parentFolder, const std::vector<std::string>& iids, ModelChange* change);
+    size_t removeMarked(Folder& parentFolder, const std::vector<char>& marked, ModelChange* change);
 
     LinkStore& m_store;
     MessageBoxes& m_messages;

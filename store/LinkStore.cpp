@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "store/Clients.h"
 #include "store/TextRules.h"
+#include "store/UndoHistory.h"
 
 namespace brindlex {
 
@@ -30,6 +31,7 @@ bool startsWith(std::string_view text, std::string_view prefix)
 
 LinkStore::LinkStore(Clock& clock)
     : m_clock(clock)
+    , m_history(std::make_unique<UndoHistory>())
     , m_root(makeRoot())
     , m_current(m_root)
 {
@@ -39,6 +41,7 @@ LinkStore::LinkStore(Clock& clock)
 // so that the model is freed all the same.
 LinkStore::~LinkStore()
 {
+    m_history->Clear();
     releaseModel();
 }
 
@@ -306,6 +309,7 @@ void LinkStore::PurgeSubfolders(Folder& folder)
 
 void LinkStore::Clear()
 {
+    m_history->Clear();
     releaseModel();
     m_root->FolderItems.clear();
     m_root->SubFolders.clear();
@@ -315,6 +319,7 @@ void LinkStore::Clear()
 
 void LinkStore::NewDatabase(const std::string& programDir)
 {
+    m_history->Clear();
     releaseModel();
     m_root = makeRoot();
     m_current = m_root;

@@ -13,6 +13,7 @@
 namespace brindlex {
 
 class Clock;
+class UndoHistory;
 
 // Hash and equality for tables keyed by std::string that are searched with a
 // string_view, so that a lookup makes no temporary string.
@@ -63,6 +64,10 @@ public:
     const std::string& DefaultClient() const { return m_defaultClient; }
 
     Clock& clock() const { return m_clock; }
+
+    // The changes of the open database that can be undone and redone. NewDatabase and
+    // loading another database clear it.
+    UndoHistory& History() { return *m_history; }
 
     // Makes an entry in CurrentFolder (and, for a folder, its Folder); returns its IID.
     std::string CreateEntry(bool IsFolder, std::string_view URL, int Icon, std::string_view Caption,
@@ -128,6 +133,7 @@ private:
     void ensureIdSet();
 
     Clock& m_clock;
+    std::unique_ptr<UndoHistory> m_history;
     std::shared_ptr<Folder> m_root;
     std::shared_ptr<Folder> m_current;
     int m_entryCounter = 0;

@@ -7,6 +7,7 @@
 namespace brindlex {
 
 class Folder;
+class FolderItem;
 
 // One row of the contents list, worked out from a FolderItem. The window copies rows
 // into its widget; exporters of the selection-based ranges read them back.
@@ -24,6 +25,8 @@ struct ListRow
     bool Cut = false;  // shown ghosted
 };
 
+// The row of one entry.
+ListRow listRow(const FolderItem& item);
 // The rows of `folder`, in FolderItems order.
 std::vector<ListRow> listRows(const Folder& folder);
 

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 #include <set>
-
 #include <sstream>
 #include <vector>
 
+#include "store/Clients.h"
+#include "store/DatabaseFile.h"
 #include "store/Images.h"
 #include "store/LinkStore.h"
 #include "store/TextRules.h"
@@ -78,6 +80,44 @@ void expectInvariants(LinkStore& store)
         const FolderItem* entry = store.FolderEntry(*folder);
         EXPECT_NE(entry, nullptr) << "no folder entry for " << folder->Caption << " in " << folder->parent;
     }
+}
+
+void generateTree(LinkStore& store, size_t entries, unsigned seed)
+{
+    std::mt19937 random(seed);
+    struct Placed
+    {
+        Folder* folder;
+        int depth;
+    };
+    std::vector<Placed> placed { { &store.Root(), 0 } };
+    static const char* const clients[] = { "None", "NETSCAPE", "Iexplore", "EMosaic" };
+    for (size_t i = 0; i < entries; ++i) {
+        const Placed at = placed[random() % placed.size()];
+        store.SetCurrentFolder(*at.folder);
+        const std::string n = std::to_string(i);
+        const DateTime date { 2000 + static_cast<int>(i % 20), 1 + static_cast<int>(i % 12),
+            1 + static_cast<int>(i % 28) };
+        if (random() % 12 == 0 && at.depth < 5) {
+            const std::string id = "1/2/03 4:05:06 AM" + n;
+            store.AddLoadedItem("Folder " + n, "", true, id, 0, date, "", "", "", "");
+            store.AddLoadedFolder("Folder " + n, id, at.folder->id, date, i % 3 == 0 ? "About " + n : "");
+            placed.push_back({ store.Root().SubFolders.back().get(), at.depth + 1 });
+        } else {
+            const char* client = clients[random() % 4];
+            store.AddLoadedItem("Link " + n, "http://site" + n + ".example/page", false, "1/2/03 4:05:07 AM" + n,
+                ClientIcon(client), date, "Http", i % 4 == 0 ? "Text, with a comma " + n : "", client, "");
+        }
+    }
+    store.LinkFolders();
+    store.SetCurrentFolder(store.Root());
+}
+
+std::string savedBytes(LinkStore& store)
+{
+    std::ostringstream out;
+    EXPECT_TRUE(writeDatabase(out, store).ok());
+    return out.str();
 }
 
 }  // namespace brindlex::test

@@ -21,5 +21,12 @@ std::map<std::string, std::string> buildTree(LinkStore& store, const std::string
 // Checks the model's invariants with GoogleTest expectations: every folder is in the
 // flat list once, has its folder entry in its parent, and the root id is unique.
 void expectInvariants(LinkStore& store);
+// Fills an empty store with `entries` entries: folders (about one in twelve) nested up to
+// five levels, each with its folder entry, and links with descriptions and clients,
+// spread over the root and the folders. Same seed, same database; the ids do not depend
+// on the clock. CurrentFolder is the root afterwards.
+void generateTree(LinkStore& store, size_t entries, unsigned seed = 1);
+// The bytes SaveDatabase would write for the store.
+std::string savedBytes(LinkStore& store);
 
 }  // namespace brindlex::test

@@ -1,0 +1,106 @@
+#include "store/UndoHistory.h"
+
+#include <utility>
+
+#include "store/LinkStore.h"
+
+namespace brindlex {
+
+UndoHistory::UndoHistory(size_t maxSteps, size_t maxBytes)
+    : m_maxSteps(maxSteps)
+    , m_maxBytes(maxBytes)
+{
+}
+
+bool UndoHistory::Add(ModelChange change)
+{
+    if (!change.Finish()) {
+        return false;
+    }
+    for (const ModelChange& dropped : m_undone) {
+        m_bytes -= dropped.Bytes();
+    }
+    m_undone.clear();
+    m_bytes += change.Bytes();
+    m_done.push_back(std::move(change));
+    trim();
+    return true;
+}
+
+std::string UndoHistory::UndoCaption() const
+{
+    return m_done.empty() ? std::string() : m_done.back().Caption();
+}
+
+std::string UndoHistory::RedoCaption() const
+{
+    return m_undone.empty() ? std::string() : m_undone.back().Caption();
+}
+
+const ModelChange* UndoHistory::Undo()
+{
+    if (m_done.empty()) {
+        return nullptr;
+    }
+    if (!m_done.back().Undo()) {
+        Clear();
+        return nullptr;
+    }
+    m_undone.push_back(std::move(m_done.back()));
+    m_done.pop_back();
+    return &m_undone.back();
+}
+
+const ModelChange* UndoHistory::Redo()
+{
+    if (m_undone.empty()) {
+        return nullptr;
+    }
+    if (!m_undone.back().Redo()) {
+        Clear();
+        return nullptr;
+    }
+    m_done.push_back(std::move(m_undone.back()));
+    m_undone.pop_back();
+    return &m_done.back();
+}
+
+void UndoHistory::Clear()
+{
+    m_done.clear();
+    m_undone.clear();
+    m_bytes = 0;
+}
+
+void UndoHistory::SetLimits(size_t maxSteps, size_t maxBytes)
+{
+    m_maxSteps = maxSteps;
+    m_maxBytes = maxBytes;
+    trim();
+}
+
+void UndoHistory::trim()
+{
+    // What can be redone goes before what can be undone: it is the furthest from the
+    // present state.
+    while (Steps() > 1 && (Steps() > m_maxSteps || m_bytes > m_maxBytes)) {
+        std::deque<ModelChange>& from = m_undone.empty() ? m_done : m_undone;
+        if (&from == &m_undone) {
+            m_bytes -= m_undone.front().Bytes();
+            m_undone.pop_front();
+        } else {
+            m_bytes -= m_done.front().Bytes();
+            m_done.pop_front();
+        }
+    }
+}
+
+bool RecordAsOneStep(LinkStore& store, std::string caption, const std::function<void()>& command)
+{
+    ModelChange change(store, std::move(caption));
+    change.WillChangeAllLists();
+    command();
+    return store.History().Add(std::move(change));
+}
+
+}  // namespace brindlex
