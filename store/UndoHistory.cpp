@@ -103,4 +103,19 @@ bool RecordAsOneStep(LinkStore& store, std::string caption, const std::function<
     return store.History().Add(std::move(change));
 }
 
+bool RecordAppendedEntry(LinkStore& store, std::string caption, Folder& folder, std::string_view iid)
+{
+    auto& items = folder.FolderItems;
+    if (items.empty() || items.back()->IID != iid || items.back()->IsFolder) {
+        return false;
+    }
+    // The step is recorded as if it were being made: the entry is taken off and put back.
+    std::shared_ptr<FolderItem> added = std::move(items.back());
+    items.pop_back();
+    ModelChange change(store, std::move(caption));
+    change.WillChangeEntries(folder);
+    items.push_back(std::move(added));
+    return store.History().Add(std::move(change));
+}
+
 }  // namespace brindlex

@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "store/ModelChange.h"
 
@@ -61,5 +62,9 @@ private:
 // before keep their fields. Costs a pass over the model on top of the command. Returns
 // true when the command changed something and the step was kept.
 bool RecordAsOneStep(LinkStore& store, std::string caption, const std::function<void()>& command);
+// Keeps, as one step named `caption`, the entry `iid` that code which does not record its
+// own changes has just appended to `folder` (a link a browser's Get URL made). Nothing is
+// kept unless the last entry of `folder` is that one.
+bool RecordAppendedEntry(LinkStore& store, std::string caption, Folder& folder, std::string_view iid);
 
 }  // namespace brindlex

@@ -274,6 +274,21 @@ TEST_F(UndoTest, UrlPastedFromTheSystemClipboard)
     expectUndoable("Paste URL", [&] { EXPECT_TRUE(editing.Paste(Pane::ListView1).pasted); });
 }
 
+// A browser's Get URL makes its entry through CreateEntry; the window keeps it as a step.
+TEST_F(UndoTest, EntryAddedByABrowserIsOneStep)
+{
+    Folder& folder = folderWith(2);
+    enter(folder);
+    expectUndoable("Get URL", [&] {
+        const std::string iid = store.CreateEntry(false, "http://shown.example/", 5, "Shown page", "Http", "");
+        EXPECT_TRUE(RecordAppendedEntry(store, "Get URL", folder, iid));
+    });
+    history().Clear();
+    EXPECT_FALSE(RecordAppendedEntry(store, "Get URL", folder, folder.FolderItems.front()->IID));
+    EXPECT_FALSE(RecordAppendedEntry(store, "Get URL", store.Root(), "no such id"));
+    EXPECT_EQ(history().Steps(), 0u);
+}
+
 // Any mix of changes, undone one by one, passes back through every state it went
 // through, down to the original file; redone, it ends at the same last file.
 TEST_F(UndoTest, LongRandomSequenceUndoneToTheStart)
