@@ -121,6 +121,21 @@ private Q_SLOTS:
             "loaded " + m_world->commandLine + ": 3 folders, 10 entries; the folder tree shows 4 nodes");
     }
 
+    void windowShowsTheDrawnIconAtEverySizeOfTheIconTheme()
+    {
+        load();
+        const QIcon icon = m_window->windowIcon();
+        QVERIFY(!icon.isNull());
+        for (const int size : { 16, 22, 24, 32, 48, 64, 128, 256 }) {
+            QVERIFY2(icon.availableSizes().contains(QSize(size, size)), qPrintable(QString::number(size)));
+            const QImage picture = icon.pixmap(QSize(size, size)).toImage();
+            QCOMPARE(picture.size(), QSize(size, size));
+            // The globe covers the lower right of the picture; the corner above it is clear.
+            QVERIFY(qAlpha(picture.pixel(size * 3 / 4, size * 3 / 4)) == 255);
+            QVERIFY(qAlpha(picture.pixel(size - 1, 0)) == 0);
+        }
+    }
+
     void programChecksThatADatabaseLoads()
     {
         const std::string database = copySample("Sample.bdx");
