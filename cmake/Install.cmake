@@ -53,13 +53,8 @@ if(TARGET brindlex)
 endif()
 
 # The bridge between the browsers and the program: the host the browser starts, the
-# extension to load into the browser, and the template of the host manifests.
-if(TARGET brindlex-bridge)
-  install(TARGETS brindlex-bridge RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  brindlex_install_manpage(brindlex-bridge.1)
-endif()
-foreach(folder extension manifests)
-  if(EXISTS ${PROJECT_SOURCE_DIR}/bridge/${folder})
-    install(DIRECTORY ${PROJECT_SOURCE_DIR}/bridge/${folder} DESTINATION ${CMAKE_INSTALL_DATADIR}/brindlex)
-  endif()
-endforeach()
+# extension to load into the browser, and the templates of the host manifests.
+install(TARGETS brindlex-bridge RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+brindlex_install_manpage(brindlex-bridge.1)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/bridge/extension ${PROJECT_SOURCE_DIR}/bridge/manifests
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/brindlex)

@@ -18,7 +18,9 @@ of browsers (Netscape bookmark HTML, Mosaic hotlists, Internet shortcuts,
 the links of any HTML page) and sends links to a running browser.
 .
 The package holds the program, its command-line tool bdxtool, the desktop
-entry, the program icon and the .bdx file type.")
+entry, the program icon, the .bdx file type, and brindlex-bridge with the
+browser extension it serves, which let Firefox and Chromium take links from
+Brindlex and hand it the page they show.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -26,6 +28,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${BRINDLEX_WEBSITE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The icon theme the icons go into.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "hicolor-icon-theme")
+# The browsers the bridge reaches.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "firefox-esr | chromium")
 
 # What Debian wants beside every package: the copyright file and the changelog.
 set(docdir ${CMAKE_INSTALL_DATADIR}/doc/brindlex)

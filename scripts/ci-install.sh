@@ -27,12 +27,17 @@ id=org.brindlex.Brindlex
 expected=(
     bin/brindlex
     bin/bdxtool
+    bin/brindlex-bridge
     share/applications/$id.desktop
     share/metainfo/$id.metainfo.xml
     share/mime/packages/brindlex.xml
     share/icons/hicolor/scalable/apps/$id.svg
     share/man/man1/brindlex.1.gz
     share/man/man1/bdxtool.1.gz
+    share/man/man1/brindlex-bridge.1.gz
+    share/brindlex/extension/manifest.json
+    share/brindlex/manifests/org.brindlex.bridge.chromium.json
+    share/brindlex/manifests/org.brindlex.bridge.firefox.json
     share/doc/brindlex/copyright
     share/doc/brindlex/changelog.gz
 )
@@ -40,10 +45,6 @@ sizes=(16 22 24 32 48 64 128 256)
 for size in "${sizes[@]}"; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
 done
-# The bridge's files, once the bridge is part of the tree.
-if [ -d "$source/bridge" ]; then
-    expected+=(bin/brindlex-bridge share/brindlex/extension/manifest.json share/man/man1/brindlex-bridge.1.gz)
-fi
 for file in "${expected[@]}"; do
     [ -f "$root/$file" ] || fail "not installed: /usr/$file"
 done
@@ -78,8 +79,7 @@ grep -q 'x-brindlex-database' "$work/mime/magic" || fail "no magic for the datab
 echo "MIME database: application/x-brindlex-database for *.bdx in any letter case"
 
 echo "== Manual pages"
-pages=(brindlex bdxtool)
-[ -d "$source/bridge" ] && pages+=(brindlex-bridge)
+pages=(brindlex bdxtool brindlex-bridge)
 for page in "${pages[@]}"; do
     LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$root/share/man/man1/$page.1.gz" \
         >"$work/$page.txt" 2>"$work/$page.warnings" || fail "man $page"
@@ -114,6 +114,23 @@ check_programs() {
         cat check.txt
         grep -q "^brindlex: loaded $here/links.bdx: [0-9]* folders, [1-9][0-9]* entries; the folder tree shows" \
             check.txt || fail "brindlex --check did not load the database"
+        # The bridge finds the extension installed beside it and names itself in the
+        # manifests it writes for the user's browsers.
+        local prefix
+        prefix=$(cd "$bin/.." && pwd -P)
+        HOME=$here/home XDG_CONFIG_HOME=$here/xdg "$bin/brindlex-bridge" --install >bridge.txt \
+            || fail "brindlex-bridge --install: $(cat bridge.txt)"
+        grep -qx "Load the browser extension from $prefix/share/brindlex/extension" bridge.txt \
+            || fail "the installed bridge does not find the installed extension: $(cat bridge.txt)"
+        for manifest in "$here/home/.mozilla/native-messaging-hosts/org.brindlex.bridge.json" \
+            "$here/xdg/chromium/NativeMessagingHosts/org.brindlex.bridge.json"; do
+            grep -q "\"path\": *\"$prefix/bin/brindlex-bridge\"" "$manifest" \
+                || fail "$manifest does not name the installed bridge"
+        done
+        HOME=$here/home XDG_CONFIG_HOME=$here/xdg "$bin/brindlex-bridge" --uninstall >/dev/null
+        [ ! -e "$here/home/.mozilla/native-messaging-hosts/org.brindlex.bridge.json" ] \
+            || fail "brindlex-bridge --uninstall left the Firefox manifest"
+        echo "brindlex-bridge: manifests name $prefix/bin/brindlex-bridge, extension in $prefix/share/brindlex/extension"
     )
 }
 
