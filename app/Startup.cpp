@@ -126,7 +126,7 @@ int runBrindlex(const StartOptions& options, char* program)
     frmTarnwell window(world.services());
     window.setProgramFont(font, size);
     window.Load([&splash](int value) { splash.setStep(value); });
-    splash.close();
+    window.closeTransient(&splash);
     if (options.check) {
         std::cout << "brindlex: " << loadedSummary(window, world.store) << std::endl;
         return reported.shown() == 0 ? 0 : 1;

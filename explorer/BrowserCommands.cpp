@@ -205,7 +205,7 @@ void BrowserCommands::LoadBrowser(const std::string& browser, const std::functio
     loading.show();
     m_window.platform().events.processEvents();
     openBrowser();
-    loading.close();
+    m_window.closeTransient(&loading);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -156,7 +156,7 @@ void ImportExportCommands::importSingleFile(ImportKind kind)
                 const ImportServices services { progress, progress, platform.messages, m_window.programDir() };
                 // A failure has been shown, naming the file; what was read stays.
                 (void)importFile(store, kind, *path, services);
-                progress.close();
+                m_window.closeTransient(&progress);
             }
         } catch (const std::exception& error) {
             store.SetCurrentFolder(remembered);
@@ -183,7 +183,7 @@ void ImportExportCommands::importShortcuts()
             showProgress(progress);
             const ImportServices services { progress, progress, platform.messages, m_window.programDir() };
             (void)importShortcutFiles(store, selectionOf(paths), services);
-            progress.close();
+            m_window.closeTransient(&progress);
         } catch (const std::exception& error) {
             store.SetCurrentFolder(remembered);
             reportUnexpected(platform.messages, "Error importing shortcuts", error);

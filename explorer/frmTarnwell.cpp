@@ -1158,6 +1158,16 @@ void frmTarnwell::CenterWindow(QWidget* window)
     window->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
 }
 
+void frmTarnwell::closeTransient(QWidget* window)
+{
+    const bool ours = QApplication::activeWindow() != nullptr;
+    window->close();
+    if (ours && isVisible() && !isMinimized()) {
+        activateWindow();
+        focusPane(m_lastFocus);
+    }
+}
+
 void frmTarnwell::CenterOverMainWindow(QWidget* dialog) const
 {
     const QRect main = frameGeometry();

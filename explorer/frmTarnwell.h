@@ -182,6 +182,10 @@ public:
     static void CenterWindow(QWidget* window);
     void CenterOverMainWindow(QWidget* dialog) const;
     void ApplyProgramFont(QWidget* window) const;
+    // Closes a window a command showed for a while (a progress window, the splash) and,
+    // when the program had the focus, gives it back to the main window and its pane: a
+    // window manager may leave no window active then, and the menu bar's keys dead.
+    void closeTransient(QWidget* window);
 
     // Twips (1440 per inch) at the screen's logical resolution.
     int toPixels(double twips) const;

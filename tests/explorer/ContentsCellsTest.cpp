@@ -5,25 +5,22 @@
 
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
-#include "explorer/ExplorerWorld.h"
-#include "explorer/frmTarnwell.h"
+#include "explorer/WindowFixture.h"
 
 using namespace brindlex;
-using brindlex::test::ExplorerWorld;
 
-class ContentsCellsTest : public QObject
+// The icon views of the contents list with long names.
+class ContentsCellsTest : public QObject, protected test::WindowFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void init()
     {
-        m_world = std::make_unique<ExplorerWorld>();
+        makeWorld();
         m_world->settings->set("Browser", "ProgramFont", "DejaVu Sans");
         m_world->settings->set("Browser", "ProgramFontSize", "9");
-        m_window = std::make_unique<frmTarnwell>(m_world->services());
-        m_window->Load();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        open();
         LinkStore& store = m_world->store;
         for (const char* name : { "The Debian Administrator's Handbook, the complete reference", "Short",
                  "Another rather long bookmark name that keeps going", "Tiny" }) {
@@ -31,13 +28,7 @@ private Q_SLOTS:
         }
         m_window->RefreshPanes(true);
     }
-    void cleanup()
-    {
-        m_world->fakes.messages.answerNext(Answer::No);
-        m_window->close();
-        m_window.reset();
-        m_world.reset();
-    }
+    void cleanup() { close(); }
 
     // Names used to be drawn over the next item in Small Icons, and large icons cut a
     // name to its first letters although their cell had room for two lines of it.
@@ -95,10 +86,6 @@ private Q_SLOTS:
         const QRect cell = view->visualRect(view->model()->index(0, 0));
         QVERIFY(cell.height() >= QFontMetrics(view->font()).height());
     }
-
-private:
-    std::unique_ptr<ExplorerWorld> m_world;
-    std::unique_ptr<frmTarnwell> m_window;
 };
 
 QTEST_MAIN(ContentsCellsTest)

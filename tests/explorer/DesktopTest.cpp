@@ -3,18 +3,20 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
 
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
-#include "explorer/ExplorerWorld.h"
-#include "explorer/frmTarnwell.h"
+#include "explorer/WindowFixture.h"
 
 using namespace brindlex;
-using brindlex::test::ExplorerWorld;
 
 namespace {
 
@@ -39,27 +41,19 @@ const char* const LongURL = "https://www.debian.org/releases/bookworm/amd64/rele
 
 // How the dialogs of the main window come up on a desktop: their size, what their boxes
 // show and where they stand.
-class DialogsOnScreenTest : public QObject
+class DesktopTest : public QObject, protected test::WindowFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void init()
     {
-        m_world = std::make_unique<ExplorerWorld>();
+        makeWorld();
         m_world->settings->set("Browser", "ProgramFont", "DejaVu Sans");
         m_world->settings->set("Browser", "ProgramFontSize", "9");
-        m_window = std::make_unique<frmTarnwell>(m_world->services());
-        m_window->Load();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        open();
     }
-    void cleanup()
-    {
-        m_world->fakes.messages.answerNext(Answer::No);
-        m_window->close();
-        m_window.reset();
-        m_world.reset();
-    }
+    void cleanup() { close(); }
 
     // The URL boxes were 150 pixels wide and showed the end of a long address.
     void entryDialogsShowATypicalURLWholeAndTheStartOfALongOne()
@@ -74,7 +68,7 @@ private Q_SLOTS:
             seen << dialog->objectName();
             dialog->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
         });
-        m_window->action(QStringLiteral("mnuNewEntry"))->trigger();
+        trigger(Command::NewEntry);
 
         m_world->store.CreateEntry(false, LongURL, 5, "Release notes", "Http", "What is new");
         m_window->RefreshPanes(true);
@@ -92,14 +86,65 @@ private Q_SLOTS:
             seen << dialog->objectName();
             dialog->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
         });
-        m_window->action(QStringLiteral("mnuProp1"))->trigger();
+        trigger(Command::Properties);
         QCOMPARE(seen, (QStringList { QStringLiteral("frmNewEntry"), QStringLiteral("frmProperties") }));
     }
 
-private:
-    std::unique_ptr<ExplorerWorld> m_world;
-    std::unique_ptr<frmTarnwell> m_window;
+    // After an import the progress window closed and left no window active, so Alt+F
+    // did nothing until the window was clicked.
+    void menuKeysWorkRightAfterAnImport()
+    {
+        const QString file = QString::fromStdString(m_world->homePath()) + QStringLiteral("/bookmarks.html");
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><A HREF=\"http://a/\">A</A>\n</DL><p>\n");
+        out.close();
+        m_world->fileDialogs.answerNext(file.toStdString());
+        trigger(Command::ImportNetscape);
+        QCOMPARE(rowTexts().size(), 1);
+        QTest::qWait(50);  // the window system's (de)activations arrive
+        QTRY_COMPARE(QApplication::activeWindow(), m_window.get());
+        QVERIFY(m_window->ListView1()->hasFocus());
+        QMenu* file1 = m_window->menuBar()->findChild<QMenu*>(QStringLiteral("mnuFile"));
+        QVERIFY(file1 != nullptr);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(file1->isVisible());
+        file1->close();
+    }
+
+    // "E" opened both Export and New Entry of the File menu.
+    void everyMenuHasEachMnemonicOnce()
+    {
+        std::vector<QMenu*> menus;
+        for (QAction* top : m_window->menuBar()->actions()) {
+            if (top->menu() != nullptr) {
+                menus.push_back(top->menu());
+            }
+        }
+        for (int n = 1; n <= 4; ++n) {
+            menus.push_back(m_window->popupMenu(n));
+        }
+        for (size_t at = 0; at < menus.size(); ++at) {
+            QMenu* menu = menus[at];
+            QHash<QChar, QString> taken;
+            for (QAction* item : menu->actions()) {
+                if (item->menu() != nullptr) {
+                    menus.push_back(item->menu());
+                }
+                const QString text = item->text();
+                const qsizetype amp = text.indexOf(QRegularExpression(QStringLiteral("&[^&]")));
+                if (item->isSeparator() || amp < 0 || !item->isVisible()) {
+                    continue;
+                }
+                const QChar key = text.at(amp + 1).toLower();
+                QVERIFY2(!taken.contains(key),
+                    qPrintable(QStringLiteral("%1: %2 and %3").arg(menu->objectName(), taken.value(key), text)));
+                taken.insert(key, text);
+            }
+        }
+        QVERIFY(menus.size() > 10);
+    }
 };
 
-QTEST_MAIN(DialogsOnScreenTest)
-#include "DialogsOnScreenTest.moc"
+QTEST_MAIN(DesktopTest)
+#include "DesktopTest.moc"
