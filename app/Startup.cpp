@@ -67,6 +67,18 @@ bool displayAvailable()
     return false;
 }
 
+void configureApplication()
+{
+    QApplication::setApplicationName(QStringLiteral("Tarnwell"));
+    QApplication::setOrganizationName(QStringLiteral("Tarnwell"));
+    // No display name: Qt would append it to every window title ("Confirm Item Delete —
+    // Brindlex"), and the program's titles are its own texts. The desktop entry gives the
+    // desktop the program's name and icon for its windows.
+    QApplication::setApplicationVersion(QStringLiteral(BRINDLEX_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.brindlex.Brindlex"));
+    QApplication::setWindowIcon(programIcon());
+}
+
 void runStartActions(frmTarnwell& window, const StartOptions& options)
 {
     if (options.import) {
@@ -99,13 +111,7 @@ int runBrindlex(const StartOptions& options, char* program)
     int qtArgc = 1;
     char* qtArgv[] = { program, nullptr };
     QApplication application(qtArgc, qtArgv);
-    QApplication::setApplicationName(QStringLiteral("Tarnwell"));
-    QApplication::setOrganizationName(QStringLiteral("Tarnwell"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Brindlex"));
-    QApplication::setApplicationVersion(QStringLiteral(BRINDLEX_VERSION));
-    // Names the desktop entry, so the desktop shows the program's icon and name for its windows.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.brindlex.Brindlex"));
-    QApplication::setWindowIcon(programIcon());
+    configureApplication();
 
     World world(options.database);
     world.newDatabase = options.newDatabase;

@@ -12,6 +12,10 @@ struct StartOptions;
 // no other argument, so the whole command line is the program's own. Returns the exit status.
 int runBrindlex(const StartOptions& options, char* program);
 
+// The application's names (they place the settings file), version, desktop entry and
+// icon. Window titles stay exactly as each window sets them.
+void configureApplication();
+
 // Whether a display is there to show windows on (or a Qt platform was chosen), so the
 // program can say so plainly instead of aborting.
 bool displayAvailable();

@@ -19,6 +19,7 @@ packages=(
   clang-format
   xvfb
   xauth
+  x11-utils
   imagemagick
   fonts-dejavu-core
   python3
