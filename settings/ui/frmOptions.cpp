@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -195,9 +196,8 @@ void frmOptions::load()
         chkIncludeDesc->setCheckState(checkValue(options.IncludeDesc));
         m_openedIncludeDesc = options.IncludeDesc;
         step = 6;
-        Label5->setText(QString::fromStdString(options.ProgramFont));
+        showFont(options.ProgramFont, options.ProgramFontSize);
         step = 7;
-        Label6->setText(QString::number(options.ProgramFontSize));
         step = 8;
         chkTray->setCheckState(checkValue(options.TrayFlag));
         step = 9;
@@ -241,8 +241,17 @@ void frmOptions::changeFont()
     // Kept even if the dialog is then cancelled; applied by the next "OK".
     options.ProgramFont = font->family().toStdString();
     options.ProgramFontSize = font->pointSize() > 0 ? font->pointSize() : options.ProgramFontSize;
-    Label5->setText(QString::fromStdString(options.ProgramFont));
-    Label6->setText(QString::number(options.ProgramFontSize));
+    showFont(options.ProgramFont, options.ProgramFontSize);
+}
+
+void frmOptions::showFont(const std::string& name, int size)
+{
+    // A stored name no font of this system has ("MS Sans Serif" from the old desktop) is
+    // shown as the font the windows really use in its place; the stored name stays until
+    // the user chooses another.
+    const QFontInfo used(QFont(QString::fromStdString(name), size > 0 ? size : -1));
+    Label5->setText(used.family());
+    Label6->setText(QString::number(size > 0 ? used.pointSize() : size));
 }
 
 void frmOptions::scanClicked()

@@ -61,6 +61,8 @@ private:
     void build();
     void load();
     void changeFont();
+    // The font labels: the font the windows use for the stored name and size.
+    void showFont(const std::string& name, int size);
     void scanClicked();
     void specificClicked();
     void combo2Chosen(int index);

@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -124,11 +125,22 @@ private Q_SLOTS:
         QVERIFY(w.host.panes.HeadersVisible);
     }
 
+    // The labels used to name "MS Sans Serif 8", a font no Linux system has.
+    void aFontTheSystemLacksIsShownAsTheFontUsedInstead()
+    {
+        World w;
+        QVERIFY(!QFontDatabase::families().contains("MS Sans Serif"));
+        auto dialog = w.open();
+        QVERIFY2(QFontDatabase::families().contains(dialog->Label5->text()), qPrintable(dialog->Label5->text()));
+        QCOMPARE(dialog->Label6->text(), QString("8"));
+        dialog->Command1->click();
+        QCOMPARE(w.host.options.ProgramFont, std::string("MS Sans Serif"));  // the stored name stays
+    }
+
     void cancelKeepsAChosenFont()
     {
         World w;
         auto dialog = w.open();
-        QCOMPARE(dialog->Label5->text(), QString("MS Sans Serif"));
         QCOMPARE(dialog->Label6->text(), QString("8"));
         dialog->setFontChooser([](const QFont& initial) -> std::optional<QFont> {
             if (initial.family() != "MS Sans Serif" || initial.pointSize() != 8) {
