@@ -1147,6 +1147,26 @@ void frmTarnwell::setClientById(int id)
     store().SetDefaultClient(row.Service);
 }
 
+namespace {
+
+// The frame size a window will be shown at. A window not yet shown nor sized by its code
+// gets the size its layout asks for now (it would get it only when shown, after it was
+// placed by a size it did not have yet); one not yet framed by the window manager is
+// given the frame of `framed`, a window that has one.
+QSize shownFrameSize(QWidget* window, const QWidget* framed)
+{
+    if (!window->isVisible() && !window->testAttribute(Qt::WA_Resized)) {
+        window->adjustSize();
+    }
+    QSize size = window->frameGeometry().size();
+    if (framed != nullptr && size == window->size()) {
+        size += framed->frameGeometry().size() - framed->size();
+    }
+    return size;
+}
+
+}  // namespace
+
 void frmTarnwell::CenterWindow(QWidget* window)
 {
     const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
@@ -1154,7 +1174,7 @@ void frmTarnwell::CenterWindow(QWidget* window)
         return;
     }
     const QRect area = screen->geometry();
-    const QSize size = window->frameGeometry().size();
+    const QSize size = shownFrameSize(window, nullptr);
     window->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
 }
 
@@ -1171,7 +1191,7 @@ void frmTarnwell::closeTransient(QWidget* window)
 void frmTarnwell::CenterOverMainWindow(QWidget* dialog) const
 {
     const QRect main = frameGeometry();
-    const QSize size = dialog->frameGeometry().size();
+    const QSize size = shownFrameSize(dialog, this);
     int left = main.x() + main.width() / 2 - size.width() / 2;
     int top = main.y() + main.height() / 2 - size.height() / 2;
     if (const QScreen* screen = this->screen()) {

@@ -1,8 +1,10 @@
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -12,9 +14,11 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "browser/ui/frmBLoad.h"
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
 #include "explorer/WindowFixture.h"
+#include "settings/OptionsHost.h"
 
 using namespace brindlex;
 
@@ -88,6 +92,35 @@ private Q_SLOTS:
         });
         trigger(Command::Properties);
         QCOMPARE(seen, (QStringList { QStringLiteral("frmNewEntry"), QStringLiteral("frmProperties") }));
+    }
+
+    // Options, Go To and the "Loading" window were placed by their size before they had
+    // one: their top left corner sat near the middle of the main window.
+    void dialogsAreCentredOverTheMainWindow()
+    {
+        const auto offCentre = [this](const QWidget* dialog) {
+            const QPoint d = dialog->frameGeometry().center() - m_window->frameGeometry().center();
+            return QStringLiteral("%1 is %2,%3 off").arg(dialog->objectName()).arg(d.x()).arg(d.y());
+        };
+        const QString centred = QStringLiteral(" is 0,0 off");
+        QStringList seen;
+        for (Command command : { Command::Options, Command::GoTo }) {
+            whenModal([&](QWidget* dialog) {
+                QPoint d = dialog->frameGeometry().center() - m_window->frameGeometry().center();
+                seen << (std::abs(d.x()) <= 1 && std::abs(d.y()) <= 1 ? dialog->objectName() + centred
+                                                                      : offCentre(dialog));
+                static_cast<QDialog*>(dialog)->reject();
+            });
+            trigger(command);
+        }
+        ProgramOptions options;
+        frmBLoad loading("Netscape Navigator", QPixmap(), options, m_window.get());
+        m_window->CenterOverMainWindow(&loading);
+        loading.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&loading));
+        const QPoint d = loading.frameGeometry().center() - m_window->frameGeometry().center();
+        seen << (std::abs(d.x()) <= 1 && std::abs(d.y()) <= 1 ? loading.objectName() + centred : offCentre(&loading));
+        QCOMPARE(seen, (QStringList { "frmOptions" + centred, "frmGoToFolder" + centred, "frmBLoad" + centred }));
     }
 
     // After an import the progress window closed and left no window active, so Alt+F
