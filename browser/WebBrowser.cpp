@@ -62,8 +62,11 @@ void WebBrowser::DoAction(int Action)
             oBrowser.GetURL();
         }
     } else {
+        // Only a link can be sent: a folder's empty URL used to replace the user's
+        // clipboard and be reported as posted.
         const FolderItem* item = m_host.SelectedItem();
-        if (item == nullptr) {
+        if (item == nullptr || item->IsFolder) {
+            m_platform.messages.beep();
             return;
         }
         const std::string url = item->URL;

@@ -85,6 +85,24 @@ TEST_F(WebBrowserTest, SendWithNothingSelectedDoesNothing)
     EXPECT_TRUE(requests().empty());
     EXPECT_TRUE(world.messages.shown.empty());
     EXPECT_TRUE(world.clipboard.contents.empty());
+    EXPECT_EQ(world.messages.beeps, 1);
+}
+
+// A folder row sent to the clipboard client used to empty the user's clipboard and say
+// "URL has been posted to the clipboard".
+TEST_F(WebBrowserTest, AFolderIsNeverSent)
+{
+    browser.ChooseDefaultClient(4, false, 1);
+    world.clipboard.contents = "the user's own text";
+    FolderItem folder;
+    folder.IsFolder = true;
+    folder.Icon = 6;
+    folder.Client = "None";
+    host.selected = &folder;
+    browser.DoAction(WebBrowser::Send);
+    EXPECT_EQ(world.clipboard.contents, "the user's own text");
+    EXPECT_TRUE(world.messages.shown.empty());
+    EXPECT_EQ(world.messages.beeps, 1);
 }
 
 TEST_F(WebBrowserTest, EntryClientOverridesTheDefaultForOneSend)
