@@ -1,8 +1,5 @@
 #include "store/TextRules.h"
 
-#include <array>
-#include <utility>
-
 namespace brindlex {
 
 std::string QuotesToApostrophes(std::string_view text)
@@ -62,30 +59,68 @@ std::string LineBreaksToBlank(std::string_view text)
     return out;
 }
 
+namespace {
+
+char upperAscii(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// True when the `name.size()` characters before `colon` spell `name` (upper case, any
+// letter case in the URL) and, for `slashes`, "//" follows the colon.
+bool schemeEndsAt(std::string_view url, size_t colon, std::string_view name, bool slashes)
+{
+    if (colon < name.size() || (slashes && url.compare(colon + 1, 2, "//") != 0)) {
+        return false;
+    }
+    const size_t start = colon - name.size();
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (upperAscii(url[start + i]) != name[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 std::string ClassifyURL(std::string_view url)
 {
-    static constexpr std::array<std::pair<std::string_view, std::string_view>, 8> Kinds { {
-        { "HTTP://", "Http" },
-        { "FTP://", "Ftp" },
-        { "FILE:", "File" },
-        { "GOPHER://", "Gopher" },
-        { "AFS://", "Archie" },
-        { "MAILTO:", "EMail" },
-        { "NEWS:", "News" },
-        { "TELNET://", "Telnet" },
-    } };
-    std::string upper(url);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
+    // Every scheme the rules look for ends in a colon, so the URL is searched colon by
+    // colon; the rule with the lowest number among all that match anywhere wins, as a
+    // test of each rule in turn over the whole URL would have it. "HTTPS://" counts as
+    // "HTTP://" (today's links are links); nothing else is added.
+    struct Rule
+    {
+        std::string_view name;  // the scheme before its colon, upper case
+        bool slashes;  // the colon is followed by "//"
+        int order;
+        const char* word;
+    };
+    static constexpr Rule Rules[] = {
+        { "HTTP", true, 1, "Http" },
+        { "HTTPS", true, 1, "Http" },
+        { "FTP", true, 2, "Ftp" },
+        { "FILE", false, 3, "File" },
+        { "GOPHER", true, 4, "Gopher" },
+        { "AFS", true, 5, "Archie" },
+        { "MAILTO", false, 6, "EMail" },
+        { "NEWS", false, 7, "News" },
+        { "TELNET", true, 8, "Telnet" },
+    };
+    const Rule* best = nullptr;
+    for (size_t colon = url.find(':'); colon != std::string_view::npos; colon = url.find(':', colon + 1)) {
+        for (const Rule& rule : Rules) {
+            if ((best == nullptr || rule.order < best->order) && schemeEndsAt(url, colon, rule.name, rule.slashes)) {
+                best = &rule;
+                break;
+            }
+        }
+        if (best != nullptr && best->order == 1) {
+            break;
         }
     }
-    for (const auto& [scheme, word] : Kinds) {
-        if (upper.find(scheme) != std::string::npos) {
-            return std::string(word);
-        }
-    }
-    return "Unknown";
+    return best == nullptr ? "Unknown" : best->word;
 }
 
 }  // namespace brindlex

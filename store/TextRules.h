@@ -14,7 +14,8 @@ std::string StripLineBreaks(std::string_view text);
 // one line of the database file.
 std::string LineBreaksToBlank(std::string_view text);
 // The URL kind word: "Http", "Ftp", "File", "Gopher", "Archie", "EMail", "News",
-// "Telnet" or "Unknown", by the first scheme the upper-cased URL contains.
+// "Telnet" or "Unknown", by the first scheme the URL contains in any letter case
+// ("HTTPS://" counts as "HTTP://").
 std::string ClassifyURL(std::string_view url);
 
 }  // namespace brindlex

@@ -37,6 +37,19 @@ TEST(ClassifyURLTest, FirstContainedSchemeWins)
         { "gopher://g", "Gopher" },
         { "telnet://t", "Telnet" },
         { "javascript:void(0)", "Unknown" },
+        // https was not yet a link kind: such links came out "Unknown" and were not
+        // taken for URLs by the clipboard paste.
+        { "https://example.org/", "Http" },
+        { "HTTPS://EXAMPLE.ORG/", "Http" },
+        { "ftp://host/?next=https://other/", "Http" },
+        { "news:https://x", "Http" },
+        { "https:/one-slash", "Unknown" },
+        { "mailto:a@b?body=file:x", "File" },
+        { "xtelnet://t", "Telnet" },
+        { "view-source:HTTP://a", "Http" },
+        { "http:", "Unknown" },
+        { ":", "Unknown" },
+        { "afs:", "Unknown" },
     };
     for (const auto& [url, kind] : rows) {
         SCOPED_TRACE(url);

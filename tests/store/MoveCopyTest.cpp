@@ -243,6 +243,12 @@ TEST_F(MoveCopyTest, PasteWithEmptyInternalClipboardReadsTheSystemClipboard)
     world.clipboard.contents = "http://from/";
     EXPECT_TRUE(editing.Paste(Pane::ListView1).pasted);
     EXPECT_EQ(test::describe(store), "|From Clipboard|http://from/\n");
+
+    // An https address used to be refused as "Invalid URL Address".
+    world.clipboard.contents = "https://secure/";
+    EXPECT_TRUE(editing.Paste(Pane::ListView1).pasted);
+    EXPECT_EQ(test::describe(store), "|From Clipboard|http://from/\n|From Clipboard|https://secure/\n");
+    EXPECT_EQ(world.messages.shown.size(), 1u);
 }
 
 TEST_F(MoveCopyTest, CutThenCopyOfOtherRowsNoLongerMovesTheCutRows)

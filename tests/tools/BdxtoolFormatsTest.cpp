@@ -218,8 +218,8 @@ TEST_F(BdxtoolFormatsTest, ShortcutFilesAreWrittenPerLinkAndReadBack)
         0)
         << err;
     EXPECT_EQ(list(path("back.bdx")),
-        (std::vector<std::string> { "back\tGrep, fast\thttp://grep.example/?a=1&b=2\tHttp",
-            "back\tHome page\thttps://home.example/\tUnknown" }));
+        (std::vector<std::string> {
+            "back\tGrep, fast\thttp://grep.example/?a=1&b=2\tHttp", "back\tHome page\thttps://home.example/\tHttp" }));
 }
 
 TEST_F(BdxtoolFormatsTest, ShortcutNamesCannotLeaveTheirDirectory)
@@ -249,8 +249,8 @@ TEST_F(BdxtoolFormatsTest, ARealBrowserExportImportsWhole)
     ASSERT_GE(lines.size(), 5u);
     EXPECT_EQ(lines[0], "ff\tBookmarks Toolbar\t\tFolder");
     EXPECT_EQ(lines[1], "ff\tCaf\u00e9 & Co\t\tFolder");
-    EXPECT_EQ(lines[3], "ff\\Bookmarks Toolbar\tGet Firefox & more\thttps://www.mozilla.org/en-US/firefox/\tUnknown");
-    EXPECT_EQ(lines[4], "ff\\Bookmarks Toolbar\tSearch 'things' <here>\thttps://example.org/search?q=a&b=c\tUnknown");
+    EXPECT_EQ(lines[3], "ff\\Bookmarks Toolbar\tGet Firefox & more\thttps://www.mozilla.org/en-US/firefox/\tHttp");
+    EXPECT_EQ(lines[4], "ff\\Bookmarks Toolbar\tSearch 'things' <here>\thttps://example.org/search?q=a&b=c\tHttp");
 }
 
 TEST_F(BdxtoolFormatsTest, RangesThatCannotApplyAreUsageErrors)
