@@ -1,8 +1,6 @@
 #include "formats/ImportExport.h"
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <istream>
 #include <unordered_map>
 
 #include "formats/HtmlLinks.h"
@@ -17,7 +15,7 @@
 #include "store/DatabaseFile.h"
 #include "store/LinkStore.h"
 #include "store/Text.h"
-#include "store/TextEncoding.h"
+#include "store/TextFile.h"
 
 namespace brindlex {
 
@@ -47,19 +45,6 @@ constexpr ExportTypeText ExportTexts[] = {
     { "HTML File", "*.htm", "HTML File (*.HTM,*.HTML)|*.htm;*.html" },
 };
 
-Result<std::string> readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return Error { ErrorKind::Io, "the file cannot be opened" };
-    }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        return Error { ErrorKind::Io, "the file cannot be read" };
-    }
-    return bytes;
-}
-
 bool isHtmlBased(ImportKind kind)
 {
     return kind == ImportKind::Netscape || kind == ImportKind::Spyglass || kind == ImportKind::Html;
@@ -70,10 +55,9 @@ void reportImportFailure(MessageBoxes& messages, const std::string& path, const 
     messages.show("Error", "Error importing " + path + ": " + error.message, MessageIcon::Information);
 }
 
-// Runs the reader of `kind` on decoded text.
-Status runReader(LinkStore& store, ImportKind kind, const std::string& text, const ReadContext& context)
+// Runs the reader of `kind` on the file's decoded text.
+Status runReader(LinkStore& store, ImportKind kind, std::istream& in, const ReadContext& context)
 {
-    std::istringstream in(text);
     switch (kind) {
     case ImportKind::Netscape:
         return ImportNetscapeFile(in, store, context);
@@ -154,14 +138,14 @@ Status importFile(LinkStore& store, ImportKind kind, const std::string& path, co
         return importShortcutFiles(store, one, services);
     }
 
-    Result<std::string> bytes = readFile(path);
-    if (!bytes.ok()) {
-        reportImportFailure(services.messages, path, bytes.error());
-        return bytes.status();
+    // The file streams through the reader block by block: a large file is never held
+    // whole, and UTF-8 text reaches the reader without being copied.
+    TextFileBuf text;
+    if (Status opened = text.open(path, isHtmlBased(kind)); !opened.ok()) {
+        reportImportFailure(services.messages, path, opened.error());
+        return opened;
     }
-    const std::string text
-        = isHtmlBased(kind) ? decodeText(bytes.value(), declaredCharset(bytes.value())) : decodeText(bytes.value());
-    bytes.value().clear();
+    std::istream in(&text);
 
     std::string htmlFolderId;
     if (kind == ImportKind::Html) {
@@ -171,7 +155,10 @@ Status importFile(LinkStore& store, ImportKind kind, const std::string& path, co
         }
     }
     const ReadContext context { services.progress, services.events };
-    const Status read = runReader(store, kind, text, context);
+    Status read = runReader(store, kind, in, context);
+    if (read.ok() && text.readFailed()) {
+        read = Error { ErrorKind::Io, text.readError() };
+    }
     store.SetCurrentFolder(remembered);
     if (kind == ImportKind::Html) {
         const Folder* folder = store.FindFolder(htmlFolderId);
@@ -234,11 +221,14 @@ Status importShortcutFiles(LinkStore& store, const FileSelection& files, const I
         services.progress.setLabel("Importing URL " + name);
         services.events.processEvents();
         const std::string path = files.directory + fileName;
-        Result<std::string> bytes = readFile(path);
-        Status read = bytes.status();
-        if (bytes.ok()) {
-            std::istringstream in(decodeText(bytes.value()));
+        TextFileBuf text;
+        Status read = text.open(path, false);
+        if (read.ok()) {
+            std::istream in(&text);
             read = ImportShortcutFile(in, store, name);
+            if (read.ok() && text.readFailed()) {
+                read = Error { ErrorKind::Io, text.readError() };
+            }
         }
         if (!read.ok()) {
             store.SetCurrentFolder(remembered);

@@ -29,9 +29,20 @@ void splitPath(const std::string& path, std::string& folder, std::string& name)
     }
 }
 
-// Opens `path` for reading without blocking on a FIFO and checks that it is a regular
-// file. The descriptor, or -1 with `reason` set.
-int openRegular(const std::string& path, std::string& reason, uint64_t& size)
+// Reads up to `size` bytes; the count, or -1 with errno set.
+ssize_t readSome(int fd, char* data, size_t size)
+{
+    while (true) {
+        const ssize_t n = ::read(fd, data, size);
+        if (n >= 0 || errno != EINTR) {
+            return n;
+        }
+    }
+}
+
+}  // namespace
+
+int openRegularFile(const std::string& path, std::string& reason, uint64_t& size)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
@@ -56,19 +67,6 @@ int openRegular(const std::string& path, std::string& reason, uint64_t& size)
     size = static_cast<uint64_t>(st.st_size);
     return fd;
 }
-
-// Reads up to `size` bytes; the count, or -1 with errno set.
-ssize_t readSome(int fd, char* data, size_t size)
-{
-    while (true) {
-        const ssize_t n = ::read(fd, data, size);
-        if (n >= 0 || errno != EINTR) {
-            return n;
-        }
-    }
-}
-
-}  // namespace
 
 int resolveFilePath(const std::string& path, std::string& folder, std::string& name)
 {
@@ -132,7 +130,7 @@ public:
     {
         close();
         std::string reason;
-        m_fd = openRegular(path, reason, m_size);
+        m_fd = openRegularFile(path, reason, m_size);
         if (m_fd < 0) {
             return Error { ErrorKind::Io, reason };
         }
@@ -278,7 +276,7 @@ Result<std::string> readRegularFile(const std::string& path)
 {
     std::string reason;
     uint64_t size = 0;
-    const int fd = openRegular(path, reason, size);
+    const int fd = openRegularFile(path, reason, size);
     if (fd < 0) {
         return Error { ErrorKind::Io, reason };
     }

@@ -13,6 +13,11 @@ namespace brindlex {
 // Returns 0, or the errno that stopped it.
 int resolveFilePath(const std::string& path, std::string& folder, std::string& name);
 
+// Opens `path` read-only without blocking on a FIFO and checks that it is a regular
+// file. The descriptor (close-on-exec, blocking) and the file's size, or -1 with
+// `reason` set to the bare reason ("not a regular file", or the errno text).
+int openRegularFile(const std::string& path, std::string& reason, uint64_t& size);
+
 // A file opened for reading that is known to be a regular file: a FIFO (which would block
 // the open), a device such as /dev/zero (which never ends) or a folder is refused at once
 // with "not a regular file". Reads through a 64 KB buffer and can seek.

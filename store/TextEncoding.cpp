@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
+#include <cstring>
 
 namespace brindlex {
 
@@ -51,19 +52,43 @@ constexpr std::array<char32_t, 128> MacRoman = {
 };
 // clang-format on
 
-std::string fromSingleByte(std::string_view bytes, const std::array<char32_t, 128>* high)
+void appendSingleByte(std::string& out, std::string_view bytes, const std::array<char32_t, 128>& high)
 {
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 8);
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            out += c;
-        } else {
-            appendUtf8(out, high != nullptr ? (*high)[b - 0x80] : static_cast<char32_t>(b));
+    out.reserve(out.size() + bytes.size() + bytes.size() / 8);
+    size_t plain = 0;  // start of the run of ASCII bytes not yet appended
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b >= 0x80) {
+            out.append(bytes.data() + plain, i - plain);
+            appendUtf8(out, high[b - 0x80]);
+            plain = i + 1;
         }
     }
+    out.append(bytes.data() + plain, bytes.size() - plain);
+}
+
+std::string fromSingleByte(std::string_view bytes, const std::array<char32_t, 128>& high)
+{
+    std::string out;
+    appendSingleByte(out, bytes, high);
     return out;
+}
+
+// The length of the run of ASCII bytes at the start of `bytes`, eight at a time.
+size_t asciiPrefix(std::string_view bytes)
+{
+    size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        if ((word & 0x8080808080808080ULL) != 0) {
+            break;
+        }
+    }
+    while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80) {
+        ++i;
+    }
+    return i;
 }
 
 }  // namespace
@@ -75,7 +100,7 @@ bool isValidUtf8(std::string_view bytes)
     while (i < n) {
         const auto b = static_cast<unsigned char>(bytes[i]);
         if (b < 0x80) {
-            ++i;
+            i += asciiPrefix(bytes.substr(i));
             continue;
         }
         size_t len = 0;
@@ -111,26 +136,49 @@ bool isValidUtf8(std::string_view bytes)
     return true;
 }
 
+Charset charsetNamed(std::string_view name)
+{
+    const std::string cs = lowerAscii(name);
+    if (cs == "x-mac-roman" || cs == "macintosh" || cs == "x-mac-system" || cs == "macroman" || cs == "mac") {
+        return Charset::MacRoman;
+    }
+    // Browsers read a declared Latin-1 as Windows-1252, and so do we.
+    if (cs == "iso-8859-1" || cs == "latin1" || cs == "iso8859-1" || cs == "latin-1" || cs == "windows-1252"
+        || cs == "cp1252") {
+        return Charset::Windows1252;
+    }
+    return Charset::Utf8;
+}
+
+void appendDecoded(std::string& out, std::string_view bytes, Charset charset)
+{
+    switch (charset) {
+    case Charset::MacRoman:
+        appendSingleByte(out, bytes, MacRoman);
+        return;
+    case Charset::Windows1252:
+        appendSingleByte(out, bytes, Windows1252);
+        return;
+    case Charset::Utf8:
+        break;
+    }
+    if (isValidUtf8(bytes)) {
+        out.append(bytes);
+    } else {
+        appendSingleByte(out, bytes, Windows1252);
+    }
+}
+
 std::string decodeText(std::string_view bytes, std::string_view charset)
 {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         bytes.remove_prefix(3);
     }
-    const std::string cs = lowerAscii(charset);
-    if (cs == "x-mac-roman" || cs == "macintosh" || cs == "x-mac-system" || cs == "macroman" || cs == "mac") {
-        return fromSingleByte(bytes, &MacRoman);
-    }
-    if (cs == "iso-8859-1" || cs == "latin1" || cs == "iso8859-1" || cs == "latin-1") {
-        // Browsers read a declared Latin-1 as Windows-1252, and so do we.
-        return fromSingleByte(bytes, &Windows1252);
-    }
-    if (cs == "windows-1252" || cs == "cp1252") {
-        return fromSingleByte(bytes, &Windows1252);
-    }
-    if (isValidUtf8(bytes)) {
+    const Charset cs = charsetNamed(charset);
+    if (cs == Charset::Utf8 && isValidUtf8(bytes)) {
         return std::string(bytes);
     }
-    return fromSingleByte(bytes, &Windows1252);
+    return fromSingleByte(bytes, cs == Charset::MacRoman ? MacRoman : Windows1252);
 }
 
 std::string declaredCharset(std::string_view html)
