@@ -18,6 +18,7 @@
 #include "store/FileAccess.h"
 #include "store/LineStream.h"
 #include "store/LinkStore.h"
+#include "store/OutputBuffer.h"
 #include "store/Text.h"
 #include "store/TextEncoding.h"
 #include "store/TextRules.h"
@@ -526,34 +527,92 @@ void importDatabase(ParsedDatabase& db, LinkStore& store)
     store.IndexesChanged();
 }
 
+// Whether a character cannot stand in a field as it is: a double quote or a line break.
+constexpr bool isSpecial(char c)
+{
+    return c == '"' || c == '\r' || c == '\n';
+}
+
+// True when a byte of `word` is zero, eight bytes at a time.
+constexpr uint64_t zeroByteIn(uint64_t word)
+{
+    return (word - 0x0101010101010101ULL) & ~word & 0x8080808080808080ULL;
+}
+
+bool hasSpecial(std::string_view text)
+{
+    // Most fields hold none, so they are looked through eight bytes at a time.
+    constexpr uint64_t Quotes = 0x2222222222222222ULL;
+    constexpr uint64_t Returns = 0x0D0D0D0D0D0D0D0DULL;
+    constexpr uint64_t Feeds = 0x0A0A0A0A0A0A0A0AULL;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if ((zeroByteIn(word ^ Quotes) | zeroByteIn(word ^ Returns) | zeroByteIn(word ^ Feeds)) != 0) {
+            return true;
+        }
+    }
+    for (; i < text.size(); ++i) {
+        if (isSpecial(text[i])) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // How a value is written so that it reads back the same: a double quote (only possible
 // in text that did not pass through the model's rules) becomes an apostrophe, or "%!%"
 // in a URL, and each run of line breaks one blank.
-void appendCleanText(std::string& out, std::string_view text, bool url)
+void putCleanText(OutputBuffer& out, std::string_view text, bool url)
 {
     bool inBreak = false;
     for (const char c : text) {
         if (c == '\r' || c == '\n') {
             if (!inBreak) {
-                out += ' ';
+                out.put(' ');
             }
             inBreak = true;
             continue;
         }
         inBreak = false;
         if (c == '"') {
-            out += url ? "%!%" : "'";
+            out.put(url ? std::string_view("%!%") : std::string_view("'"));
         } else {
-            out += c;
+            out.put(c);
         }
     }
 }
 
-void appendString(std::string& out, std::string_view text, bool url = false)
+// A string field, quotes included.
+void putString(OutputBuffer& out, std::string_view text, bool url = false)
 {
-    out += '"';
-    appendCleanText(out, text, url);
-    out += '"';
+    out.put('"');
+    if (hasSpecial(text)) {
+        putCleanText(out, text, url);
+    } else {
+        out.put(text);
+    }
+    out.put('"');
+}
+
+// The in-memory cleaning a save does, then the field: quotes become apostrophes and line
+// breaks blanks. A URL keeps its double quotes, which are written as "%!%".
+void putCleanedString(OutputBuffer& out, std::string& text, bool url = false)
+{
+    if (!hasSpecial(text)) {
+        out.put('"');
+        out.put(text);
+        out.put('"');
+        return;
+    }
+    if (!url && text.find('"') != std::string::npos) {
+        text = QuotesToApostrophes(text);
+    }
+    if (text.find_first_of("\r\n") != std::string::npos) {
+        text = LineBreaksToBlank(text);
+    }
+    putString(out, text, url);
 }
 
 bool writableDate(const DateTime& d)
@@ -563,85 +622,83 @@ bool writableDate(const DateTime& d)
             || (d.hour >= 0 && d.hour <= 23 && d.minute >= 0 && d.minute <= 59 && d.second >= 0 && d.second <= 59));
 }
 
-void appendDate(std::string& out, const DateTime& date)
+void putDigits(char* at, int value, int count)
 {
-    out += '#';
-    // A missing or impossible date is written as the null date, which reads back as none.
-    out += writableDate(date) ? formatFileDate(date) : "NULL";
-    out += '#';
-}
-
-bool containsLineBreak(std::string_view text)
-{
-    return text.find_first_of("\r\n") != std::string_view::npos;
-}
-
-// The in-memory cleaning a save does: quotes become apostrophes and line breaks blanks.
-// A URL keeps its double quotes, which are written as "%!%".
-void cleanText(std::string& text)
-{
-    if (text.find('"') != std::string::npos) {
-        text = QuotesToApostrophes(text);
-    }
-    if (containsLineBreak(text)) {
-        text = LineBreaksToBlank(text);
+    for (int i = count - 1; i >= 0; --i) {
+        at[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
     }
 }
 
-void cleanURL(std::string& url)
+// #yyyy-mm-dd# or #yyyy-mm-dd hh:mm:ss#; a missing or impossible date is written as the
+// null date, which reads back as none.
+void putDate(OutputBuffer& out, const DateTime& date)
 {
-    if (containsLineBreak(url)) {
-        url = LineBreaksToBlank(url);
+    if (!writableDate(date)) {
+        out.put("#NULL#");
+        return;
     }
+    char* at = out.space(21);
+    at[0] = '#';
+    putDigits(at + 1, date.year, 4);
+    at[5] = '-';
+    putDigits(at + 6, date.month, 2);
+    at[8] = '-';
+    putDigits(at + 9, date.day, 2);
+    size_t used = 11;
+    if (date.hasTime) {
+        at[11] = ' ';
+        putDigits(at + 12, date.hour, 2);
+        at[14] = ':';
+        putDigits(at + 15, date.minute, 2);
+        at[17] = ':';
+        putDigits(at + 18, date.second, 2);
+        used = 20;
+    }
+    at[used] = '#';
+    out.advance(used + 1);
 }
 
-void appendFolderRecord(std::string& out, Folder& folder, bool root, size_t folderCount)
+void putFolderRecord(OutputBuffer& out, Folder& folder, bool root, size_t folderCount)
 {
-    cleanText(folder.Caption);
-    cleanText(folder.Description);
-    appendString(out, folder.Caption);
-    out += ',';
-    appendString(out, folder.id);
-    out += ',';
-    appendString(out, folder.parent);
-    out += ',';
-    appendDate(out, folder.MDate);
-    out += ',';
-    appendString(out, folder.Description);
-    out += ',';
-    out += std::to_string(folder.FolderItems.size());
+    putCleanedString(out, folder.Caption);
+    out.put(',');
+    putString(out, folder.id);
+    out.put(',');
+    putString(out, folder.parent);
+    out.put(',');
+    putDate(out, folder.MDate);
+    out.put(',');
+    putCleanedString(out, folder.Description);
+    out.put(',');
+    out.putNumber(static_cast<long long>(folder.FolderItems.size()));
     if (root) {
-        out += ',';
-        out += std::to_string(folderCount);
+        out.put(',');
+        out.putNumber(static_cast<long long>(folderCount));
     }
-    out += "\r\n";
+    out.put("\r\n");
 }
 
-void appendItemRecord(std::string& out, FolderItem& item)
+void putItemRecord(OutputBuffer& out, FolderItem& item)
 {
-    cleanText(item.Caption);
-    cleanURL(item.URL);
-    cleanText(item.Description);
-    appendString(out, item.Caption);
-    out += ',';
-    appendString(out, item.URL, true);
-    out += ',';
-    out += item.IsFolder ? "#TRUE#" : "#FALSE#";
-    out += ',';
-    appendString(out, item.IID);
-    out += ',';
-    out += std::to_string(item.Icon);
-    out += ',';
-    appendDate(out, item.MDate);
-    out += ',';
-    appendString(out, item.URLType);
-    out += ',';
-    appendString(out, item.Description);
-    out += ',';
-    appendString(out, item.Client);
-    out += ',';
-    appendString(out, item.Cache);
-    out += "\r\n";
+    putCleanedString(out, item.Caption);
+    out.put(',');
+    putCleanedString(out, item.URL, true);
+    out.put(item.IsFolder ? ",#TRUE#," : ",#FALSE#,");
+    putString(out, item.IID);
+    out.put(',');
+    out.putNumber(item.Icon);
+    out.put(',');
+    putDate(out, item.MDate);
+    out.put(',');
+    putString(out, item.URLType);
+    out.put(',');
+    putCleanedString(out, item.Description);
+    out.put(',');
+    putString(out, item.Client);
+    out.put(',');
+    putString(out, item.Cache);
+    out.put("\r\n");
 }
 
 }  // namespace
@@ -798,33 +855,24 @@ Status writeDatabase(std::ostream& out, LinkStore& store)
 {
     Folder& root = store.Root();
     auto& flat = root.SubFolders;
-    std::string buffer;
-    buffer.reserve(1 << 16);
-    const auto flush = [&]() {
-        out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        buffer.clear();
-    };
-    buffer += VersionRecord;
-    buffer += "\r\n";
-    appendFolderRecord(buffer, root, true, flat.size());
+    OutputBuffer buffer(out, size_t { 1 } << 18);
+    buffer.put(VersionRecord);
+    buffer.put("\r\n");
+    putFolderRecord(buffer, root, true, flat.size());
     for (const auto& item : root.FolderItems) {
-        appendItemRecord(buffer, *item);
+        putItemRecord(buffer, *item);
     }
-    buffer += "\r\n";
+    buffer.put("\r\n");
     for (const auto& folder : flat) {
-        appendFolderRecord(buffer, *folder, false, 0);
+        putFolderRecord(buffer, *folder, false, 0);
         for (const auto& item : folder->FolderItems) {
-            appendItemRecord(buffer, *item);
+            putItemRecord(buffer, *item);
         }
-        if (buffer.size() > (1 << 16)) {
-            flush();
-            if (!out) {
-                break;
-            }
+        if (!out) {
+            break;  // nothing more can reach the file
         }
     }
-    flush();
-    if (!out) {
+    if (!buffer.flush()) {
         return Error { ErrorKind::Io, "writing the database failed" };
     }
     return Status::Ok();
