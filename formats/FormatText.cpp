@@ -84,23 +84,27 @@ std::string decodeHtml(std::string_view text)
     }
     std::string out;
     out.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
-        if (text[i] == '&') {
-            const size_t used = decodeReference(text.substr(i), out);
-            if (used != 0) {
-                i += used;
-                continue;
-            }
+    size_t done = 0;  // text before this is in `out`
+    for (size_t amp = text.find('&'); amp != std::string_view::npos; amp = text.find('&', amp + 1)) {
+        out.append(text.data() + done, amp - done);
+        done = amp;
+        const size_t used = decodeReference(text.substr(amp), out);
+        if (used != 0) {
+            done = amp + used;
+            amp = done - 1;
         }
-        out += text[i++];
     }
+    out.append(text.data() + done, text.size() - done);
     return out;
 }
 
 std::string escapeHtmlText(std::string_view text)
 {
+    if (std::none_of(text.begin(), text.end(), [](char c) { return c == '&' || c == '<' || c == '>'; })) {
+        return std::string(text);
+    }
     std::string out;
-    out.reserve(text.size());
+    out.reserve(text.size() + 16);
     for (char c : text) {
         switch (c) {
         case '&':
@@ -121,8 +125,11 @@ std::string escapeHtmlText(std::string_view text)
 
 std::string escapeHtmlAttribute(std::string_view text)
 {
+    if (std::none_of(text.begin(), text.end(), [](char c) { return c == '&' || c == '"'; })) {
+        return std::string(text);
+    }
     std::string out;
-    out.reserve(text.size());
+    out.reserve(text.size() + 16);
     for (char c : text) {
         if (c == '&') {
             out += "&amp;";
@@ -137,7 +144,7 @@ std::string escapeHtmlAttribute(std::string_view text)
 
 std::string oneLine(std::string_view text)
 {
-    if (text.find_first_of("\r\n") == std::string_view::npos) {
+    if (std::none_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; })) {
         return std::string(text);
     }
     return LineBreaksToBlank(text);

@@ -64,24 +64,27 @@ void LinkStore::SetDatabasePath(std::string path)
     m_databasePath = std::move(path);
 }
 
-std::string LinkStore::CreateEntry(bool IsFolder, std::string_view URL, int Icon, std::string_view Caption,
+const std::string& LinkStore::CreateEntry(bool IsFolder, std::string_view URL, int Icon, std::string_view Caption,
     std::string_view URLType, std::string_view Description)
 {
     if (m_entryCounter > 1000) {
         m_entryCounter = 0;
     }
-    std::string url = QuotesToApostrophes(URL);
-    std::string caption = QuotesToApostrophes(Caption);
-    std::string description = StripLineBreaks(QuotesToApostrophes(Description));
-
+    // One reading of the clock gives both the id's date-time and the entry's date.
+    const DateTime now = m_clock.now();
+    const DateTime today = now.dateOnly();
     auto item = std::make_shared<FolderItem>();
-    item->IID = NewId(m_entryCounter);
+    item->IID = issueId(m_entryCounter, now);
     item->IsFolder = IsFolder;
-    const DateTime today = m_clock.now().dateOnly();
     item->MDate = today;
-    item->Caption = caption.empty() ? DefaultCaption(IsFolder) : std::move(caption);
+    if (Caption.empty()) {
+        item->Caption = DefaultCaption(IsFolder);
+    } else {
+        item->Caption = QuotesToApostrophes(Caption);
+    }
+    std::string description = Description.empty() ? std::string() : StripLineBreaks(QuotesToApostrophes(Description));
     if (!IsFolder) {
-        item->URL = std::move(url);
+        item->URL = QuotesToApostrophes(URL);
         if (m_autoAssign == 1 && Icon != Image::Folder) {
             item->Client = m_defaultClient;
             item->Icon = ClientIcon(m_defaultClient);
@@ -93,25 +96,26 @@ std::string LinkStore::CreateEntry(bool IsFolder, std::string_view URL, int Icon
             item->Client = "None";
             item->Icon = Icon;
         }
-        item->URLType = std::string(URLType);
+        item->URLType = URLType;
         item->Description = std::move(description);  // only a folder uses it again below
     }
     Folder& current = *m_current;
-    current.FolderItems.push_back(item);
+    current.FolderItems.push_back(std::move(item));
+    const FolderItem& made = *current.FolderItems.back();
 
     if (IsFolder) {
         auto folder = std::make_shared<Folder>();
-        folder->Caption = item->Caption;
-        folder->id = item->IID;
+        folder->Caption = made.Caption;
+        folder->id = made.IID;
         folder->parent = current.id;
         folder->MDate = today;
-        folder->Description = description;
+        folder->Description = std::move(description);
         AppendToFlatList(folder);
         if (&current != m_root.get()) {
-            current.SubFolders.push_back(folder);
+            current.SubFolders.push_back(std::move(folder));
         }
     }
-    return item->IID;
+    return made.IID;
 }
 
 std::string LinkStore::DefaultCaption(bool isFolder) const
@@ -565,8 +569,12 @@ bool LinkStore::idTaken(const IssuedIds& ids, int counter)
 
 std::string LinkStore::NewId(int& counter)
 {
+    return issueId(counter, m_clock.now());
+}
+
+std::string LinkStore::issueId(int& counter, const DateTime& now)
+{
     ensureIdSet();
-    const DateTime now = m_clock.now();
     if (m_dateText.empty() || now != m_dateTextTime) {
         m_dateText = idDateText(now);
         m_dateTextTime = now;

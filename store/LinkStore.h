@@ -69,8 +69,9 @@ public:
     // loading another database clear it.
     UndoHistory& History() { return *m_history; }
 
-    // Makes an entry in CurrentFolder (and, for a folder, its Folder); returns its IID.
-    std::string CreateEntry(bool IsFolder, std::string_view URL, int Icon, std::string_view Caption,
+    // Makes an entry in CurrentFolder (and, for a folder, its Folder); returns its IID,
+    // which lives as long as the entry.
+    const std::string& CreateEntry(bool IsFolder, std::string_view URL, int Icon, std::string_view Caption,
         std::string_view URLType, std::string_view Description);
     std::string DefaultCaption(bool isFolder) const;
     // Appends a new Folder to the flat list; returns its 1-based position there.
@@ -129,6 +130,7 @@ public:
 
 private:
     void releaseModel();
+    std::string issueId(int& counter, const DateTime& now);
     void ensureFolderIndex() const;
     void ensureIdSet();
 

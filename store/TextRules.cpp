@@ -5,10 +5,8 @@ namespace brindlex {
 std::string QuotesToApostrophes(std::string_view text)
 {
     std::string out(text);
-    for (char& c : out) {
-        if (c == '"') {
-            c = '\'';
-        }
+    for (size_t at = out.find('"'); at != std::string::npos; at = out.find('"', at + 1)) {
+        out[at] = '\'';
     }
     return out;
 }
