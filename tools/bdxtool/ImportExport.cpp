@@ -133,8 +133,11 @@ Status importOne(LinkStore& store, const ToolFormat& format, const std::string& 
     NoEvents events;
     ToolMessages messages;
     const ImportServices services { progress, events, messages, programDirectory() };
-    // The hotlist readers find folders by Path, which the window's tree keeps up to date.
-    assignTreePaths(store);
+    // The Mosaic reader finds folders by Path, which the window's tree keeps up to date;
+    // no other reader looks at it, and the paths are never stored.
+    if (format.import == ImportKind::Mosaic) {
+        assignTreePaths(store);
+    }
     Status imported = Status::Ok();
     if (format.import == ImportKind::Shortcuts) {
         const fs::path path(file);
@@ -143,7 +146,6 @@ Status importOne(LinkStore& store, const ToolFormat& format, const std::string& 
     } else {
         imported = importFile(store, format.import, file, services);
     }
-    assignTreePaths(store);
     if (!imported.ok()) {
         return Error { imported.error().kind, messages.last().empty() ? imported.error().message : messages.last() };
     }
@@ -213,7 +215,7 @@ int exportShortcutsTo(LinkStore& store, Folder& from, const std::string& out)
 
 }  // namespace
 
-int runImport(const std::vector<std::string>& arguments)
+int runImport(const std::vector<std::string>& arguments, LinkStore& store)
 {
     std::vector<std::string> args = arguments;
     std::vector<std::optional<std::string>> options;
@@ -230,8 +232,6 @@ int runImport(const std::vector<std::string>& arguments)
             return badInput(*refusal);
         }
     }
-    SystemClock clock;
-    LinkStore store(clock);
     const std::string& db = *options[0];
     // Held from the load to the save, so that no other process saves in between.
     DatabaseLock lock;
@@ -270,7 +270,7 @@ int runImport(const std::vector<std::string>& arguments)
     return 0;
 }
 
-int runExport(const std::vector<std::string>& arguments)
+int runExport(const std::vector<std::string>& arguments, LinkStore& store)
 {
     std::vector<std::string> args = arguments;
     std::vector<std::optional<std::string>> options;
@@ -286,8 +286,6 @@ int runExport(const std::vector<std::string>& arguments)
     if (!range) {
         return usage(refusal);
     }
-    SystemClock clock;
-    LinkStore store(clock);
     const Result<DatabaseLayout> layout = loadDatabase(store, *options[0]);
     if (!layout.ok()) {
         return badInput(layout.error().message);

@@ -7,13 +7,11 @@
 
 namespace brindlex::bdxtool {
 
-int runInfo(const std::vector<std::string>& args)
+int runInfo(const std::vector<std::string>& args, LinkStore& store)
 {
     if (args.size() != 1) {
         return usage("usage: bdxtool info DB");
     }
-    SystemClock clock;
-    LinkStore store(clock);
     const Result<DatabaseLayout> layout = loadDatabase(store, args[0]);
     if (!layout.ok()) {
         return badInput(layout.error().message);
@@ -35,15 +33,13 @@ int runInfo(const std::vector<std::string>& args)
     return 0;
 }
 
-int runList(const std::vector<std::string>& arguments)
+int runList(const std::vector<std::string>& arguments, LinkStore& store)
 {
     std::vector<std::string> args = arguments;
     std::vector<std::optional<std::string>> options;
     if (!takeOptions(args, { "folder" }, options) || args.size() != 1) {
         return usage("usage: bdxtool list DB [--folder PATH]");
     }
-    SystemClock clock;
-    LinkStore store(clock);
     const Result<DatabaseLayout> layout = loadDatabase(store, args[0]);
     if (!layout.ok()) {
         return badInput(layout.error().message);
