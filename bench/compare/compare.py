@@ -1,0 +1,158 @@
+#!/usr/bin/python3
+"""Times bdxtool against its peers on generated files and prints the ratios.
+
+Usage: compare.py --bdxtool PATH --peer PATH --work DIR [--rounds N] [--sizes 100k,1m]
+                  [--window-bench PATH]
+
+Run through bench/compare.sh, which builds bdxtool and the libxml2 peer first. For each
+size it makes a Firefox-style bookmark file (gen_netscape.py, 20 links a folder) and,
+by importing it, the database the other tasks read. Then, round after round, each task
+runs once as Brindlex and once as its peer, one after the other (A B A B ...), each in a
+fresh process; the figures are the medians over the rounds: wall and CPU seconds (user
+plus system, which a busy machine does not inflate) and the peak resident memory of the
+process. A ratio is the median of the per-round ratios, so that a drift of the machine's
+speed during the run cancels out.
+"""
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SIZES = {"100k": (100000, 5000), "1m": (1000000, 50000)}
+
+
+def run(argv, before=None):
+    """Runs argv once; returns (wall seconds, cpu seconds, peak RSS in MiB)."""
+    if before:
+        before()
+    start = time.perf_counter()
+    with open(os.devnull, "wb") as null:
+        proc = subprocess.Popen(argv, stdout=null, stderr=subprocess.PIPE)
+        _, status, usage = os.wait4(proc.pid, 0)
+        wall = time.perf_counter() - start
+        err = proc.stderr.read().decode(errors="replace")
+        proc.stderr.close()
+        proc.returncode = os.waitstatus_to_exitcode(status)
+    if proc.returncode != 0:
+        sys.exit("failed (%d): %s\n%s" % (proc.returncode, " ".join(argv), err))
+    return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024.0
+
+
+def remove(path):
+    def go():
+        if os.path.exists(path):
+            os.remove(path)
+    return go
+
+
+class Task:
+    def __init__(self, name, brindlex, peer=None, before=None, peer_name=""):
+        self.name = name
+        self.brindlex = brindlex
+        self.peer = peer
+        self.before = before
+        self.peer_name = peer_name
+        self.a = []  # (wall, cpu, rss) per round
+        self.b = []
+
+
+def median(values):
+    return statistics.median(values) if values else float("nan")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--bdxtool", required=True)
+    parser.add_argument("--peer", required=True)
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--rounds", type=int, default=5)
+    parser.add_argument("--sizes", default="100k,1m")
+    parser.add_argument("--window-bench", default="")
+    args = parser.parse_args()
+    sizes = [s for s in args.sizes.split(",") if s]
+    for s in sizes:
+        if s not in SIZES:
+            sys.exit("unknown size %s (one of %s)" % (s, ", ".join(SIZES)))
+    os.makedirs(args.work, exist_ok=True)
+    tool = args.bdxtool
+    peers = os.path.join(HERE, "peers.py")
+    python = sys.executable
+
+    tasks = []
+    for size in sizes:
+        links, folders = SIZES[size]
+        w = lambda name: os.path.join(args.work, name)
+        html = w("bookmarks-%s.htm" % size)
+        if not os.path.exists(html):
+            print("generating %s (%d links in %d folders)" % (html, links, folders), flush=True)
+            subprocess.run([python, os.path.join(HERE, "gen_netscape.py"), html, str(links), str(folders)],
+                           check=True)
+        db = w("links-%s.bdx" % size)
+        remove(db)()
+        subprocess.run([tool, "import", "netscape", html, "--into", db], check=True)
+        into = w("import-%s.bdx" % size)
+        tasks += [
+            Task("import %s" % size, [tool, "import", "netscape", html, "--into", into],
+                 [args.peer, html], remove(into), "libxml2 SAX parse"),
+            Task("info %s" % size, [tool, "info", db], [python, peers, "count", db], None, "Python csv.reader"),
+            Task("export netscape %s" % size,
+                 [tool, "export", "netscape", w("out-%s.htm" % size), "--from", db, "--range", "3"],
+                 [python, peers, "netscape", db, w("peer-%s.htm" % size)], None, "Python writer"),
+            Task("export bdx %s" % size, [tool, "export", "bdx", w("out-%s.bdx" % size), "--from", db],
+                 [python, peers, "bdx", db, w("peer-%s.bdx" % size)], None, "Python csv.writer"),
+        ]
+
+    for r in range(args.rounds):
+        print("round %d of %d" % (r + 1, args.rounds), flush=True)
+        for task in tasks:
+            task.a.append(run(task.brindlex, task.before))
+            if task.peer:
+                task.b.append(run(task.peer, task.before))
+
+    print()
+    print("%d rounds, medians; cpu = user + system seconds; ratio = median of the per-round ratios" % args.rounds)
+    print("%-24s %8s %8s %8s | %-18s %8s %8s %8s | %7s %7s" % (
+        "task", "wall s", "cpu s", "MiB", "peer", "wall s", "cpu s", "MiB", "wall x", "cpu x"))
+    by_name = {}
+    for t in tasks:
+        by_name[t.name] = t
+        aw, ac, am = (median([x[i] for x in t.a]) for i in range(3))
+        bw, bc, bm = (median([x[i] for x in t.b]) for i in range(3))
+        rw = median([a[0] / b[0] for a, b in zip(t.a, t.b)])
+        rc = median([a[1] / b[1] for a, b in zip(t.a, t.b)])
+        print("%-24s %8.3f %8.3f %8.1f | %-18s %8.3f %8.3f %8.1f | %7.2f %7.2f" % (
+            t.name, aw, ac, am, t.peer_name, bw, bc, bm, rw, rc))
+
+    print()
+    print("memory (peak RSS, medians)")
+    for size in sizes:
+        info = median([x[2] for x in by_name["info %s" % size].a])
+        for name in ("import %s" % size, "export netscape %s" % size, "export bdx %s" % size):
+            rss = median([x[2] for x in by_name[name].a])
+            print("  %-24s %8.1f MiB = %.2f x info %s (%.1f MiB)" % (name, rss, rss / info, size, info))
+
+    if "100k" in sizes and "1m" in sizes:
+        print()
+        print("growth 100k -> 1m (cpu, medians)")
+        for name in ("import", "info", "export netscape", "export bdx"):
+            a = median([x[1] for x in by_name[name + " 100k"].a])
+            b = median([x[1] for x in by_name[name + " 1m"].a])
+            print("  %-24s %6.2f x" % (name, b / a))
+
+    if args.window_bench and "100k" in sizes:
+        print()
+        html = os.path.join(args.work, "bookmarks-100k.htm")
+        env = dict(os.environ, BRINDLEX_BENCH_BOOKMARKS=html, QT_QPA_PLATFORM="offscreen")
+        out = subprocess.run([args.window_bench, "--benchmark_filter=BM_ImportNetscapeGivenFile",
+                              "--benchmark_repetitions=%d" % args.rounds, "--benchmark_report_aggregates_only=true"],
+                             env=env, capture_output=True, text=True, check=True).stdout
+        print("window import of bookmarks-100k.htm (progress window, refill), Google Benchmark:")
+        print("\n".join("  " + line for line in out.splitlines() if "median" in line))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
