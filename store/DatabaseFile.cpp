@@ -276,6 +276,9 @@ struct ParsedDatabase
     DatabaseLayout layout = DatabaseLayout::Current;
     Folder root;
     std::vector<std::shared_ptr<Folder>> folders;
+    // Every folder entry as it was read, so that placing the folders need not look at
+    // every entry again; a null holder stands for the root record.
+    std::vector<FolderEntryRef> folderEntries;
 };
 
 template <typename Lines> Error lineError(const Lines& lines, const Error& error)
@@ -288,7 +291,9 @@ template <typename Lines> Error endError(const Lines& lines)
     return formatError("the file ends early, after line " + std::to_string(lines.number()));
 }
 
-template <typename Lines> Status readEntries(Lines& lines, DatabaseLayout layout, long long count, Folder& into)
+template <typename Lines>
+Status readEntries(
+    Lines& lines, DatabaseLayout layout, long long count, Folder& into, bool root, std::vector<FolderEntryRef>& folders)
 {
     into.FolderItems.reserve(static_cast<size_t>(std::clamp<long long>(count, 0, 1 << 16)));
     std::string_view line;
@@ -304,6 +309,9 @@ template <typename Lines> Status readEntries(Lines& lines, DatabaseLayout layout
         }
         if (item->URL.find("%!%") != std::string::npos) {
             item->URL = DecodeQuoteMarks(item->URL);
+        }
+        if (item->IsFolder) {
+            folders.push_back({ root ? nullptr : &into, item.get() });
         }
         into.FolderItems.push_back(std::move(item));
     }
@@ -412,7 +420,8 @@ template <typename Lines> Result<ParsedDatabase> parseDatabase(Lines& lines)
     if (db.root.id != RootFolderId) {
         return formatError("line " + std::to_string(lines.number()) + ": the first folder record is not the root");
     }
-    if (Status entries = readEntries(lines, db.layout, db.root.NumItems, db.root); !entries.ok()) {
+    if (Status entries = readEntries(lines, db.layout, db.root.NumItems, db.root, true, db.folderEntries);
+        !entries.ok()) {
         return entries.error();
     }
     // The line between the root's entries and the folders: always empty in files of this
@@ -432,7 +441,8 @@ template <typename Lines> Result<ParsedDatabase> parseDatabase(Lines& lines)
         if (!read.ok()) {
             return lineError(lines, read.error());
         }
-        if (Status entries = readEntries(lines, db.layout, folder->NumItems, *folder); !entries.ok()) {
+        if (Status entries = readEntries(lines, db.layout, folder->NumItems, *folder, false, db.folderEntries);
+            !entries.ok()) {
             return entries.error();
         }
         db.folders.push_back(std::move(folder));
@@ -446,7 +456,8 @@ template <typename Lines> Result<ParsedDatabase> parseDatabase(Lines& lines)
     return db;
 }
 
-void installDatabase(ParsedDatabase& db, LinkStore& store)
+// Returns the root, which now holds the file's root entries.
+const Folder* installDatabase(ParsedDatabase& db, LinkStore& store)
 {
     store.History().Clear();  // its steps belong to the database being replaced
     Folder& root = store.Root();
@@ -467,6 +478,7 @@ void installDatabase(ParsedDatabase& db, LinkStore& store)
         store.AppendToFlatList(std::move(folder));
     }
     store.IndexesChanged();
+    return &root;
 }
 
 // Ids of an imported file that are already used in the database are given new ones, so
@@ -789,11 +801,18 @@ Result<DatabaseLayout> applyDatabase(Result<ParsedDatabase>& parsed, LinkStore& 
     }
     ParsedDatabase& db = parsed.value();
     if (import) {
+        // The open database's own entries are not among those read: all are looked at.
         importDatabase(db, store);
+        store.AttachStrayFolders();
     } else {
-        installDatabase(db, store);
+        const Folder* root = installDatabase(db, store);
+        for (FolderEntryRef& entry : db.folderEntries) {
+            if (entry.holder == nullptr) {
+                entry.holder = root;
+            }
+        }
+        store.AttachStrayFolders(&db.folderEntries);
     }
-    store.AttachStrayFolders();
     store.SetCurrentFolder(store.Root());
     if (db.layout == DatabaseLayout::Older) {
         store.LinkFolders();

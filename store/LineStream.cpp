@@ -10,7 +10,7 @@ namespace brindlex {
 LineStream::LineStream(std::istream& in)
     : m_in(in)
     , m_file(dynamic_cast<TextFileBuf*>(in.rdbuf()))
-    , m_buffer(m_file != nullptr ? 0 : 1 << 16)
+    , m_buffer(m_file != nullptr ? 0 : 1 << 18)
 {
 }
 

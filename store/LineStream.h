@@ -7,8 +7,9 @@ namespace brindlex {
 
 class TextFileBuf;
 
-// The lines of a stream, read through a buffer of 64 KB so that a large file is parsed as
-// it streams by instead of being held whole first. LF or CR LF ends a line (the CR is
+// The lines of a stream, read through a buffer of 256 KB so that a large file is parsed
+// as it streams by instead of being held whole first; a stream buffer that reads large
+// requests straight from the file then copies nothing. LF or CR LF ends a line (the CR is
 // dropped); the last line may lack its end. A line stays valid until the next call. The
 // lines of a file read through a TextFileBuf are looked at where that buffer holds them,
 // without a copy.

@@ -192,34 +192,30 @@ void LinkStore::LinkFolders()
     }
 }
 
-size_t LinkStore::AttachStrayFolders()
+size_t LinkStore::AttachStrayFolders(const std::vector<FolderEntryRef>* folderEntries)
 {
     auto& flat = m_root->SubFolders;
     std::vector<char> changed(flat.size(), 0);
 
-    // Ids that repeat: only the first folder with an id can ever be found by it.
-    {
-        std::unordered_set<std::string_view> ids;
-        ids.reserve(flat.size());
-        for (size_t i = 0; i < flat.size(); ++i) {
-            Folder& folder = *flat[i];
-            if (folder.id == RootFolderId || !ids.insert(folder.id).second) {
-                int counter = 0;
-                folder.id = NewId(counter);
-                ids.insert(folder.id);
-                changed[i] = 1;
-                m_folderIndexValid = false;
-            }
+    // Ids that repeat: only the first folder with an id can ever be found by it. The
+    // folder index is made on the way, one id at a time.
+    m_folderIndex.clear();
+    m_folderIndex.reserve(flat.size());
+    for (size_t i = 0; i < flat.size(); ++i) {
+        Folder& folder = *flat[i];
+        if (folder.id == RootFolderId || !m_folderIndex.emplace(folder.id, i).second) {
+            int counter = 0;
+            folder.id = NewId(counter);  // never an id of the database
+            m_folderIndex.emplace(folder.id, i);
+            changed[i] = 1;
         }
     }
+    m_indexedSize = flat.size();
+    m_folderIndexValid = true;
 
     // Parent chains must end at the root. Each folder is looked at once: a chain stops at
-    // the first folder already known to be sound.
-    std::unordered_map<const Folder*, size_t> position;
-    position.reserve(flat.size());
-    for (size_t i = 0; i < flat.size(); ++i) {
-        position.emplace(flat[i].get(), i);
-    }
+    // the first folder already known to be sound. Ids are unique by now, so the index
+    // gives each parent's position in the flat list.
     enum : char { Unseen, OnPath, Sound };
     std::vector<char> state(flat.size(), Unseen);
     std::vector<size_t> path;
@@ -238,11 +234,11 @@ size_t LinkStore::AttachStrayFolders()
                 reachesRoot = true;
                 break;
             }
-            const Folder* up = FindFolder(p);
-            if (up == nullptr) {
+            const auto up = m_folderIndex.find(p);
+            if (up == m_folderIndex.end()) {
                 break;
             }
-            const size_t k = position.at(up);
+            const size_t k = up->second;
             if (state[k] == Sound) {
                 reachesRoot = true;
                 break;
@@ -264,22 +260,28 @@ size_t LinkStore::AttachStrayFolders()
     // Every folder has its entry in its parent. Ids are unique by now, so the entry of a
     // folder is one whose IID is the folder's id, in the folder whose id is its parent.
     std::vector<char> hasEntry(flat.size(), 0);
-    m_folderIndexValid = false;
-    ensureFolderIndex();
-    const auto noteEntries = [&](const Folder& folder) {
-        for (const auto& item : folder.FolderItems) {
-            if (!item->IsFolder) {
-                continue;
-            }
-            const auto it = m_folderIndex.find(item->IID);
-            if (it != m_folderIndex.end() && flat[it->second]->parent == folder.id) {
-                hasEntry[it->second] = 1;
-            }
+    const auto noteEntry = [&](const Folder& holder, const FolderItem& item) {
+        const auto it = m_folderIndex.find(item.IID);
+        if (it != m_folderIndex.end() && flat[it->second]->parent == holder.id) {
+            hasEntry[it->second] = 1;
         }
     };
-    noteEntries(*m_root);
-    for (const auto& folder : flat) {
-        noteEntries(*folder);
+    if (folderEntries != nullptr) {
+        for (const FolderEntryRef& ref : *folderEntries) {
+            noteEntry(*ref.holder, *ref.entry);
+        }
+    } else {
+        const auto noteEntries = [&](const Folder& folder) {
+            for (const auto& item : folder.FolderItems) {
+                if (item->IsFolder) {
+                    noteEntry(folder, *item);
+                }
+            }
+        };
+        noteEntries(*m_root);
+        for (const auto& folder : flat) {
+            noteEntries(*folder);
+        }
     }
     for (size_t i = 0; i < flat.size(); ++i) {
         if (hasEntry[i]) {

@@ -25,6 +25,13 @@ struct StringHash
 template <typename Value> using StringMap = std::unordered_map<std::string, Value, StringHash, std::equal_to<>>;
 using StringSet = std::unordered_set<std::string, StringHash, std::equal_to<>>;
 
+// A folder entry and the folder whose entries hold it.
+struct FolderEntryRef
+{
+    const Folder* holder;
+    const FolderItem* entry;
+};
+
 // Owns the open database: the root folder (whose SubFolders is the flat list of every
 // folder), CurrentFolder, the id counters and the database's path and title, plus the
 // indexes that answer "first folder whose id equals ..." in constant time.
@@ -91,8 +98,10 @@ public:
     // gets a new id; a folder whose parent is unknown or whose parent chain loops is moved
     // to the top level; and every folder gets its folder entry in its parent when it has
     // none. Moved and re-numbered folders get their entry in the root. Returns how many
-    // folders were changed. Linear in the size of the database.
-    size_t AttachStrayFolders();
+    // folders were changed. Linear in the size of the database. A reader that has just
+    // made the whole model can hand in every folder entry of it, so that the entries
+    // need not all be looked at again.
+    size_t AttachStrayFolders(const std::vector<FolderEntryRef>* folderEntries = nullptr);
     // An empty database that is not yet on disk, at programDir + "/NewDB.BDX".
     void NewDatabase(const std::string& programDir);
     // Drops every folder and entry (the window's unload): the root stays, empty, and is

@@ -39,8 +39,7 @@ Status TextFileBuf::open(const std::string& path, bool htmlCharset)
     }
     m_raw.resize(BlockSize);
     if (htmlCharset) {
-        while (m_rawEnd < CharsetWindow && readMore()) {
-        }
+        while (m_rawEnd < CharsetWindow && readMore()) { }
         if (m_readFailed) {
             return Error { ErrorKind::Io, m_readError };
         }
