@@ -123,6 +123,24 @@ private Q_SLOTS:
         QCOMPARE(seen, (QStringList { "frmOptions" + centred, "frmGoToFolder" + centred, "frmBLoad" + centred }));
     }
 
+    // An https address on the clipboard was refused as "Invalid URL Address on
+    // clipboard..." by Paste and by the clipboard client's Get URL.
+    void httpsAddressesFromTheClipboardAreLinks()
+    {
+        m_world->fakes.clipboard.contents = "https://www.debian.org/News/";
+        m_window->ListView1()->setFocus();
+        trigger(Command::Paste);
+        QVERIFY(m_world->fakes.messages.shown.empty());
+        QCOMPARE(rowTexts(), QStringList { "From Clipboard" });
+        QCOMPARE(rowTexts(2), QStringList { "Http" });  // the Type column
+
+        m_window->setClientById(4);  // the system clipboard
+        m_world->fakes.clipboard.contents = "HTTPS://Example.org/";
+        trigger(Command::GetURL);
+        QVERIFY(m_world->fakes.messages.shown.empty());
+        QCOMPARE(rowTexts(2), (QStringList { "Http", "Http" }));
+    }
+
     // After an import the progress window closed and left no window active, so Alt+F
     // did nothing until the window was clicked.
     void menuKeysWorkRightAfterAnImport()
