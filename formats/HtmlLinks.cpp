@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "formats/NestedListFormat.h"
 #include "platform/EventPump.h"
 #include "platform/Progress.h"
 #include "store/LinkStore.h"
@@ -19,20 +20,96 @@ bool endsWithNoCase(const std::string& text, std::string_view tail)
     return text.size() >= tail.size() && findNoCase(text, tail, text.size() - tail.size()) != npos;
 }
 
-std::string indentation(int runs)
+bool isSpace(char c)
 {
-    return std::string(static_cast<size_t>(runs) * 4, ' ');
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
 }
 
-void writeLinkLine(std::ostream& out, const std::string& indent, std::string_view url, std::string_view name)
+bool equalNoCase(std::string_view a, std::string_view b)
 {
-    out << indent << "<LI><A HREF=\"" << escapeHtmlAttribute(url)
-        << "\" ADD_DATE=\"0\" LAST_VISIT=\"0\" LAST_MODIFIED=\"0\">" << escapeHtmlText(name) << "</A>\r\n";
+    return a.size() == b.size() && findNoCase(a, b) == 0;
 }
 
-void writeHeading(std::ostream& out, const std::string& indent, std::string_view caption)
+// Walks the attributes of the start tag that opens at text[lt] == '<', as a browser reads
+// them: names in any letter case, values quoted with " or ' (a ">" inside stays in the
+// value) or bare up to a blank or ">". Returns the position just after the tag's ">"
+// (the end of the text if it has none); `value` is the raw value of the attribute
+// `wanted`, and the result of `found` says whether the tag has it.
+size_t scanTag(std::string_view text, size_t lt, std::string_view wanted, std::string_view& value, bool& found)
 {
-    out << indent << "<H3>" << escapeHtmlText(caption) << "</H3>\r\n";
+    found = false;
+    size_t i = lt + 1;
+    while (i < text.size() && !isSpace(text[i]) && text[i] != '>') {
+        ++i;  // the element name
+    }
+    while (i < text.size()) {
+        while (i < text.size() && (isSpace(text[i]) || text[i] == '/')) {
+            ++i;
+        }
+        if (i >= text.size()) {
+            break;
+        }
+        if (text[i] == '>') {
+            return i + 1;
+        }
+        const size_t nameStart = i;
+        while (i < text.size() && !isSpace(text[i]) && text[i] != '=' && text[i] != '>' && text[i] != '/') {
+            ++i;
+        }
+        const std::string_view name = text.substr(nameStart, i - nameStart);
+        while (i < text.size() && isSpace(text[i])) {
+            ++i;
+        }
+        std::string_view attributeValue;
+        if (i < text.size() && text[i] == '=') {
+            ++i;
+            while (i < text.size() && isSpace(text[i])) {
+                ++i;
+            }
+            if (i < text.size() && (text[i] == '"' || text[i] == '\'')) {
+                const size_t close = text.find(text[i], i + 1);
+                const size_t end = close == npos ? text.size() : close;
+                attributeValue = text.substr(i + 1, end - i - 1);
+                i = close == npos ? text.size() : close + 1;
+            } else {
+                const size_t valueStart = i;
+                while (i < text.size() && !isSpace(text[i]) && text[i] != '>') {
+                    ++i;
+                }
+                attributeValue = text.substr(valueStart, i - valueStart);
+            }
+        }
+        if (!found && equalNoCase(name, wanted)) {
+            found = true;
+            value = attributeValue;
+        }
+    }
+    return text.size();
+}
+
+// True when the tag at text[lt] == '<' is an anchor: "<a" followed by a blank, "/" or ">".
+bool isAnchorTag(std::string_view text, size_t lt)
+{
+    if (lt + 2 >= text.size() || (text[lt + 1] != 'a' && text[lt + 1] != 'A')) {
+        return false;
+    }
+    const char after = text[lt + 2];
+    return isSpace(after) || after == '>' || after == '/';
+}
+
+// The name of an image link: the ALT text of its IMG tag, else the last part of the URL.
+std::string imageName(std::string_view linkText, const std::string& url)
+{
+    for (size_t img = findNoCase(linkText, "<IMG"); img != npos; img = findNoCase(linkText, "<IMG", img + 1)) {
+        std::string_view alt;
+        bool found = false;
+        scanTag(linkText, img, "alt", alt, found);
+        if (found) {
+            return decodeHtml(alt);
+        }
+    }
+    const size_t slash = url.rfind('/');
+    return slash == npos ? url : url.substr(slash + 1);
 }
 
 }  // namespace
@@ -57,129 +134,57 @@ Status ExtractHtmlLinks(std::istream& in, LinkStore& store, const ReadContext& c
     std::string buffer;
     while (pos < text.size()) {
         // One tag: what stands before its "<" is dropped.
-        buffer.clear();
         const size_t lt = text.find('<', pos);
         if (lt == npos) {
             break;
         }
+        if (isAnchorTag(text, lt)) {
+            std::string_view rawUrl;
+            bool hasHref = false;
+            pos = scanTag(text, lt, "href", rawUrl, hasHref);
+            if (!hasHref) {
+                continue;  // a named anchor: a place in the page, not a link
+            }
+            context.progress.setValue(33);
+            const std::string url = decodeHtml(rawUrl);
+            buffer.clear();
+            context.progress.setValue(66);
+            const bool closed = readUntil(buffer, "</A>");
+            const std::string_view linkText
+                = closed ? std::string_view(buffer).substr(0, buffer.size() - 4) : std::string_view(buffer);
+            const std::string name
+                = findNoCase(linkText, "IMG") != npos ? imageName(linkText, url) : decodeHtml(linkText);
+            store.CreateEntry(false, url, 5, name, ClassifyURL(url), "");
+            context.progress.setValue(99);
+            context.progress.setLabel("Adding item '" + name + "'");
+            context.events.processEvents();
+            continue;
+        }
         const size_t gt = text.find('>', lt);
         const size_t end = gt == npos ? text.size() : gt + 1;
-        buffer.assign(text, lt, end - lt);
         pos = end;
-
-        if (findNoCase(buffer, "<TITLE>") != npos) {
+        if (findNoCase(std::string_view(text).substr(lt, end - lt), "<TITLE>") != npos) {
             buffer.clear();
             const bool closed = readUntil(buffer, "</TITLE>");
             const std::string title = QuotesToApostrophes(
                 decodeHtml(closed ? std::string_view(buffer).substr(0, buffer.size() - 8) : buffer));
             store.CurrentFolder().Caption = title;
-            buffer.clear();
             context.progress.setLabel("Importing HTML file '" + title + "'");
             context.events.processEvents();
         }
-        if (findNoCase(buffer, "HREF=") == npos) {
-            continue;
-        }
-        context.progress.setValue(33);
-        const size_t q1 = buffer.find('"');
-        const size_t q2 = q1 == npos ? npos : buffer.find('"', q1 + 1);
-        if (q2 == npos) {
-            return formatError("A link tag without a double-quoted address");
-        }
-        const std::string url = decodeHtml(std::string_view(buffer).substr(q1 + 1, q2 - q1 - 1));
-        buffer.clear();
-        context.progress.setValue(66);
-        const bool closed = readUntil(buffer, "</A>");
-        const std::string_view linkText = closed ? std::string_view(buffer).substr(0, buffer.size() - 4) : buffer;
-
-        std::string name;
-        if (findNoCase(linkText, "IMG") != npos) {
-            const size_t alt = findNoCase(linkText, "ALT=");
-            const size_t a1 = alt == npos ? npos : linkText.find('"', alt);
-            const size_t a2 = a1 == npos ? npos : linkText.find('"', a1 + 1);
-            if (a2 != npos) {
-                name = decodeHtml(linkText.substr(a1 + 1, a2 - a1 - 1));
-            } else {
-                const size_t slash = url.rfind('/');
-                name = slash == npos ? url : url.substr(slash + 1);
-            }
-        } else {
-            name = decodeHtml(linkText);
-        }
-        store.CreateEntry(false, url, 5, name, ClassifyURL(url), "");
-        context.progress.setValue(99);
-        context.progress.setLabel("Adding item '" + name + "'");
-        context.events.processEvents();
-        buffer.clear();
     }
     return Status::Ok();
 }
 
 void WriteHtmlFolder(std::ostream& out, LinkStore& store, Folder& folder, int level)
 {
-    store.WalkFolders(
-        folder,
-        [&](Folder& f, int depth) {
-            const std::string indent = indentation(level + depth + 1);
-            if (f.id != RootFolderId) {
-                writeHeading(out, indent, f.Caption);
-                out << indent << "<UL TYPE=disc><p>\r\n";
-            }
-            const std::string linkIndent = "    " + indent;
-            for (const auto& item : f.FolderItems) {
-                if (!item->IsFolder) {
-                    writeLinkLine(out, linkIndent, item->URL, item->Caption);
-                }
-            }
-            return true;
-        },
-        [&](Folder&, int depth) { out << indentation(level + depth + 1) << "</UL><p>\r\n"; });
+    writeNestedListFolder(out, HtmlList, store, folder, level);
 }
 
 Status ExportHtmlFile(
     std::ostream& out, const std::string& title, ExportRange range, LinkStore& store, std::span<const ListRow> rows)
 {
-    const std::string shownTitle = escapeHtmlText(title);
-    out << "<!--This file generated by Brindlex-->\r\n"
-        << "<TITLE>" << shownTitle << "</TITLE>\r\n"
-        << "<H1>" << shownTitle << "</H1>\r\n"
-        << "\r\n"
-        << "<UL TYPE=disc><p>\r\n";
-    switch (range) {
-    case ExportRange::SelectedItems:
-        for (const ListRow& row : rows) {
-            if (row.Selected && row.Icon != 6) {
-                writeLinkLine(out, indentation(2), row.URL, row.Name);
-            }
-        }
-        out << "</UL><p>\r\n";
-        break;
-    case ExportRange::ImmediateFolderItems:
-        writeHeading(out, indentation(1), store.CurrentFolder().Caption);
-        out << indentation(1) << "<UL TYPE=disc><p>\r\n";
-        for (const ListRow& row : rows) {
-            if (row.Icon != 6) {
-                writeLinkLine(out, indentation(2), row.URL, row.Name);
-            }
-        }
-        out << indentation(1) << "</UL><p>\r\n";
-        out << "</UL><p>\r\n";
-        break;
-    case ExportRange::FolderItemsAndSubFolders:
-        WriteHtmlFolder(out, store, store.CurrentFolder(), 0);
-        if (store.CurrentFolder().id != RootFolderId) {
-            out << "</UL><p>\r\n";
-        }
-        break;
-    case ExportRange::EntireDatabase:
-        WriteHtmlFolder(out, store, store.Root(), 0);
-        break;
-    }
-    out.flush();
-    if (!out) {
-        return Error { ErrorKind::Io, "Writing the HTML file failed" };
-    }
-    return Status::Ok();
+    return writeNestedList(out, HtmlList, title, range, store, rows);
 }
 
 }  // namespace brindlex

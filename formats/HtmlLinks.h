@@ -13,8 +13,8 @@ class LinkStore;
 struct ListRow;
 
 // Adds every link of an HTML page (decoded text) to CurrentFolder and, when the page has
-// a title, renames CurrentFolder to it. Fails on an address tag with fewer than two
-// double quotes; what was added before stays.
+// a title, renames CurrentFolder to it. A link is an anchor with an href attribute (any
+// letter case, quoted or not, anywhere in the tag); anchors without one are skipped.
 [[nodiscard]] Status ExtractHtmlLinks(std::istream& in, LinkStore& store, const ReadContext& context);
 
 // Writes the nested HTML list page for `range` (rows for ranges 0 and 1). Never changes the store.

@@ -1,9 +1,11 @@
 #include "formats/NetscapeFormat.h"
 
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <vector>
 
+#include "formats/NestedListFormat.h"
 #include "platform/EventPump.h"
 #include "platform/Progress.h"
 #include "store/LineStream.h"
@@ -54,10 +56,11 @@ bool findHrefValue(std::string_view line, size_t from, std::string_view& value)
     return false;
 }
 
-// The text from just after the first ">" at or after `from` up to the next "</".
-bool textAfterTag(std::string_view line, size_t from, std::string_view& text)
+// The text from just after the first ">" at or after `from` up to the next "</"; `gt`
+// is where that ">" stands.
+bool textAfterTag(std::string_view line, size_t from, std::string_view& text, size_t& gt)
 {
-    const size_t gt = line.find('>', from);
+    gt = line.find('>', from);
     if (gt == npos) {
         return false;
     }
@@ -79,20 +82,113 @@ std::string_view decoded(std::string_view raw, std::string& storage)
     return storage;
 }
 
-std::string indentation(int runs)
+// The date of a Unix time stamp as bookmark files write it: seconds, or milliseconds and
+// microseconds (as some exports write them), told apart by size. Zero, negative values
+// and years beyond 9999 are no date.
+std::optional<DateTime> stampDate(long long value)
 {
-    return std::string(static_cast<size_t>(runs > 0 ? runs : 0) * 4, ' ');
+    if (value <= 0) {
+        return std::nullopt;
+    }
+    if (value >= 100000000000000LL) {
+        value /= 1000000;
+    } else if (value >= 100000000000LL) {
+        value /= 1000;
+    }
+    std::optional<DateTime> date = fromUnixSeconds(value);
+    // Local midnight is what the writer makes of a date without a time of day; reading it
+    // back as such keeps such dates as they were.
+    if (date && date->hour == 0 && date->minute == 0 && date->second == 0) {
+        date = date->dateOnly();
+    }
+    return date;
 }
 
-void writeLinkLine(std::ostream& out, const std::string& indent, std::string_view url, std::string_view name)
+// The date of the attribute `name` (ADD_DATE, LAST_MODIFIED) of `tag`, its value quoted
+// or not. Browsers write the names in capitals; other letter cases are looked for only
+// when that finds nothing.
+std::optional<DateTime> dateAttribute(std::string_view tag, std::string_view name)
 {
-    out << indent << "<DT><A HREF=\"" << escapeHtmlAttribute(oneLine(url))
-        << "\" ADD_DATE=\"0\" LAST_VISIT=\"0\" LAST_MODIFIED=\"0\">" << escapeHtmlText(oneLine(name)) << "</A>\r\n";
+    size_t at = tag.find(name);
+    if (at == npos) {
+        at = findNoCase(tag, name);
+    }
+    for (; at != npos; at = findNoCase(tag, name, at + 1)) {
+        if (at == 0 || !isBlank(tag[at - 1])) {
+            continue;
+        }
+        size_t i = at + name.size();
+        while (i < tag.size() && isBlank(tag[i])) {
+            ++i;
+        }
+        if (i >= tag.size() || tag[i] != '=') {
+            continue;
+        }
+        ++i;
+        while (i < tag.size() && isBlank(tag[i])) {
+            ++i;
+        }
+        if (i < tag.size() && (tag[i] == '"' || tag[i] == '\'')) {
+            ++i;
+        }
+        long long value = 0;
+        int digits = 0;
+        for (; i < tag.size() && tag[i] >= '0' && tag[i] <= '9'; ++i) {
+            if (++digits > 18) {
+                return std::nullopt;
+            }
+            value = value * 10 + (tag[i] - '0');
+        }
+        return digits == 0 ? std::nullopt : stampDate(value);
+    }
+    return std::nullopt;
 }
 
-void writeHeading(std::ostream& out, const std::string& indent, std::string_view caption)
+// Where a description ends in `line`: at the next <DT>, <DL> or </DL> (or another
+// <DD>); npos when it runs on past the line.
+size_t descriptionEnd(std::string_view line)
 {
-    out << indent << "<DT><H3 FOLDED ADD_DATE=\"0\">" << escapeHtmlText(oneLine(caption)) << "</H3>\r\n";
+    for (size_t at = line.find('<'); at != npos; at = line.find('<', at + 1)) {
+        const std::string_view rest = line.substr(at);
+        if (rest.starts_with("<DT>") || rest.starts_with("<DL>") || rest.starts_with("</DL>")
+            || rest.starts_with("<DD>")) {
+            return at;
+        }
+    }
+    return npos;
+}
+
+// The text of a <DD> description as collected (lines joined by one blank), decoded, each
+// run of white space (line breaks and tabs too) one blank as HTML shows it, and without
+// double quotes like every text field.
+std::string descriptionText(std::string_view raw)
+{
+    const std::string decodedText = QuotesToApostrophes(decodeHtml(raw));
+    std::string text;
+    text.reserve(decodedText.size());
+    for (const char c : decodedText) {
+        if (isBlank(c) || c == '\f') {
+            if (!text.empty() && text.back() != ' ') {
+                text += ' ';
+            }
+        } else {
+            text += c;
+        }
+    }
+    if (!text.empty() && text.back() == ' ') {
+        text.pop_back();
+    }
+    return text;
+}
+
+void setDate(FolderItem& item, Folder* folder, const std::optional<DateTime>& date)
+{
+    if (date) {
+        item.MDate = *date;
+        if (folder != nullptr) {
+            folder->MDate = *date;
+        }
+    }
 }
 
 }  // namespace
@@ -111,7 +207,27 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
 
     std::string_view line;
     std::string label;  // kept from link to link, so that its buffer is made once
-    bool haveLine = false;  // a line read ahead after a heading, still to be handled
+    std::string description;  // the raw text of a <DD> that runs over several lines
+    bool haveLine = false;  // a line read ahead, still to be handled
+    FolderItem* described = nullptr;  // the link made on the line before, which a <DD> line describes
+
+    // Reads the lines of a description that goes on past the line it started on, up to
+    // the line that ends it, which is then handled as a line of its own.
+    auto readDescriptionOn = [&]() {
+        std::string_view next;
+        while (lines.next(next)) {
+            ++lineNumber;
+            const size_t end = descriptionEnd(next);
+            description += ' ';
+            description.append(next.substr(0, end));
+            if (end != npos) {
+                line = next;
+                haveLine = true;
+                return;
+            }
+        }
+    };
+
     while (true) {
         if (!haveLine) {
             if (!lines.next(line)) {
@@ -125,6 +241,23 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
             ++lineNumber;
         }
         haveLine = false;
+
+        if (described != nullptr) {
+            FolderItem& item = *described;
+            described = nullptr;
+            const size_t dd = line.find("<DD>");
+            if (dd != npos) {
+                const std::string_view text = line.substr(dd + 4);
+                const size_t end = descriptionEnd(text);
+                description.assign(text.substr(0, end));
+                if (end == npos) {
+                    readDescriptionOn();
+                    item.Description = descriptionText(description);
+                    continue;
+                }
+                item.Description = descriptionText(description);
+            }
+        }
 
         if (line.find("<TITLE>") != npos) {
             context.progress.setValue(33);
@@ -143,20 +276,50 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
         if (p != npos) {
             context.progress.setValue(25);
             std::string_view rawName;
-            if (!textAfterTag(line, p + 6, rawName)) {
+            size_t gt = npos;
+            if (!textAfterTag(line, p + 6, rawName, gt)) {
                 return fail("A folder heading without its closing tag");
             }
             const std::string name = decodeHtml(rawName);
+            const std::string_view tag = line.substr(p, gt - p);
+            std::optional<DateTime> date = dateAttribute(tag, "ADD_DATE");
+            if (!date) {
+                date = dateAttribute(tag, "LAST_MODIFIED");
+            }
             context.progress.setValue(50);
             context.progress.setLabel("Creating subfolder " + name);
             context.events.processEvents();
-            // The folder's own list opens at the next line that holds <DL>; description
-            // lines before it are skipped. A heading followed directly by another entry
-            // or a closing list (iCab) is an empty folder, and that line is read normally.
+            // The folder's own list opens at the next line that holds <DL>; a <DD>
+            // description before it is the folder's, other lines are skipped. A heading
+            // followed directly by another entry or a closing list (iCab) is an empty
+            // folder, and that line is read normally.
+            bool describing = false;
+            description.clear();
+            if (const size_t dd = line.find("<DD>", gt); dd != npos) {
+                const std::string_view text = line.substr(dd + 4);
+                const size_t end = descriptionEnd(text);
+                description.assign(text.substr(0, end));
+                describing = end == npos;
+            }
             bool opened = false;
             std::string_view next;
             while (lines.next(next)) {
                 ++lineNumber;
+                size_t from = 0;
+                if (!describing && description.empty()) {
+                    if (const size_t dd = next.find("<DD>"); dd != npos) {
+                        describing = true;
+                        from = dd + 4;
+                    }
+                } else if (describing) {
+                    description += ' ';
+                }
+                if (describing) {
+                    const std::string_view text = next.substr(from);
+                    const size_t end = descriptionEnd(text);
+                    description.append(text.substr(0, end));
+                    describing = end == npos;
+                }
                 const size_t dl = next.find("<DL>");
                 if (dl != npos) {
                     opened = next.find("</DL>", dl) == npos;  // "<DL><p></DL>" opens and closes at once
@@ -169,13 +332,15 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
                 }
             }
             const std::string iid = store.CreateEntry(true, "", 6, name, "Folder", "");
+            Folder* folder = store.FindFolder(iid);
+            setDate(*store.CurrentFolder().FolderItems.back(), folder, date);
+            if (folder != nullptr && !description.empty()) {
+                folder->Description = descriptionText(description);
+            }
             context.progress.setValue(75);
-            if (opened) {
-                Folder* folder = store.FindFolder(iid);
-                if (folder != nullptr) {
-                    open.push_back(store.CurrentFolderPtr());
-                    store.SetCurrentFolder(*folder);
-                }
+            if (opened && folder != nullptr) {
+                open.push_back(store.CurrentFolderPtr());
+                store.SetCurrentFolder(*folder);
             }
             context.progress.setValue(100);
             continue;
@@ -198,7 +363,8 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
             const std::string_view url = decoded(rawUrl, urlText);
             context.progress.setValue(50);
             std::string_view rawName;
-            if (!textAfterTag(line, p + 6, rawName)) {
+            size_t gt = npos;
+            if (!textAfterTag(line, p + 6, rawName, gt)) {
                 return fail("A link without its closing tag");
             }
             std::string nameText;
@@ -209,7 +375,24 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
             context.progress.setLabel(label);
             context.events.processEvents();
             store.CreateEntry(false, url, 5, name, ClassifyURL(url), "");
+            FolderItem& item = *store.CurrentFolder().FolderItems.back();
+            setDate(item, nullptr, dateAttribute(line.substr(p, gt - p), "ADD_DATE"));
             context.progress.setValue(100);
+            // Most files put the description on the next line; some on the anchor's own.
+            const size_t dd = line.find("<DD>", gt);
+            if (dd == npos) {
+                described = &item;
+            } else {
+                const std::string_view text = line.substr(dd + 4);
+                const size_t end = descriptionEnd(text);
+                description.assign(text.substr(0, end));
+                if (end == npos) {
+                    readDescriptionOn();
+                    item.Description = descriptionText(description);
+                    continue;
+                }
+                item.Description = descriptionText(description);
+            }
         }
 
         if (line.find("</DL>") != npos) {
@@ -226,72 +409,13 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
 
 void WriteNetscapeFolder(std::ostream& out, LinkStore& store, Folder& folder, int level)
 {
-    store.WalkFolders(
-        folder,
-        [&](Folder& f, int depth) {
-            const std::string indent = indentation(level + depth + 1);
-            if (f.id != RootFolderId) {
-                writeHeading(out, indent, f.Caption);
-                out << indent << "<DL><p>\r\n";
-            }
-            const std::string linkIndent = "    " + indent;
-            for (const auto& item : f.FolderItems) {
-                if (!item->IsFolder) {
-                    writeLinkLine(out, linkIndent, item->URL, item->Caption);
-                }
-            }
-            return true;
-        },
-        [&](Folder&, int depth) { out << indentation(level + depth + 1) << "</DL><p>\r\n"; });
+    writeNestedListFolder(out, NetscapeList, store, folder, level);
 }
 
 Status ExportNetscapeFile(
     std::ostream& out, const std::string& title, ExportRange range, LinkStore& store, std::span<const ListRow> rows)
 {
-    const std::string shownTitle = escapeHtmlText(oneLine(title));
-    out << "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n"
-        << "<!-- This is an automatically generated file.\r\n"
-        << "It will be read and overwritten.\r\n"
-        << "Do Not Edit! -->\r\n"
-        << "<TITLE>" << shownTitle << "</TITLE>\r\n"
-        << "<H1>" << shownTitle << "</H1>\r\n"
-        << "\r\n"
-        << "<DL><p>\r\n";
-    switch (range) {
-    case ExportRange::SelectedItems:
-        for (const ListRow& row : rows) {
-            if (row.Selected && row.Icon != 6) {
-                writeLinkLine(out, indentation(2), row.URL, row.Name);
-            }
-        }
-        out << "</DL><p>\r\n";
-        break;
-    case ExportRange::ImmediateFolderItems:
-        writeHeading(out, indentation(1), store.CurrentFolder().Caption);
-        out << indentation(1) << "<DL><p>\r\n";
-        for (const ListRow& row : rows) {
-            if (row.Icon != 6) {
-                writeLinkLine(out, indentation(2), row.URL, row.Name);
-            }
-        }
-        out << indentation(1) << "</DL><p>\r\n";
-        out << "</DL><p>\r\n";
-        break;
-    case ExportRange::FolderItemsAndSubFolders:
-        WriteNetscapeFolder(out, store, store.CurrentFolder(), 0);
-        if (store.CurrentFolder().id != RootFolderId) {
-            out << "</DL><p>\r\n";
-        }
-        break;
-    case ExportRange::EntireDatabase:
-        WriteNetscapeFolder(out, store, store.Root(), 1);
-        break;
-    }
-    out.flush();
-    if (!out) {
-        return Error { ErrorKind::Io, "Writing the bookmark file failed" };
-    }
-    return Status::Ok();
+    return writeNestedList(out, NetscapeList, title, range, store, rows);
 }
 
 }  // namespace brindlex

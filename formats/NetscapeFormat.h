@@ -14,11 +14,14 @@ struct ListRow;
 
 // Reads a Netscape bookmark file (decoded text) and adds its folders and links to
 // CurrentFolder, which is the same folder again on return. Reading stops after the list
-// that closes the outermost level, or at the end of the text. On a malformed line the
-// error names it and what was added before stays.
+// that closes the outermost level, or at the end of the text. An entry's ADD_DATE (a
+// folder's LAST_MODIFIED when it has none) becomes its MDate, else it is dated today; a
+// <DD> line after an entry becomes its Description. On a malformed line the error names
+// it and what was added before stays.
 [[nodiscard]] Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext& context);
 
-// Writes a whole bookmark file for `range`. Ranges 0 and 1 take the contents list's
+// Writes a whole bookmark file for `range`, declared UTF-8, with each entry's MDate as
+// ADD_DATE and a <DD> line for each description. Ranges 0 and 1 take the contents list's
 // `rows`; ranges 2 and 3 walk the store from CurrentFolder or the root. Never changes the store.
 [[nodiscard]] Status ExportNetscapeFile(
     std::ostream& out, const std::string& title, ExportRange range, LinkStore& store, std::span<const ListRow> rows);

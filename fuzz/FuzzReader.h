@@ -6,7 +6,9 @@
 #include <sstream>
 #include <string>
 
+#include "formats/HtmlLinks.h"
 #include "formats/MosaicHotlist.h"
+#include "formats/NetscapeFormat.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/Progress.h"
@@ -35,6 +37,9 @@ template <typename Read> int fuzzReader(const uint8_t* data, size_t size, Read r
     store.SetCurrentFolder(store.Root());
     std::ostringstream out;
     (void)ExportMosaicHotlist(out, "fuzz", ExportRange::EntireDatabase, store, {});
+    // The nested-list writer with whatever dates and descriptions the reader made.
+    (void)ExportNetscapeFile(out, "fuzz", ExportRange::EntireDatabase, store, {});
+    (void)ExportHtmlFile(out, "fuzz", ExportRange::EntireDatabase, store, {});
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "store/DateTime.h"
 
 #include <cstdio>
+#include <ctime>
 
 namespace brindlex {
 
@@ -53,7 +54,84 @@ std::string_view trimmed(std::string_view text)
     return text;
 }
 
+// Days since 1970-01-01 of a date of the proleptic Gregorian calendar, and back.
+long long daysFromCivil(long long y, int m, int d)
+{
+    y -= m <= 2 ? 1 : 0;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void civilFromDays(long long z, int& y, int& m, int& d)
+{
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    y = static_cast<int>(yoe + era * 400 + (m <= 2 ? 1 : 0));
+}
+
+long long floorDiv(long long a, long long b)
+{
+    return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0);
+}
+
+// Seconds east of UTC of the local time zone at the instant `seconds`.
+long long localOffset(long long seconds)
+{
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm tm {};
+    if (localtime_r(&t, &tm) == nullptr) {
+        return 0;
+    }
+    return tm.tm_gmtoff;
+}
+
+// Years 100 to 9999 fit easily; the bound keeps the arithmetic far from overflow.
+constexpr long long SecondsLimit = 400000000000LL;
+
 }  // namespace
+
+std::optional<DateTime> fromUnixSeconds(long long seconds)
+{
+    if (seconds < -SecondsLimit || seconds > SecondsLimit) {
+        return std::nullopt;
+    }
+    const long long local = seconds + localOffset(seconds);
+    const long long days = floorDiv(local, 86400);
+    const long long rest = local - days * 86400;
+    DateTime value;
+    civilFromDays(days, value.year, value.month, value.day);
+    if (!validDate(value.year, value.month, value.day)) {
+        return std::nullopt;
+    }
+    value.hour = static_cast<int>(rest / 3600);
+    value.minute = static_cast<int>(rest / 60 % 60);
+    value.second = static_cast<int>(rest % 60);
+    value.hasTime = true;
+    return value;
+}
+
+long long toUnixSeconds(const DateTime& value)
+{
+    if (value.isNull()) {
+        return 0;
+    }
+    const long long local = daysFromCivil(value.year, value.month, value.day) * 86400 + value.hour * 3600LL
+        + value.minute * 60LL + value.second;
+    // The offset at the local time read as UTC is right except near a change of offset;
+    // a second look at the instant found settles that.
+    long long utc = local - localOffset(local);
+    utc = local - localOffset(utc);
+    return utc;
+}
 
 std::string formatFileDate(const DateTime& value)
 {

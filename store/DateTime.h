@@ -32,4 +32,11 @@ std::optional<DateTime> parseFileDate(std::string_view text);
 // "12/7/96 3:04:05 PM".
 std::string idDateText(const DateTime& value);
 
+// The local date and time of `seconds` since 1970-01-01 00:00 UTC (the form of ADD_DATE in
+// bookmark files), or nothing when that is not a date from the year 100 to 9999.
+std::optional<DateTime> fromUnixSeconds(long long seconds);
+// The seconds since 1970-01-01 00:00 UTC of the local date-time `value` (local midnight
+// when it has no time of day); 0 for no date. Inverse of fromUnixSeconds.
+long long toUnixSeconds(const DateTime& value);
+
 }  // namespace brindlex

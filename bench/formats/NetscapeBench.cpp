@@ -35,8 +35,9 @@ public:
 
 constexpr int LinksPerFolder = 20;
 
-// Fills `store` with links / 20 folders of 20 links each.
-void buildTree(LinkStore& store, int links)
+// Fills `store` with links / 20 folders of 20 links each; `dated` gives every link its
+// own date and a description, so that the file has real ADD_DATE values and <DD> lines.
+void buildTree(LinkStore& store, int links, bool dated = true)
 {
     const int folders = links / LinksPerFolder;
     std::vector<Folder*> made;
@@ -52,27 +53,32 @@ void buildTree(LinkStore& store, int links)
             store.CreateEntry(false,
                 "https://example.com/" + std::to_string(k) + "/page" + std::to_string(i) + "?a=1&b=2", 5,
                 "Page " + std::to_string(i) + " of folder " + std::to_string(k), "Http", "");
+            if (dated) {
+                FolderItem& item = *folder->FolderItems.back();
+                item.MDate = DateTime { 2000 + k % 25, 1 + i % 12, 1 + k % 28, i % 24, k % 60, i % 60, true };
+                item.Description = "Notes on page " + std::to_string(i) + " & what <links> to it";
+            }
         }
     }
     store.SetCurrentFolder(store.Root());
 }
 
-std::string bookmarkFile(int links)
+std::string bookmarkFile(int links, bool dated = true)
 {
     FixedClock clock;
     LinkStore store(clock);
-    buildTree(store, links);
+    buildTree(store, links, dated);
     std::ostringstream out;
     (void)ExportNetscapeFile(out, "bookmarks", ExportRange::EntireDatabase, store, {});
     return out.str();
 }
 
-const std::string& cachedFile(int links)
+const std::string& cachedFile(int links, bool dated = true)
 {
-    static std::map<int, std::string> files;
-    std::string& file = files[links];
+    static std::map<std::pair<int, bool>, std::string> files;
+    std::string& file = files[{ links, dated }];
     if (file.empty()) {
-        file = bookmarkFile(links);
+        file = bookmarkFile(links, dated);
     }
     return file;
 }
@@ -91,9 +97,9 @@ void importOnce(const std::string& file)
 // Each size is measured after one import of its own size that is not timed: otherwise
 // the one iteration of the largest size would be the only one to pay for the first touch
 // of fresh memory, and the sizes would not compare.
-void Import(benchmark::State& state)
+void importFile(benchmark::State& state, bool dated)
 {
-    const std::string& file = cachedFile(static_cast<int>(state.range(0)));
+    const std::string& file = cachedFile(static_cast<int>(state.range(0)), dated);
     importOnce(file);
     for (auto _ : state) {
         state.PauseTiming();
@@ -111,7 +117,19 @@ void Import(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
+// Links with their dates and a <DD> description each.
+void Import(benchmark::State& state)
+{
+    importFile(state, true);
+}
 BENCHMARK(Import)->Arg(100000)->Arg(300000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+// Links without dates or descriptions (ADD_DATE="0"), as files were written before.
+void ImportUndated(benchmark::State& state)
+{
+    importFile(state, false);
+}
+BENCHMARK(ImportUndated)->Arg(100000)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 void Export(benchmark::State& state)
 {

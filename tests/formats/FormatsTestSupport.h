@@ -1,12 +1,15 @@
 #pragma once
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "fakes/FakePlatform.h"
+#include "fakes/ScopedTimeZone.h"
 #include "formats/FormatText.h"
+#include "store/DateTime.h"
 #include "store/LinkStore.h"
 #include "store/ListRow.h"
 
@@ -39,6 +42,34 @@ struct FormatsWorld
         store.SetCurrentFolder(*keep);
     }
 };
+
+// As describe(), with each entry's date and description after its other fields:
+// "path|Caption|URL|date|Description" for links, "path/|date|Description" for folders
+// (the Folder's own date and description).
+inline std::string describeDated(LinkStore& store)
+{
+    std::string out;
+    std::map<const Folder*, std::string> paths;
+    paths[&store.Root()] = "";
+    store.WalkFolders(store.Root(), [&](Folder& folder, int) {
+        const std::string& path = paths[&folder];
+        for (const auto& item : folder.FolderItems) {
+            if (item->IsFolder) {
+                const std::string sub = path.empty() ? item->Caption : path + "\\" + item->Caption;
+                const Folder* f = store.FindFolder(item->IID);
+                out += sub + "/|" + (f ? formatFileDate(f->MDate) + "|" + f->Description : "?") + "\n";
+                if (f != nullptr) {
+                    paths.emplace(f, sub);
+                }
+            } else {
+                out += path + "|" + item->Caption + "|" + item->URL + "|" + formatFileDate(item->MDate) + "|"
+                    + item->Description + "\n";
+            }
+        }
+        return true;
+    });
+    return out;
+}
 
 inline std::string crlf(const std::vector<std::string>& lines)
 {

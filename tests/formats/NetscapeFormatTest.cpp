@@ -40,22 +40,27 @@ protected:
         w.addLink(root, "Last", "http://last.example/");
     }
 
+    ScopedTimeZone utc { "UTC0" };
     FormatsWorld w;
 };
 
-const std::string Header = crlf({ "<!DOCTYPE NETSCAPE-Bookmark-file-1>",
-    "<!-- This is an automatically generated file.", "It will be read and overwritten.", "Do Not Edit! -->",
-    "<TITLE>bookmark</TITLE>", "<H1>bookmark</H1>", "", "<DL><p>" });
+const std::string Header = crlf(
+    { "<!DOCTYPE NETSCAPE-Bookmark-file-1>", "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">",
+        "<!-- This is an automatically generated file.", "It will be read and overwritten.", "Do Not Edit! -->",
+        "<TITLE>bookmark</TITLE>", "<H1>bookmark</H1>", "", "<DL><p>" });
 
-std::string link(int blanks, const std::string& url, const std::string& name)
+// Entries made through the store carry the fake clock's day: 1996-12-07 00:00 UTC.
+constexpr const char* Today = "849916800";
+
+std::string link(int blanks, const std::string& url, const std::string& name, const std::string& date = Today)
 {
-    return std::string(static_cast<size_t>(blanks), ' ') + "<DT><A HREF=\"" + url
-        + "\" ADD_DATE=\"0\" LAST_VISIT=\"0\" LAST_MODIFIED=\"0\">" + name + "</A>";
+    return std::string(static_cast<size_t>(blanks), ' ') + "<DT><A HREF=\"" + url + "\" ADD_DATE=\"" + date
+        + "\" LAST_VISIT=\"0\" LAST_MODIFIED=\"0\">" + name + "</A>";
 }
 
-std::string heading(int blanks, const std::string& name)
+std::string heading(int blanks, const std::string& name, const std::string& date = Today)
 {
-    return std::string(static_cast<size_t>(blanks), ' ') + "<DT><H3 FOLDED ADD_DATE=\"0\">" + name + "</H3>";
+    return std::string(static_cast<size_t>(blanks), ' ') + "<DT><H3 FOLDED ADD_DATE=\"" + date + "\">" + name + "</H3>";
 }
 
 TEST_F(NetscapeFormatTest, EntireDatabaseIsWrittenByteForByte)
@@ -78,13 +83,14 @@ TEST_F(NetscapeFormatTest, EveryRangeHasItsIndentationAndClosingLines)
     EXPECT_EQ(write(ExportRange::EntireDatabase), Header + crlf({ "        </DL><p>" }));
     // Selected link rows only; folder rows never.
     EXPECT_EQ(write(ExportRange::SelectedItems, rows),
-        Header + crlf({ link(8, "http://1/", "One"), link(8, "http://3/", "Three"), "</DL><p>" }));
+        Header + crlf({ link(8, "http://1/", "One", "0"), link(8, "http://3/", "Three", "0"), "</DL><p>" }));
     EXPECT_EQ(write(ExportRange::SelectedItems, {}), Header + crlf({ "</DL><p>" }));
-    // All link rows under a heading of the current folder.
+    // All link rows under a heading of the current folder (the root's made-up 1905 date is
+    // before the first date the file can hold; rows without a date write 0).
     EXPECT_EQ(write(ExportRange::ImmediateFolderItems, rows),
         Header
-            + crlf({ heading(4, "NewDB"), "    <DL><p>", link(8, "http://1/", "One"), link(8, "http://2/", "Two"),
-                link(8, "http://3/", "Three"), "    </DL><p>", "</DL><p>" }));
+            + crlf({ heading(4, "NewDB", "0"), "    <DL><p>", link(8, "http://1/", "One", "0"),
+                link(8, "http://2/", "Two", "0"), link(8, "http://3/", "Three", "0"), "    </DL><p>", "</DL><p>" }));
     // Folder range on the root ends with the root's own closing line only...
     EXPECT_EQ(write(ExportRange::FolderItemsAndSubFolders), Header + crlf({ "    </DL><p>" }));
     // ...and on another folder with the folder's closing line and an unindented one.
@@ -218,6 +224,178 @@ TEST_F(NetscapeFormatTest, ProgressFollowsEachLine)
     EXPECT_EQ(
         w.progress.labels, (std::vector<std::string> { "Importing Mine", "Creating subfolder F", "Importing URL U" }));
     EXPECT_EQ(w.events.calls, 3);
+}
+
+TEST_F(NetscapeFormatTest, DatesAndDescriptionsTravelThroughTheFileBothWays)
+{
+    // Each zone in its own run: a zone with summer time must not shift a date either.
+    for (const char* zone : { "UTC0", "CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT,M3.2.0,M11.1.0" }) {
+        SCOPED_TRACE(zone);
+        ScopedTimeZone tz(zone);
+        FormatsWorld source;
+        Folder& root = source.store.Root();
+        source.addLink(root, "Top", "http://top.example/");
+        Folder& a = source.addFolder(root, "Caf\xC3\xA9 & <Co>");
+        source.addLink(
+            a, "K\xC3\xA4se \xE2\x80\x93 \xE6\x97\xA5\xE6\x9C\xAC", "https://de.example/wiki/K%C3%A4se?a=1&b=2");
+        Folder& deep = source.addFolder(a, "Deep");
+        source.addLink(deep, "Bottom", "ftp://deep.example/");
+        source.store.SetCurrentFolder(deep);
+        source.store.CreateEntry(false, "http://undescribed/", 5, "Plain", "Http", "");
+        source.store.SetCurrentFolder(root);
+        // Dates with a time of day, one on a summer-time day; descriptions with markup,
+        // quotes (kept as apostrophes by the store) and non-ASCII text.
+        root.FolderItems[0]->MDate = { 2011, 3, 13, 7, 6, 40, true };
+        root.FolderItems[0]->Description = "Tips & <tricks> for \"everyone\"";
+        a.MDate = { 2017, 7, 14, 2, 40, 0, true };
+        a.Description = "Folder \xC3\xBC\xC3\xA9 & more";
+        a.FolderItems[0]->MDate = { 1999, 12, 31, 23, 59, 59, true };
+        a.FolderItems[0]->Description = "\xE6\x97\xA5\xE6\x9C\xAC & 'single' \"double\"";
+        deep.FolderItems[0]->Description = "a<b && c>d";
+        const std::string before = describeDated(source.store);
+
+        std::ostringstream out;
+        ASSERT_TRUE(ExportNetscapeFile(out, "dated", ExportRange::EntireDatabase, source.store, {}).ok());
+        const std::string file = out.str();
+        EXPECT_NE(file.find("\r\n            <DD>Tips &amp; &lt;tricks&gt; for \"everyone\"\r\n"), std::string::npos)
+            << file;
+        EXPECT_NE(file.find("\r\n                    <DD>a&lt;b &amp;&amp; c&gt;d\r\n"), std::string::npos) << file;
+
+        FormatsWorld back;
+        std::istringstream in(file);
+        ASSERT_TRUE(ImportNetscapeFile(in, back.store, back.context).ok());
+        // Descriptions come back with the store's apostrophes, everything else unchanged.
+        std::string expected = before;
+        for (size_t q = expected.find('"'); q != std::string::npos; q = expected.find('"', q)) {
+            expected[q] = '\'';
+        }
+        EXPECT_EQ(describeDated(back.store), expected);
+        expectInvariants(back.store);
+    }
+}
+
+TEST_F(NetscapeFormatTest, DescriptionsAreWrittenAsDDLinesAfterTheirEntry)
+{
+    Folder& a = w.addFolder(w.store.Root(), "A");
+    a.Description = "About A";
+    w.addLink(a, "In A", "http://a.example/");
+    a.FolderItems.back()->Description = "About the link";
+    a.FolderItems.back()->MDate = { 2023, 11, 14, 22, 13, 20, true };
+    EXPECT_EQ(write(ExportRange::EntireDatabase),
+        Header
+            + crlf({ heading(12, "A"), "            <DD>About A", "            <DL><p>",
+                link(16, "http://a.example/", "In A", "1700000000"), "                <DD>About the link",
+                "            </DL><p>", "        </DL><p>" }));
+    // The contents list's rows carry the date and description of their entry.
+    ListRow row = linkRow("Row", "http://row/", true);
+    row.MDate = { 2023, 11, 14, 22, 13, 20, true };
+    row.Description = "From the row";
+    EXPECT_EQ(write(ExportRange::SelectedItems, { row }),
+        Header + crlf({ link(8, "http://row/", "Row", "1700000000"), "        <DD>From the row", "</DL><p>" }));
+}
+
+TEST_F(NetscapeFormatTest, DatesAndDescriptionsAsBrowsersWriteThem)
+{
+    struct Case
+    {
+        const char* what;
+        std::vector<std::string> lines;
+        std::string expected;
+    };
+    // Without a usable date an entry gets the clock's day, as when it is made by hand.
+    const std::vector<Case> cases = {
+        { "seconds, microseconds and milliseconds are told apart by size",
+            { "<DL><p>", "<DT><A HREF=\"http://s/\" ADD_DATE=\"1700000000\">S</A>",
+                "<DT><A HREF=\"http://u/\" ADD_DATE=\"1700000000123456\">U</A>",
+                "<DT><A HREF=\"http://m/\" ADD_DATE=\"1700000000123\">M</A>", "</DL>" },
+            "|S|http://s/|2023-11-14 22:13:20|\n|U|http://u/|2023-11-14 22:13:20|\n"
+            "|M|http://m/|2023-11-14 22:13:20|\n" },
+        { "zero, negative, overlong, garbage and missing dates are no date",
+            { "<DL><p>", "<DT><A HREF=\"http://0/\" ADD_DATE=\"0\">Zero</A>",
+                "<DT><A HREF=\"http://n/\" ADD_DATE=\"-5\">Neg</A>",
+                "<DT><A HREF=\"http://l/\" ADD_DATE=\"99999999999999999999999\">Long</A>",
+                "<DT><A HREF=\"http://g/\" ADD_DATE=\"soon\">Garbage</A>", "<DT><A HREF=\"http://x/\">None</A>",
+                "</DL>" },
+            "|Zero|http://0/|1996-12-07|\n|Neg|http://n/|1996-12-07|\n|Long|http://l/|1996-12-07|\n"
+            "|Garbage|http://g/|1996-12-07|\n|None|http://x/|1996-12-07|\n" },
+        { "other letter cases and unquoted values",
+            { "<DL><p>", "<DT><A href=\"http://l/\" add_date=1700000000>Lower</A>",
+                "<DT><A HREF=\"http://q/\" ADD_DATE='1700000000'>Single</A>",
+                "<DT><A HREF=\"http://p/\" XADD_DATE=\"1700000000\">Prefixed</A>", "</DL>" },
+            "|Lower|http://l/|2023-11-14 22:13:20|\n|Single|http://q/|2023-11-14 22:13:20|\n"
+            "|Prefixed|http://p/|1996-12-07|\n" },
+        { "a folder takes ADD_DATE, else LAST_MODIFIED",
+            { "<DL><p>", "<DT><H3 ADD_DATE=\"1600000000\" LAST_MODIFIED=\"1700000000\">Both</H3>", "<DL><p>",
+                "</DL><p>", "<DT><H3 LAST_MODIFIED=\"1700000000\">Modified</H3>", "<DL><p>", "</DL><p>",
+                "<DT><H3 FOLDED ADD_DATE=\"0\">Undated</H3>", "<DL><p>", "</DL><p>", "</DL>" },
+            "Both/|2020-09-13 12:26:40|\nModified/|2023-11-14 22:13:20|\nUndated/|1996-12-07|\n" },
+        { "a description on the next line, decoded",
+            { "<DL><p>", "<DT><A HREF=\"http://d/\">D</A>", "<DD>Tips &amp; &lt;tricks&gt; &quot;q&quot; &#233;",
+                "</DL>" },
+            "|D|http://d/|1996-12-07|Tips & <tricks> 'q' \xC3\xA9\n" },
+        { "a description over several lines ends at the next entry, which is kept",
+            { "<DL><p>", "<DT><A HREF=\"http://d/\">D</A>", "<DD>First line", "  second\tline  ", "",
+                "<DT><A HREF=\"http://next/\">Next</A>", "</DL>" },
+            "|D|http://d/|1996-12-07|First line second line\n|Next|http://next/|1996-12-07|\n" },
+        { "a description on the anchor's own line, and one that ends a list",
+            { "<DL><p>", "<DT><H3>F</H3>", "<DL><p>", "<DT><A HREF=\"http://i/\">I</A><DD>Inline",
+                "<DD>Closing</DL><p>", "<DT><A HREF=\"http://after/\">After</A>", "</DL>" },
+            "F/|1996-12-07|\n|After|http://after/|1996-12-07|\nF|I|http://i/|1996-12-07|Inline\n" },
+        { "a folder's description stands between its heading and its list",
+            { "<DL><p>", "<DT><H3>F</H3>", "<DD>About &amp; around", "F's list", "<DL><p>",
+                "<DT><A HREF=\"http://in/\">In</A>", "</DL><p>", "</DL>" },
+            "F/|1996-12-07|About & around F's list\nF|In|http://in/|1996-12-07|\n" },
+        { "a folder's description that runs into its list line",
+            { "<DL><p>", "<DT><H3>F</H3><DD>Start", "end<DL><p>", "</DL><p>", "</DL>" }, "F/|1996-12-07|Start end\n" },
+        { "a description line not after an entry belongs to nothing",
+            { "<DL><p>", "<DT><H3>F</H3>", "<DL><p>", "</DL><p>", "<DD>Stray", "<DT><A HREF=\"http://x/\">X</A>",
+                "<HR>", "<DD>Late", "</DL>" },
+            "F/|1996-12-07|\n|X|http://x/|1996-12-07|\n" },
+        { "a description that runs to the end of the file", { "<DT><A HREF=\"http://e/\">E</A>", "<DD>To the", "end" },
+            "|E|http://e/|1996-12-07|To the end\n" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FormatsWorld world;
+        std::istringstream in(crlf(c.lines));
+        const Status read = ImportNetscapeFile(in, world.store, world.context);
+        ASSERT_TRUE(read.ok()) << read.error().message;
+        EXPECT_EQ(describeDated(world.store), c.expected);
+        expectInvariants(world.store);
+    }
+}
+
+TEST_F(NetscapeFormatTest, RealExportsKeepTheirDatesAndDescriptions)
+{
+    struct Case
+    {
+        const char* file;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        { "netscape4.htm",
+            "|Netscape|http://home.netscape.com/|1996-10-27 02:30:16|\nSearch/|1996-10-27 02:31:40|\n"
+            "|Funet archive|ftp://ftp.funet.fi/pub/|1996-10-27 02:33:20|\n"
+            "Search|AltaVista|http://www.altavista.digital.com/|1996-10-27 02:31:56|\n"
+            "Search|Yahoo!|http://www.yahoo.com/|1996-10-27 02:31:57|\n" },
+        { "firefox.htm",
+            "Bookmarks Toolbar/|2023-11-14 22:13:20|Add bookmarks to this folder to see them displayed on the "
+            "Bookmarks Toolbar\n"
+            "Caf\xC3\xA9 & Co/|2023-11-14 22:16:40|\n"
+            "|K\xC3\xA4se \xE2\x80\x93 Wikipedia|https://de.wikipedia.org/wiki/K%C3%A4se|2023-11-14 22:13:24|\n"
+            "Bookmarks Toolbar|Get Firefox & more|https://www.mozilla.org/en-US/firefox/|2023-11-14 22:13:21|\n"
+            "Bookmarks Toolbar|Search 'things' <here>|https://example.org/search?q=a&b=c|2023-11-14 22:13:22|A "
+            "description of the search link\n"
+            "Caf\xC3\xA9 & Co|News feed|https://news.example.com/|2023-11-14 22:13:23|\n" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        FormatsWorld world;
+        const std::string bytes = readDataFile(c.file);
+        std::istringstream in(decodeText(bytes, declaredCharset(bytes)));
+        ASSERT_TRUE(ImportNetscapeFile(in, world.store, world.context).ok());
+        EXPECT_EQ(describeDated(world.store), c.expected);
+    }
 }
 
 TEST_F(NetscapeFormatTest, TodaysBrowserExportsImportWhole)

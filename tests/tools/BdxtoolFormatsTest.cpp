@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "fakes/FakePlatform.h"
+#include "fakes/ScopedTimeZone.h"
 #include "store/DatabaseFile.h"
 #include "store/LinkStore.h"
 #include "tools/bdxtool/Commands.h"
@@ -33,6 +34,7 @@ const std::vector<std::string> SourceTree = {
 class BdxtoolFormatsTest : public ::testing::Test
 {
 protected:
+    test::ScopedTimeZone utc { "UTC0" };
     fs::path dir;
     std::string out;
     std::string err;
@@ -174,10 +176,12 @@ TEST_F(BdxtoolFormatsTest, RangesOneAndTwoWriteTheChosenFolderUnderTheFileTitle)
         0)
         << err;
     EXPECT_EQ(read(path("tools-page.htm")),
-        crlf({ "<!DOCTYPE NETSCAPE-Bookmark-file-1>", "<!-- This is an automatically generated file.",
-            "It will be read and overwritten.", "Do Not Edit! -->", "<TITLE>tools-page</TITLE>", "<H1>tools-page</H1>",
-            "", "<DL><p>", "    <DT><H3 FOLDED ADD_DATE=\"0\">Tools</H3>", "    <DL><p>",
-            "        <DT><A HREF=\"http://grep.example/?a=1&amp;b=2\" ADD_DATE=\"0\" LAST_VISIT=\"0\" "
+        crlf({ "<!DOCTYPE NETSCAPE-Bookmark-file-1>",
+            "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">",
+            "<!-- This is an automatically generated file.", "It will be read and overwritten.", "Do Not Edit! -->",
+            "<TITLE>tools-page</TITLE>", "<H1>tools-page</H1>", "", "<DL><p>",
+            "    <DT><H3 FOLDED ADD_DATE=\"849916800\">Tools</H3>", "    <DL><p>",
+            "        <DT><A HREF=\"http://grep.example/?a=1&amp;b=2\" ADD_DATE=\"849916800\" LAST_VISIT=\"0\" "
             "LAST_MODIFIED=\"0\">Grep, fast</A>",
             "    </DL><p>", "</DL><p>" }));
 
