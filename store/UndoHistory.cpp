@@ -24,6 +24,7 @@ bool UndoHistory::Add(ModelChange change)
     m_bytes += change.Bytes();
     m_done.push_back(std::move(change));
     trim();
+    changed();
     return true;
 }
 
@@ -48,6 +49,7 @@ const ModelChange* UndoHistory::Undo()
     }
     m_undone.push_back(std::move(m_done.back()));
     m_done.pop_back();
+    changed();
     return &m_undone.back();
 }
 
@@ -62,14 +64,19 @@ const ModelChange* UndoHistory::Redo()
     }
     m_done.push_back(std::move(m_undone.back()));
     m_undone.pop_back();
+    changed();
     return &m_done.back();
 }
 
 void UndoHistory::Clear()
 {
+    const bool had = Steps() != 0;
     m_done.clear();
     m_undone.clear();
     m_bytes = 0;
+    if (had) {
+        changed();
+    }
 }
 
 void UndoHistory::SetLimits(size_t maxSteps, size_t maxBytes)
@@ -77,6 +84,14 @@ void UndoHistory::SetLimits(size_t maxSteps, size_t maxBytes)
     m_maxSteps = maxSteps;
     m_maxBytes = maxBytes;
     trim();
+    changed();
+}
+
+void UndoHistory::changed() const
+{
+    if (m_onChange) {
+        m_onChange();
+    }
 }
 
 void UndoHistory::trim()
@@ -85,13 +100,8 @@ void UndoHistory::trim()
     // present state.
     while (Steps() > 1 && (Steps() > m_maxSteps || m_bytes > m_maxBytes)) {
         std::deque<ModelChange>& from = m_undone.empty() ? m_done : m_undone;
-        if (&from == &m_undone) {
-            m_bytes -= m_undone.front().Bytes();
-            m_undone.pop_front();
-        } else {
-            m_bytes -= m_done.front().Bytes();
-            m_done.pop_front();
-        }
+        m_bytes -= from.front().Bytes();
+        from.pop_front();
     }
 }
 

@@ -42,17 +42,22 @@ public:
 
     void Clear();
     void SetLimits(size_t maxSteps, size_t maxBytes);
+    // Called after every change of what can be undone or redone (a window's Undo and
+    // Redo items follow it).
+    void SetOnChange(std::function<void()> listener) { m_onChange = std::move(listener); }
     size_t Steps() const { return m_done.size() + m_undone.size(); }
     size_t Bytes() const { return m_bytes; }
 
 private:
     void trim();
+    void changed() const;
 
     size_t m_maxSteps;
     size_t m_maxBytes;
     std::deque<ModelChange> m_done;  // oldest first
     std::deque<ModelChange> m_undone;  // the next to redo last
     size_t m_bytes = 0;
+    std::function<void()> m_onChange;
 };
 
 // Runs `command` and keeps what it did to the model as one step named `caption`: for

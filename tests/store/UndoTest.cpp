@@ -454,6 +454,24 @@ TEST_F(UndoHistoryTest, ANewChangeDropsWhatCouldBeRedone)
     EXPECT_EQ(store.FindItem(store.CurrentFolder(), link)->Caption, "One");
 }
 
+// What a window's Undo and Redo items would show each time they are told to look again.
+TEST_F(UndoHistoryTest, TheListenerSeesEveryChangeOfWhatCanBeUndone)
+{
+    std::vector<std::string> seen;
+    history().SetOnChange([&] { seen.push_back(history().UndoCaption() + "|" + history().RedoCaption()); });
+    enter(folderWith(3));
+    editing.RenameListEntry(firstLinkOf(store.CurrentFolder()), "One");
+    editing.NewFolder();
+    history().Undo();
+    history().Redo();
+    history().Undo();
+    history().Undo();
+    store.NewDatabase("/tmp");
+    EXPECT_EQ(seen,
+        (std::vector<std::string> { "Rename 'One'|", "New Folder|", "Rename 'One'|New Folder", "New Folder|",
+            "Rename 'One'|New Folder", "|Rename 'One'", "|" }));
+}
+
 TEST_F(UndoHistoryTest, ClearedByNewAndOpenButKeptBySave)
 {
     const std::filesystem::path path = std::filesystem::temp_directory_path() / "brindlex-undo-save.bdx";
