@@ -82,11 +82,7 @@ void configureApplication()
 void runStartActions(frmTarnwell& window, const StartOptions& options)
 {
     if (options.import) {
-        QTimer::singleShot(0, &window, [&window] {
-            QAction* import = window.findChild<QAction*>(QStringLiteral("mnuImpNetscape"));
-            Q_ASSERT(import);
-            import->trigger();
-        });
+        QTimer::singleShot(0, &window, [&window] { window.action(Command::ImportNetscape)->trigger(); });
     }
 }
 

@@ -6,7 +6,6 @@
 #include <QVBoxLayout>
 
 #include "explorer/Icons.h"
-#include "explorer/frmTarnwell.h"
 
 namespace brindlex {
 

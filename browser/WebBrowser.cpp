@@ -12,27 +12,14 @@
 
 namespace brindlex {
 
-namespace {
-
-int toInt(const std::string& text, int fallback)
-{
-    try {
-        size_t used = 0;
-        const long value = std::stol(text, &used);
-        if (used == 0 || value < -32768 || value > 32767) {
-            return fallback;
-        }
-        return static_cast<int>(value);
-    } catch (...) {
-        return fallback;
-    }
-}
-
-}  // namespace
-
-WebBrowser::WebBrowser(
-    LinkStore& store, const Platform& platform, Conversation& conversation, SettingsStore& settings, BrowserHost& host)
-    : dBrowser(*this)
+WebBrowser::WebBrowser(LinkStore& store, const Platform& platform, Conversation& conversation, SettingsStore& settings,
+    BrowserHost& host, ClientState& client)
+    : Browser(client.Browser)
+    , BrowserID(client.BrowserID)
+    , Method(client.Method)
+    , OpenIfClosed(client.OpenIfClosed)
+    , InterfaceType(client.InterfaceType)
+    , dBrowser(*this)
     , oBrowser(*this)
     , cBrowser(*this)
     , m_store(store)
@@ -42,6 +29,12 @@ WebBrowser::WebBrowser(
     , m_host(host)
 {
     m_store.SetDefaultClient(m_interfaceName);
+}
+
+WebBrowser::WebBrowser(
+    LinkStore& store, const Platform& platform, Conversation& conversation, SettingsStore& settings, BrowserHost& host)
+    : WebBrowser(store, platform, conversation, settings, host, m_ownClient)
+{
 }
 
 void WebBrowser::SetInterfaceName(std::string name)
@@ -135,24 +128,13 @@ int WebBrowser::ProbeBrowser(const std::string& service)
     return dBrowser.DoDDE("ListWindows", "");
 }
 
-void WebBrowser::LoadClientState()
+void WebBrowser::UseDefaultClient(int id)
 {
-    Browser = m_settings.get("Browser", "Name", "Netscape Navigator");
-    BrowserID = toInt(m_settings.get("Browser", "ID", "0"), 0);
-    Method = m_settings.get("Browser", "Method", "True") == "True";
-    OpenIfClosed = toInt(m_settings.get("Browser", "OpenIfClosed", "1"), 1);
-    const ClientRow& row = defaultClient(BrowserID);
+    const ClientRow& row = defaultClient(id);
+    BrowserID = id;
     SetInterfaceName(row.Service);
     InterfaceType = static_cast<int>(row.Kind);
     tInterfaceName = m_interfaceName;
-}
-
-void WebBrowser::SaveClientState()
-{
-    m_settings.set("Browser", "Name", Browser);
-    m_settings.set("Browser", "ID", std::to_string(BrowserID));
-    m_settings.set("Browser", "Method", Method ? "True" : "False");
-    m_settings.set("Browser", "OpenIfClosed", std::to_string(OpenIfClosed));
 }
 
 void WebBrowser::ChooseDefaultClient(int row, bool method, int openIfClosed)

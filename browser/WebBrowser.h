@@ -5,6 +5,7 @@
 #include "browser/DDEBrowser.h"
 #include "browser/OLEBrowser.h"
 #include "platform/Platform.h"
+#include "settings/ProgramSettings.h"
 
 namespace brindlex {
 
@@ -21,7 +22,10 @@ class WebBrowser
 public:
     enum Direction { Get = 0, Send = 1 };
 
-    // All references must outlive this object.
+    // All references must outlive this object. The client state is `client` (the
+    // program's settings), or one of the browser's own without it.
+    WebBrowser(LinkStore& store, const Platform& platform, Conversation& conversation, SettingsStore& settings,
+        BrowserHost& host, ClientState& client);
     WebBrowser(LinkStore& store, const Platform& platform, Conversation& conversation, SettingsStore& settings,
         BrowserHost& host);
     WebBrowser(const WebBrowser&) = delete;
@@ -39,21 +43,20 @@ public:
     const std::string& InterfaceName() const { return m_interfaceName; }
     void SetInterfaceName(std::string name);
 
-    // The client state of start-up: "Name", "ID", "Method", "OpenIfClosed" of section
-    // "Browser", with InterfaceName and InterfaceType set from the ID.
-    void LoadClientState();
-    // Writes the same four keys (shutdown).
-    void SaveClientState();
+    // The default client of the start-up: row `id` of the default-client table gives
+    // BrowserID, InterfaceName and InterfaceType.
+    void UseDefaultClient(int id);
     // The Options dialog's choice: `row` of the default-client table (0..5) with the
     // method and "Open Browser if not already". The clipboard's InterfaceName is empty.
     void ChooseDefaultClient(int row, bool method, int openIfClosed);
 
-    std::string Browser = "Netscape Navigator";
-    int BrowserID = 0;
-    int InterfaceType = 0;
+    // The stored client state, shared with the program's settings.
+    std::string& Browser;
+    int& BrowserID;
+    bool& Method;
+    int& OpenIfClosed;
+    int& InterfaceType;
     std::string tInterfaceName = "NETSCAPE";
-    bool Method = true;
-    int OpenIfClosed = 1;
 
     DDEBrowser dBrowser;
     OLEBrowser oBrowser;
@@ -66,6 +69,7 @@ public:
     BrowserHost& host() { return m_host; }
 
 private:
+    ClientState m_ownClient;  // without the program's settings (bdxtool, tests)
     LinkStore& m_store;
     Platform m_platform;
     Conversation& m_conversation;

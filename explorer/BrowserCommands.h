@@ -6,31 +6,37 @@
 
 #include "browser/BrowserHost.h"
 #include "browser/SocketConversation.h"
-#include "settings/OptionsHost.h"
 
 namespace brindlex {
 
+class CommandTable;
+class DialogHost;
+class Editing;
+class FolderPanes;
+class OptionsHost;
+class ProgramSettings;
+class SettingsStore;
 class WebBrowser;
-class frmTarnwell;
+struct Platform;
 
 // The browser link and the Options dialog on the main window: File > Send URL and
 // Get URL, their popup and toolbar twins, the double-click on a link row, View >
 // Options, and the clipboard client behind Paste of a URL from the system clipboard.
-//
-// The window loads the client state at start-up and writes it at shutdown (its
-// client()); the WebBrowser works on a copy that is taken from the window before every
-// command and handed back after it, so a change made by a transfer (the clipboard
-// fallback of a scan) or by Options reaches the settings at shutdown.
-class BrowserCommands : public BrowserHost, public OptionsHost
+// The browser link works on the client state of the program's settings, so what a
+// transfer (the clipboard fallback of a scan) or Options changes is what the shutdown
+// writes.
+class BrowserCommands : public BrowserHost
 {
 public:
-    explicit BrowserCommands(frmTarnwell& window);
+    // Everything must outlive the commands; `window` is what Options changes on the window.
+    BrowserCommands(FolderPanes& panes, CommandTable& commands, const DialogHost& dialogs, Editing& editing,
+        const Platform& platform, SettingsStore& store, ProgramSettings& settings, OptionsHost& window);
     ~BrowserCommands() override;
     BrowserCommands(const BrowserCommands&) = delete;
     BrowserCommands& operator=(const BrowserCommands&) = delete;
 
-    // DoAction with the client state of the window. A command given while a transfer or
-    // the Options dialog is running does nothing.
+    // DoAction with the default client. A command given while a transfer or the Options
+    // dialog is running does nothing.
     void Send();
     void Get();
     // The Options dialog, modal over the window.
@@ -39,6 +45,8 @@ public:
     // CurrentFolder, with the clipboard client's messages; "" when refused. The caller
     // adds the entry to the list.
     std::string ClipboardGetURL();
+    // The default client of the start-up, by its stored id.
+    void UseDefaultClient(int BrowserID);
 
     WebBrowser& browser() { return *m_browser; }
 
@@ -47,26 +55,18 @@ public:
     void AddEntryToList(const std::string& iid) override;
     void LoadBrowser(const std::string& browser, const std::function<void()>& openBrowser) override;
 
-    // OptionsHost
-    ProgramOptions& Options() override { return m_options; }
-    void ApplyProgramFont() override;
-    void SetTitle(const std::string& title) override;
-    bool ToolbarShown() const override;
-    PaneGeometry Panes() const override;
-    void SetPanes(const PaneGeometry& panes) override;
-    void SetTrayIcon(bool shown) override;
-    void ShowDefaultClient(int toolbarImage, const std::string& tooltip) override;
-
 private:
     void transfer(int direction);
-    void pullClientState();
-    void pushClientState();
-    void pullOptions();
 
-    frmTarnwell& m_window;
+    FolderPanes& m_panes;
+    const DialogHost& m_dialogs;
+    Editing& m_editing;
+    const Platform& m_platform;
+    SettingsStore& m_store;
+    ProgramSettings& m_settings;
+    OptionsHost& m_window;
     SocketConversation m_conversation;
     std::unique_ptr<WebBrowser> m_browser;
-    ProgramOptions m_options;
     // While the clipboard client works for Paste, new entries are collected here instead
     // of being added to the list (Paste refreshes the list itself).
     std::vector<std::string>* m_captured = nullptr;

@@ -15,9 +15,9 @@
 
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
+#include "explorer/FolderPanes.h"
 #include "explorer/FolderTree.h"
 #include "explorer/Icons.h"
-#include "explorer/frmTarnwell.h"
 #include "platform/EventPump.h"
 #include "platform/qt/QtString.h"
 #include "store/Images.h"
@@ -76,22 +76,24 @@ std::optional<PaneDrag> readPaneDragMimeData(const QMimeData* data)
     return drag;
 }
 
-DragDrop::DragDrop(frmTarnwell& window)
-    : m_window(window)
+DragDrop::DragDrop(FolderPanes& panes, Editing& editing, EventPump& events)
+    : m_panes(panes)
+    , m_editing(editing)
+    , m_events(events)
 {
-    m_window.TreeView1()->setDragDrop(this);
-    m_window.ListView1()->setDragDrop(this);
+    m_panes.TreeView1()->setDragDrop(this);
+    m_panes.ListView1()->setDragDrop(this);
 }
 
 DragDrop::~DragDrop()
 {
-    m_window.TreeView1()->setDragDrop(nullptr);
-    m_window.ListView1()->setDragDrop(nullptr);
+    m_panes.TreeView1()->setDragDrop(nullptr);
+    m_panes.ListView1()->setDragDrop(nullptr);
 }
 
 bool DragDrop::canDropOnRow(const PaneDrag& drag, int row) const
 {
-    const ContentsModel& model = m_window.ListView1()->model();
+    const ContentsModel& model = m_panes.ListView1()->model();
     if (row < 0 || row >= model.rowCount() || model.row(row).Icon != Image::Folder) {
         return false;
     }
@@ -102,7 +104,7 @@ bool DragDrop::canDropOnRow(const PaneDrag& drag, int row) const
 
 bool DragDrop::canDropOnNode(const PaneDrag& drag, const QString& key) const
 {
-    if (key.isEmpty() || m_window.TreeView1()->nodeByKey(key) == nullptr) {
+    if (key.isEmpty() || m_panes.TreeView1()->nodeByKey(key) == nullptr) {
         return false;
     }
     return drag.pane != Pane::TreeView1 || toQString(drag.ids.front()) != key;
@@ -111,14 +113,14 @@ bool DragDrop::canDropOnNode(const PaneDrag& drag, const QString& key) const
 bool DragDrop::dropOnRow(const PaneDrag& drag, int row)
 {
     const bool takes = canDropOnRow(drag, row);
-    const std::string destination = takes ? m_window.ListView1()->model().row(row).ID : std::string();
-    m_window.platform().events.processEvents();
+    const std::string destination = takes ? m_panes.ListView1()->model().row(row).ID : std::string();
+    m_events.processEvents();
     return takes && drop(drag, destination);
 }
 
 bool DragDrop::dropOnNode(const PaneDrag& drag, const QString& key)
 {
-    if (key.isEmpty() || m_window.TreeView1()->nodeByKey(key) == nullptr) {
+    if (key.isEmpty() || m_panes.TreeView1()->nodeByKey(key) == nullptr) {
         return false;
     }
     // A node dropped on itself gets the same-folder message, like every other refused
@@ -135,11 +137,11 @@ bool DragDrop::drop(const PaneDrag& drag, const std::string& destinationId)
     } else {
         dragged.nodeKey = drag.ids.front();
     }
-    const PasteOutcome outcome = m_window.editing().Drop(dragged, destinationId);
+    const PasteOutcome outcome = m_editing.Drop(dragged, destinationId);
     if (!outcome.pasted) {
         return false;
     }
-    m_window.RefreshPanes(outcome.refresh == Refresh::Full);
+    m_panes.RefreshPanes(outcome.refresh == Refresh::Full);
     return true;
 }
 
@@ -163,7 +165,7 @@ QPixmap DragDrop::dragImage(const PaneDrag& drag) const
     if (drag.pane == Pane::TreeView1) {
         return paneImage(imageNumber(Image::Folder)).pixmap(DragImageSize, DragImageSize);
     }
-    const ContentsModel& model = m_window.ListView1()->model();
+    const ContentsModel& model = m_panes.ListView1()->model();
     const int row = model.findId(toQString(drag.ids.front()));
     const QPixmap icon
         = paneImage(row >= 0 ? model.row(row).Icon : imageNumber(Image::Link)).pixmap(DragImageSize, DragImageSize);

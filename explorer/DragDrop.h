@@ -13,7 +13,8 @@ class QWidget;
 
 namespace brindlex {
 
-class frmTarnwell;
+class EventPump;
+class FolderPanes;
 
 // The mime type of a drag between the panes of the window. It never leaves the program:
 // a drag that another process started is not taken.
@@ -41,7 +42,8 @@ std::optional<PaneDrag> readPaneDragMimeData(const QMimeData* data);
 class DragDrop
 {
 public:
-    explicit DragDrop(frmTarnwell& window);
+    // Everything must outlive the controller.
+    DragDrop(FolderPanes& panes, Editing& editing, EventPump& events);
     ~DragDrop();
     DragDrop(const DragDrop&) = delete;
     DragDrop& operator=(const DragDrop&) = delete;
@@ -67,7 +69,9 @@ public:
 private:
     bool drop(const PaneDrag& drag, const std::string& destinationId);
 
-    frmTarnwell& m_window;
+    FolderPanes& m_panes;
+    Editing& m_editing;
+    EventPump& m_events;
 };
 
 }  // namespace brindlex

@@ -13,13 +13,14 @@
 #include "explorer/CommandTable.h"
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
+#include "explorer/FolderPanes.h"
 #include "explorer/FolderTree.h"
 #include "explorer/WaitCursor.h"
 #include "explorer/dialogs/frmConfirmDelete.h"
 #include "explorer/dialogs/frmNewEntry.h"
 #include "explorer/dialogs/frmProperties.h"
-#include "explorer/frmTarnwell.h"
 #include "platform/EventPump.h"
+#include "platform/qt/DialogHost.h"
 #include "platform/qt/QtString.h"
 #include "store/Editing.h"
 #include "store/Folder.h"
@@ -55,10 +56,14 @@ std::optional<ListRow> rowFor(const Folder& folder, const std::string& id)
 
 }  // namespace
 
-EditCommands::EditCommands(frmTarnwell& window)
-    : m_window(window)
-    , m_labelEdit(new QTimer(&window))
-    , m_treeLabelEdit(new QTimer(&window))
+EditCommands::EditCommands(
+    FolderPanes& panes, CommandTable& commands, const DialogHost& dialogs, Editing& editing, EventPump& events)
+    : m_panes(panes)
+    , m_dialogs(dialogs)
+    , m_editing(editing)
+    , m_events(events)
+    , m_labelEdit(new QTimer(&panes))
+    , m_treeLabelEdit(new QTimer(&panes))
 {
     m_labelEdit->setObjectName(QStringLiteral("tmrLabelEdit"));
     m_labelEdit->setSingleShot(true);
@@ -69,33 +74,33 @@ EditCommands::EditCommands(frmTarnwell& window)
     m_treeLabelEdit->setInterval(0);
     connect(m_treeLabelEdit, &QTimer::timeout, this, [this] { editTreeNode(); });
 
-    window.commands().connect(Command::NewFolder, [this] { NewFolder(); });
-    window.commands().connect(Command::NewEntry, [this] { NewEntry(); });
-    window.commands().connect(Command::Rename, [this] { Rename(); });
+    commands.connect(Command::NewFolder, [this] { NewFolder(); });
+    commands.connect(Command::NewEntry, [this] { NewEntry(); });
+    commands.connect(Command::Rename, [this] { Rename(); });
     // The popup Rename items start the edit only after the popup menu has gone.
-    window.commands().connect(Command::ListRename, [this] {
-        m_window.platform().events.processEvents();
+    commands.connect(Command::ListRename, [this] {
+        m_events.processEvents();
         m_labelEdit->start();
     });
-    window.commands().connect(Command::TreeRename, [this] {
-        m_window.platform().events.processEvents();
+    commands.connect(Command::TreeRename, [this] {
+        m_events.processEvents();
         m_treeLabelEdit->start();
     });
-    window.commands().connect(Command::Delete, [this] { DeleteSelection(); });
-    window.commands().connect(Command::Properties, [this] { OpenProperties(); });
-    window.commands().connect(Command::SelectAll, [this] { SelectAll(); });
-    window.commands().connect(Command::InvertSelection, [this] { InvertSelection(); });
-    window.commands().connect(Command::Cut, [this] { Cut(); });
-    window.commands().connect(Command::Copy, [this] { Copy(); });
-    window.commands().connect(Command::Paste, [this] { Paste(); });
+    commands.connect(Command::Delete, [this] { DeleteSelection(); });
+    commands.connect(Command::Properties, [this] { OpenProperties(); });
+    commands.connect(Command::SelectAll, [this] { SelectAll(); });
+    commands.connect(Command::InvertSelection, [this] { InvertSelection(); });
+    commands.connect(Command::Cut, [this] { Cut(); });
+    commands.connect(Command::Copy, [this] { Copy(); });
+    commands.connect(Command::Paste, [this] { Paste(); });
 
-    ContentsModel& rows = window.ListView1()->model();
+    ContentsModel& rows = panes.ListView1()->model();
     connect(&rows, &ContentsModel::nameEdited, this, &EditCommands::listNameEdited);
-    connect(window.TreeView1(), &FolderTree::nodeEdited, this, &EditCommands::treeNodeEdited);
+    connect(panes.TreeView1(), &FolderTree::nodeEdited, this, &EditCommands::treeNodeEdited);
     // A refill of a pane ends the cut marks it showed.
-    connect(&rows, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_window.editing().ClearListCutMarks(); });
-    connect(window.TreeView1()->model(), &QAbstractItemModel::modelAboutToBeReset, this,
-        [this] { m_window.editing().ClearTreeCutMark(); });
+    connect(&rows, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_editing.ClearListCutMarks(); });
+    connect(panes.TreeView1()->model(), &QAbstractItemModel::modelAboutToBeReset, this,
+        [this] { m_editing.ClearTreeCutMark(); });
 }
 
 EditCommands::~EditCommands()
@@ -104,46 +109,26 @@ EditCommands::~EditCommands()
     delete m_treeLabelEdit;
 }
 
-Selection EditCommands::selection() const
-{
-    Selection selected;
-    selected.pane = m_window.lastFocus() == "TreeView1" ? Pane::TreeView1 : Pane::ListView1;
-    selected.rowIds = m_window.selectedRowIds();
-    selected.nodeKey = m_window.selectedNodeKey();
-    return selected;
-}
-
-int EditCommands::selectedRow() const
-{
-    const ContentsList* list = m_window.ListView1();
-    const int current = list->currentRow();
-    if (current >= 0 && list->isRowSelected(current)) {
-        return current;
-    }
-    const std::vector<int> rows = list->selectedRows();
-    return rows.empty() ? -1 : rows.front();
-}
-
 // ---------------------------------------------------------------------------------------
 // New, rename
 
 void EditCommands::NewFolder()
 {
-    m_window.ListView1()->clearSelection();
-    const std::string id = m_window.editing().NewFolder();
-    m_window.ListView1()->setFocus();
+    m_panes.ListView1()->clearSelection();
+    const std::string id = m_editing.NewFolder();
+    m_panes.ListView1()->setFocus();
     StartRenameNewRow(id);
 }
 
 void EditCommands::StartRenameNewRow(const std::string& id)
 {
-    LinkStore& store = m_window.store();
+    LinkStore& store = m_panes.store();
     const FolderItem* item = store.FindItem(store.CurrentFolder(), id);
     if (!item) {
         return;
     }
-    m_window.AddEntryToPanes(*item);
-    ContentsList* list = m_window.ListView1();
+    m_panes.AddEntryToPanes(*item);
+    ContentsList* list = m_panes.ListView1();
     const int row = list->model().findId(toQString(id));
     list->selectRow(row);
     list->editRow(row);
@@ -151,22 +136,20 @@ void EditCommands::StartRenameNewRow(const std::string& id)
 
 void EditCommands::NewEntry()
 {
-    frmNewEntry dialog(m_window.editing(), &m_window);
-    m_window.ApplyProgramFont(&dialog);
-    dialog.adjustSize();
-    m_window.CenterOverMainWindow(&dialog);
+    frmNewEntry dialog(m_editing, m_dialogs.parent());
+    m_dialogs.prepare(&dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.newId().empty()) {
         return;
     }
-    LinkStore& store = m_window.store();
+    LinkStore& store = m_panes.store();
     if (const FolderItem* item = store.FindItem(store.CurrentFolder(), dialog.newId())) {
-        m_window.AddEntryToPanes(*item);
+        m_panes.AddEntryToPanes(*item);
     }
 }
 
 void EditCommands::Rename()
 {
-    if (m_window.lastFocus() == "ListView1" && selectedRow() >= 0) {
+    if (m_panes.lastFocus() == "ListView1" && m_panes.selectedRow() >= 0) {
         editListRow();
     } else {
         editTreeNode();
@@ -175,17 +158,17 @@ void EditCommands::Rename()
 
 void EditCommands::editListRow()
 {
-    const int row = selectedRow();
+    const int row = m_panes.selectedRow();
     if (row < 0) {
         return;
     }
-    m_window.ListView1()->setFocus();
-    m_window.ListView1()->editRow(row);
+    m_panes.ListView1()->setFocus();
+    m_panes.ListView1()->editRow(row);
 }
 
 void EditCommands::editTreeNode()
 {
-    FolderTree* tree = m_window.TreeView1();
+    FolderTree* tree = m_panes.TreeView1();
     QTreeWidgetItem* node = tree->currentItem();
     // A hidden tree (single pane) cannot show an editor.
     if (!node || !tree->isVisible()) {
@@ -198,21 +181,21 @@ void EditCommands::editTreeNode()
 void EditCommands::listNameEdited(const QString& id, const QString& text)
 {
     const std::string iid = toUtf8(id);
-    const Refresh refresh = m_window.editing().RenameListEntry(iid, toUtf8(text));
-    ContentsModel& rows = m_window.ListView1()->model();
+    const Refresh refresh = m_editing.RenameListEntry(iid, toUtf8(text));
+    ContentsModel& rows = m_panes.ListView1()->model();
     const int at = rows.findId(id);
-    if (std::optional<ListRow> row = rowFor(m_window.store().CurrentFolder(), iid); row && at >= 0) {
+    if (std::optional<ListRow> row = rowFor(m_panes.store().CurrentFolder(), iid); row && at >= 0) {
         row->Cut = rows.row(at).Cut;
         rows.replaceRow(at, std::move(*row));
     }
     if (refresh == Refresh::Full) {
-        m_window.BuildTree();
+        m_panes.BuildTree();
     }
 }
 
 void EditCommands::treeNodeEdited(QTreeWidgetItem* node, const QString& text, bool cancelled)
 {
-    LinkStore& store = m_window.store();
+    LinkStore& store = m_panes.store();
     const std::string key = toUtf8(FolderTree::key(node));
     const bool isRoot = key == RootFolderId;
     if (cancelled) {
@@ -221,12 +204,12 @@ void EditCommands::treeNodeEdited(QTreeWidgetItem* node, const QString& text, bo
             if (const Folder* folder = store.FindFolder(key)) {
                 FolderTree::setNodeText(node, toQString(trimBlanks(folder->Caption)));
             }
-            m_window.RefreshPanes(false);
+            m_panes.RefreshPanes(false);
         }
         return;
     }
 
-    m_window.editing().RenameTreeNode(key, toUtf8(text));
+    m_editing.RenameTreeNode(key, toUtf8(text));
     Folder* folder = store.FindFolderOrRoot(key);
     if (!folder) {
         return;
@@ -247,14 +230,13 @@ void EditCommands::treeNodeEdited(QTreeWidgetItem* node, const QString& text, bo
     }
 
     if (isRoot) {
-        m_window.FillList();
-        m_window.SelectFolderNode();
+        m_panes.FillList();
+        m_panes.SelectFolderNode();
         return;
     }
-    m_window.SelectFolderNode();
-    m_window.FillList();
-    const QString path = FolderTree::fullPath(node);
-    m_window.setWindowTitle(m_window.DisplayPath() == 1 ? tr("Brindlex - ") + path : tr("Brindlex"));
+    m_panes.SelectFolderNode();
+    m_panes.FillList();
+    Q_EMIT titleChanged(FolderTree::fullPath(node));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -263,75 +245,70 @@ void EditCommands::treeNodeEdited(QTreeWidgetItem* node, const QString& text, bo
 void EditCommands::DeleteSelection()
 {
     WaitCursor wait;
-    const DeleteOutcome outcome = m_window.editing().DeleteSelection(selection(), [this](const std::string& question) {
+    const DeleteOutcome outcome = m_editing.DeleteSelection(m_panes.selection(), [this](const std::string& question) {
         NormalCursor normal;
-        frmConfirmDelete dialog(toQString(question), &m_window);
-        m_window.ApplyProgramFont(&dialog);
-        dialog.adjustSize();
-        m_window.CenterOverMainWindow(&dialog);
+        frmConfirmDelete dialog(toQString(question), m_dialogs.parent());
+        m_dialogs.prepare(&dialog);
         return dialog.exec() == QDialog::Accepted;
     });
     if (!outcome.deleted) {
         return;
     }
     if (outcome.refresh == Refresh::Full) {
-        m_window.RefreshPanes(true);
+        m_panes.RefreshPanes(true);
     } else {
-        m_window.FillList();
+        m_panes.FillList();
     }
-    m_window.focusPane(m_window.lastFocus());
+    m_panes.focusPane(m_panes.lastFocus());
 }
 
 void EditCommands::OpenProperties()
 {
-    Selection selected = selection();
+    Selection selected = m_panes.selection();
     const bool fromList = selected.pane == Pane::ListView1;
     if (fromList) {
-        const int row = selectedRow();
+        const int row = m_panes.selectedRow();
         selected.rowIds.clear();
         if (row >= 0) {
-            selected.rowIds.push_back(toUtf8(m_window.ListView1()->model().text(row, ContentsModel::IdColumn)));
+            selected.rowIds.push_back(toUtf8(m_panes.ListView1()->model().text(row, ContentsModel::IdColumn)));
         }
     }
-    const std::optional<ItemProperties> properties = m_window.editing().PropertiesFor(selected);
+    const std::optional<ItemProperties> properties = m_editing.PropertiesFor(selected);
     if (!properties) {
         return;
     }
-    frmProperties dialog(*properties, &m_window);
-    m_window.ApplyProgramFont(&dialog);
-    dialog.adjustSize();
-    m_window.CenterOverMainWindow(&dialog);
+    frmProperties dialog(*properties, m_dialogs.parent());
+    m_dialogs.prepare(&dialog);
     if (dialog.exec() == QDialog::Accepted) {
-        const Refresh refresh = m_window.editing().ApplyProperties(dialog.edited());
-        ContentsModel& rows = m_window.ListView1()->model();
+        const Refresh refresh = m_editing.ApplyProperties(dialog.edited());
+        ContentsModel& rows = m_panes.ListView1()->model();
         if (refresh == Refresh::Full) {
-            m_window.RefreshPanes(true);
+            m_panes.RefreshPanes(true);
         } else if (refresh == Refresh::List) {
-            m_window.RefreshPanes(false);
+            m_panes.RefreshPanes(false);
         } else if (fromList) {
             // The row shows the new values at once.
             const int at = rows.findId(toQString(properties->key));
-            if (std::optional<ListRow> row = rowFor(m_window.store().CurrentFolder(), properties->key);
-                row && at >= 0) {
+            if (std::optional<ListRow> row = rowFor(m_panes.store().CurrentFolder(), properties->key); row && at >= 0) {
                 row->Cut = rows.row(at).Cut;
                 rows.replaceRow(at, std::move(*row));
             }
         }
-        m_window.ListView1()->selectRow(rows.findId(toQString(properties->key)));
+        m_panes.ListView1()->selectRow(rows.findId(toQString(properties->key)));
     }
     if (fromList) {
-        m_window.ListView1()->setFocus();
+        m_panes.ListView1()->setFocus();
     }
 }
 
 void EditCommands::SelectAll()
 {
-    m_window.ListView1()->selectAll();
+    m_panes.ListView1()->selectAll();
 }
 
 void EditCommands::InvertSelection()
 {
-    ContentsList* list = m_window.ListView1();
+    ContentsList* list = m_panes.ListView1();
     if (list->rowCount() == 0) {
         return;
     }
@@ -346,42 +323,42 @@ void EditCommands::InvertSelection()
 void EditCommands::Cut()
 {
     WaitCursor wait;
-    m_window.editing().Cut(selection());
+    m_editing.Cut(m_panes.selection());
     showCutMarks();
 }
 
 void EditCommands::Copy()
 {
     WaitCursor wait;
-    m_window.editing().Copy(selection());
+    m_editing.Copy(m_panes.selection());
     showCutMarks();
 }
 
 void EditCommands::Paste()
 {
     WaitCursor wait;
-    const Pane focus = m_window.lastFocus() == "TreeView1" ? Pane::TreeView1 : Pane::ListView1;
-    const PasteOutcome outcome = m_window.editing().Paste(focus);
+    const Pane focus = m_panes.lastFocus() == "TreeView1" ? Pane::TreeView1 : Pane::ListView1;
+    const PasteOutcome outcome = m_editing.Paste(focus);
     refreshAfterPaste(outcome.refresh == Refresh::Full);
 }
 
 void EditCommands::refreshAfterPaste(bool full)
 {
-    m_window.RefreshPanes(full);
+    m_panes.RefreshPanes(full);
     showCutMarks();
 }
 
 void EditCommands::showCutMarks()
 {
-    LinkStore& store = m_window.store();
+    LinkStore& store = m_panes.store();
     Folder& current = store.CurrentFolder();
-    ContentsModel& rows = m_window.ListView1()->model();
+    ContentsModel& rows = m_panes.ListView1()->model();
     for (int row = 0; row < rows.rowCount(); ++row) {
         const FolderItem* item = store.FindItem(current, rows.row(row).ID);
         rows.setCut(row, item && item->Cut);
     }
-    const QString tagged = toQString(m_window.editing().TreeCutMark());
-    QTreeWidgetItemIterator it(m_window.TreeView1());
+    const QString tagged = toQString(m_editing.TreeCutMark());
+    QTreeWidgetItemIterator it(m_panes.TreeView1());
     for (; *it; ++it) {
         const bool cut = !tagged.isEmpty() && FolderTree::key(*it) == tagged;
         if ((*it)->data(0, FolderTree::TagRole).isValid() != cut) {

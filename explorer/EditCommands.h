@@ -8,21 +8,26 @@ class QTreeWidgetItem;
 
 namespace brindlex {
 
-class frmTarnwell;
-struct Selection;
+class CommandTable;
+class DialogHost;
+class Editing;
+class EventPump;
+class FolderPanes;
 
 // The item commands of the main window: New Folder, New Entry, Rename (menu, F2, the
 // popup items and the end of in-place editing in both panes), Delete, Properties,
 // Select All, Invert Selection, Cut, Copy and Paste. It connects and enables their
-// actions, turns each into a call of the window's Editing model and refreshes the panes
-// as that call says. It also keeps the cut marks the panes show: ghosted rows in the
+// commands, turns each into a call of the Editing model and refreshes the panes as that
+// call says. It also keeps the cut marks the panes show: ghosted rows in the
 // list, the "True" tag on a tree node.
 class EditCommands : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit EditCommands(frmTarnwell& window);
+    // Everything must outlive the commands.
+    EditCommands(
+        FolderPanes& panes, CommandTable& commands, const DialogHost& dialogs, Editing& editing, EventPump& events);
     ~EditCommands() override;
 
     void NewFolder();
@@ -44,11 +49,11 @@ public:
     QTimer* tmrLabelEdit() const { return m_labelEdit; }
     QTimer* tmrTreeLabelEdit() const { return m_treeLabelEdit; }
 
+Q_SIGNALS:
+    // A tree node was renamed: the title shows its new path.
+    void titleChanged(const QString& path);
+
 private:
-    Selection selection() const;
-    // The row the list's single-row commands act on: the current row when it is
-    // selected, else the first selected row; -1 with nothing selected.
-    int selectedRow() const;
     void editListRow();
     void editTreeNode();
     void listNameEdited(const QString& id, const QString& text);
@@ -57,7 +62,10 @@ private:
     void showCutMarks();
     void refreshAfterPaste(bool full);
 
-    frmTarnwell& m_window;
+    FolderPanes& m_panes;
+    const DialogHost& m_dialogs;
+    Editing& m_editing;
+    EventPump& m_events;
     QTimer* m_labelEdit;  // tmrLabelEdit: starts editing a list row after the popup closed
     QTimer* m_treeLabelEdit;  // tmrTreeLabelEdit: the same for a tree node
 };

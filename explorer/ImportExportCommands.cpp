@@ -7,12 +7,15 @@
 #include "explorer/CommandTable.h"
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
+#include "explorer/FolderPanes.h"
+#include "explorer/LongWork.h"
 #include "explorer/WaitCursor.h"
-#include "explorer/frmTarnwell.h"
 #include "formats/ui/DialogFilters.h"
 #include "formats/ui/frmExport.h"
 #include "formats/ui/frmImport.h"
 #include "platform/MessageBoxes.h"
+#include "platform/Platform.h"
+#include "platform/qt/DialogHost.h"
 #include "platform/qt/FileDialogs.h"
 #include "platform/qt/QtString.h"
 #include "store/LinkStore.h"
@@ -41,24 +44,24 @@ constexpr ImportCommand ImportCommands[] = {
 class RunningMark
 {
 public:
-    RunningMark(bool& flag, frmTarnwell& window)
+    RunningMark(bool& flag, LongWork& work)
         : m_flag(flag)
-        , m_window(window)
+        , m_work(work)
     {
         m_flag = true;
-        m_window.beginLongWork();
+        m_work.begin();
     }
     ~RunningMark()
     {
         m_flag = false;
-        m_window.endLongWork();
+        m_work.end();
     }
     RunningMark(const RunningMark&) = delete;
     RunningMark& operator=(const RunningMark&) = delete;
 
 private:
     bool& m_flag;
-    frmTarnwell& m_window;
+    LongWork& m_work;
 };
 
 FileDialogRequest openRequest(ImportKind kind)
@@ -93,19 +96,25 @@ void reportUnexpected(MessageBoxes& messages, const std::string& what, const std
 
 }  // namespace
 
-ImportExportCommands::ImportExportCommands(frmTarnwell& window)
-    : m_window(window)
+ImportExportCommands::ImportExportCommands(FolderPanes& panes, CommandTable& commands, const DialogHost& dialogs,
+    const Platform& platform, FileDialogs& fileDialogs, std::string programDir, LongWork& work)
+    : m_panes(panes)
+    , m_dialogs(dialogs)
+    , m_platform(platform)
+    , m_fileDialogs(fileDialogs)
+    , m_programDir(std::move(programDir))
+    , m_work(work)
 {
     for (const auto [kind, command] : ImportCommands) {
-        m_window.commands().connect(command, [this, kind] { Import(kind); });
+        commands.connect(command, [this, kind] { Import(kind); });
     }
-    m_window.commands().connect(Command::ExportShortcuts, [this] { ExportShortcuts(); });
-    m_window.commands().connect(Command::ExportAs, [this] { ExportAs(ExportKind::Netscape); });
+    commands.connect(Command::ExportShortcuts, [this] { ExportShortcuts(); });
+    commands.connect(Command::ExportAs, [this] { ExportAs(ExportKind::Netscape); });
 }
 
 std::vector<ListRow> ImportExportCommands::shownRows() const
 {
-    const ContentsList& list = *m_window.ListView1();
+    const ContentsList& list = *m_panes.ListView1();
     std::vector<ListRow> rows;
     const int count = list.rowCount();
     rows.reserve(static_cast<size_t>(count));
@@ -120,10 +129,10 @@ std::vector<ListRow> ImportExportCommands::shownRows() const
 void ImportExportCommands::Import(ImportKind kind)
 {
     if (m_running) {
-        m_window.platform().messages.beep();
+        m_platform.messages.beep();
         return;
     }
-    RunningMark running(m_running, m_window);
+    RunningMark running(m_running, m_work);
     if (kind == ImportKind::Shortcuts) {
         importShortcuts();
     } else {
@@ -133,30 +142,30 @@ void ImportExportCommands::Import(ImportKind kind)
 
 void ImportExportCommands::importSingleFile(ImportKind kind)
 {
-    const Platform& platform = m_window.platform();
-    const std::optional<std::string> path = m_window.fileDialogs().openFile(&m_window, openRequest(kind));
+    const Platform& platform = m_platform;
+    const std::optional<std::string> path = m_fileDialogs.openFile(m_dialogs.parent(), openRequest(kind));
     if (!path) {
         return;
     }
     if (!checkImportPath(kind, *path, platform.messages)) {
         return;
     }
-    LinkStore& store = m_window.store();
+    LinkStore& store = m_panes.store();
     Folder& remembered = store.CurrentFolder();
     {
         WaitCursor wait;
         try {
             if (kind == ImportKind::Database) {
                 NoProgress none;
-                const ImportServices services { none, platform.events, platform.messages, m_window.programDir() };
+                const ImportServices services { none, platform.events, platform.messages, m_programDir };
                 (void)importFile(store, kind, *path, services);
             } else {
-                frmImport progress(platform.events, &m_window);
+                frmImport progress(platform.events, m_dialogs.parent());
                 showProgress(progress);
-                const ImportServices services { progress, progress, platform.messages, m_window.programDir() };
+                const ImportServices services { progress, progress, platform.messages, m_programDir };
                 // A failure has been shown, naming the file; what was read stays.
                 (void)importFile(store, kind, *path, services);
-                m_window.closeTransient(&progress);
+                m_dialogs.closeTransient(&progress);
             }
         } catch (const std::exception& error) {
             store.SetCurrentFolder(remembered);
@@ -168,22 +177,22 @@ void ImportExportCommands::importSingleFile(ImportKind kind)
 
 void ImportExportCommands::importShortcuts()
 {
-    const Platform& platform = m_window.platform();
+    const Platform& platform = m_platform;
     const std::vector<std::string> paths
-        = m_window.fileDialogs().openFiles(&m_window, openRequest(ImportKind::Shortcuts));
+        = m_fileDialogs.openFiles(m_dialogs.parent(), openRequest(ImportKind::Shortcuts));
     if (paths.empty()) {
         return;
     }
-    LinkStore& store = m_window.store();
+    LinkStore& store = m_panes.store();
     Folder& remembered = store.CurrentFolder();
     {
         WaitCursor wait;
         try {
-            frmImport progress(platform.events, &m_window);
+            frmImport progress(platform.events, m_dialogs.parent());
             showProgress(progress);
-            const ImportServices services { progress, progress, platform.messages, m_window.programDir() };
+            const ImportServices services { progress, progress, platform.messages, m_programDir };
             (void)importShortcutFiles(store, selectionOf(paths), services);
-            m_window.closeTransient(&progress);
+            m_dialogs.closeTransient(&progress);
         } catch (const std::exception& error) {
             store.SetCurrentFolder(remembered);
             reportUnexpected(platform.messages, "Error importing shortcuts", error);
@@ -194,29 +203,27 @@ void ImportExportCommands::importShortcuts()
 
 void ImportExportCommands::showProgress(frmImport& progress)
 {
-    m_window.ApplyProgramFont(&progress);
-    progress.adjustSize();
-    m_window.CenterOverMainWindow(&progress);
+    m_dialogs.prepare(&progress);
     progress.show();
     progress.processEvents();
 }
 
 void ImportExportCommands::refreshPanes()
 {
-    m_window.FillList();
-    m_window.BuildTree();
+    m_panes.FillList();
+    m_panes.BuildTree();
 }
 
 void ImportExportCommands::ExportShortcuts()
 {
     if (m_running) {
-        m_window.platform().messages.beep();
+        m_platform.messages.beep();
         return;
     }
-    RunningMark running(m_running, m_window);
-    MessageBoxes& messages = m_window.platform().messages;
+    RunningMark running(m_running, m_work);
+    MessageBoxes& messages = m_platform.messages;
     try {
-        (void)exportShortcuts(shownRows(), m_window.programDir(), messages);
+        (void)exportShortcuts(shownRows(), m_programDir, messages);
     } catch (const std::exception& error) {
         reportUnexpected(messages, "Error exporting shortcuts", error);
     }
@@ -225,11 +232,11 @@ void ImportExportCommands::ExportShortcuts()
 void ImportExportCommands::ExportAs(ExportKind type)
 {
     if (m_running) {
-        m_window.platform().messages.beep();
+        m_platform.messages.beep();
         return;
     }
-    RunningMark running(m_running, m_window);
-    frmExport dialog(m_window, shownRows());
+    RunningMark running(m_running, m_work);
+    frmExport dialog(m_dialogs, m_panes.store(), m_platform.messages, m_fileDialogs, m_programDir, shownRows());
     dialog.setFileType(type);
     dialog.exec();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 #include <vector>
 
 #include "formats/ImportExport.h"
@@ -6,8 +7,13 @@
 
 namespace brindlex {
 
+class CommandTable;
+class DialogHost;
+class FileDialogs;
+class FolderPanes;
+class LongWork;
 class frmImport;
-class frmTarnwell;
+struct Platform;
 
 // The Import and Export commands of the File menu. Connects and enables every Import
 // submenu item, "MS Internet Explorer Urls" and "As File Type" of the Export submenu.
@@ -19,8 +25,9 @@ class frmTarnwell;
 class ImportExportCommands
 {
 public:
-    // The window must outlive the commands.
-    explicit ImportExportCommands(frmTarnwell& window);
+    // Everything must outlive the commands; `work` is held while one runs.
+    ImportExportCommands(FolderPanes& panes, CommandTable& commands, const DialogHost& dialogs,
+        const Platform& platform, FileDialogs& fileDialogs, std::string programDir, LongWork& work);
     ImportExportCommands(const ImportExportCommands&) = delete;
     ImportExportCommands& operator=(const ImportExportCommands&) = delete;
 
@@ -41,7 +48,12 @@ private:
     void showProgress(frmImport& progress);
     void refreshPanes();
 
-    frmTarnwell& m_window;
+    FolderPanes& m_panes;
+    const DialogHost& m_dialogs;
+    const Platform& m_platform;
+    FileDialogs& m_fileDialogs;
+    std::string m_programDir;
+    LongWork& m_work;
     bool m_running = false;
 };
 

@@ -1,20 +1,9 @@
 #pragma once
 #include <string>
 
-namespace brindlex {
+#include "settings/ProgramSettings.h"
 
-// The option values the program holds in memory while it runs; the main window reads
-// them at start-up and writes them back at shutdown.
-struct ProgramOptions
-{
-    int AutoAssign = 0;
-    int AutoSave = 0;
-    int IncludeDesc = 0;
-    int DisplayPath = 0;
-    int TrayFlag = 0;
-    std::string ProgramFont = "MS Sans Serif";
-    int ProgramFontSize = 8;
-};
+namespace brindlex {
 
 // Tops and heights of the folder tree, the contents list and their header bars, in twips.
 struct PaneGeometry
@@ -36,6 +25,7 @@ class OptionsHost
 {
 public:
     virtual ~OptionsHost() = default;
+    // The program's options (of its one ProgramSettings), changed in place by the dialog.
     virtual ProgramOptions& Options() = 0;
     // Applies ProgramFont and ProgramFontSize to the main window's controls.
     virtual void ApplyProgramFont() = 0;

@@ -18,10 +18,11 @@
 
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
+#include "explorer/FolderPanes.h"
 #include "explorer/FolderTree.h"
 #include "explorer/Icons.h"
-#include "explorer/frmTarnwell.h"
 #include "platform/EventPump.h"
+#include "platform/qt/DialogHost.h"
 #include "platform/qt/QtString.h"
 #include "store/FolderSearch.h"
 #include "store/Images.h"
@@ -73,9 +74,11 @@ QString dateText(const DateTime& value)
 
 }  // namespace
 
-frmFind::frmFind(frmTarnwell& main)
-    : QDialog(&main)
-    , m_main(main)
+frmFind::frmFind(FolderPanes& panes, const DialogHost& host, EventPump& events)
+    : QDialog(host.parent())
+    , m_panes(panes)
+    , m_host(host)
+    , m_events(events)
 {
     setObjectName(QStringLiteral("frmFind"));
     setWindowTitle(QStringLiteral("Find Brindlex Folder or Item"));
@@ -115,11 +118,11 @@ frmFind::frmFind(frmTarnwell& main)
     m_results->setHeaderLabels({ QStringLiteral("Name"), QStringLiteral("In Folder"), QStringLiteral("Date Added"),
         QStringLiteral("Type"), QStringLiteral("URL"), QStringLiteral("ID") });
     m_results->header()->setStretchLastSection(false);
-    m_results->setColumnWidth(NameColumn, main.toPixels(2000));
-    m_results->setColumnWidth(InFolderColumn, main.toPixels(2500));
-    m_results->setColumnWidth(DateColumn, main.toPixels(1100));
-    m_results->setColumnWidth(TypeColumn, main.toPixels(800));
-    m_results->setColumnWidth(URLColumn, main.toPixels(4000));
+    m_results->setColumnWidth(NameColumn, host.toPixels(2000));
+    m_results->setColumnWidth(InFolderColumn, host.toPixels(2500));
+    m_results->setColumnWidth(DateColumn, host.toPixels(1100));
+    m_results->setColumnWidth(TypeColumn, host.toPixels(800));
+    m_results->setColumnWidth(URLColumn, host.toPixels(4000));
     m_results->setColumnWidth(IDColumn, 1);  // the id column is there but not seen
 
     m_status = new QStatusBar(this);
@@ -135,9 +138,9 @@ frmFind::frmFind(frmTarnwell& main)
     connect(m_cancel, &QPushButton::clicked, this, &frmFind::close);
     connect(m_results, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* row) { ShowFindResult(row); });
 
-    main.ApplyProgramFont(this);
-    resize(main.toPixels(7500), main.toPixels(5200));
-    main.CenterOverMainWindow(this);
+    host.ApplyProgramFont(this);
+    resize(host.toPixels(7500), host.toPixels(5200));
+    host.CenterOverMainWindow(this);
     layoutControls();
 }
 
@@ -152,7 +155,7 @@ void frmFind::DoSearch()
     m_results->clear();
     SearchHooks hooks;
     hooks.nodePath = [this](const Folder& folder) {
-        const QTreeWidgetItem* node = m_main.TreeView1()->nodeByKey(toQString(folder.id));
+        const QTreeWidgetItem* node = m_panes.TreeView1()->nodeByKey(toQString(folder.id));
         return node != nullptr ? toUtf8(FolderTree::fullPath(node)) : std::string();
     };
     hooks.status = [this](const std::string& text) { m_statusText->setText(toQString(text)); };
@@ -170,8 +173,8 @@ void frmFind::DoSearch()
         }
     };
     const FindQuery query { toUtf8(m_text->text()), m_matchCase->isChecked(), m_containing->isChecked() };
-    ThrottledEvents events(m_main.platform().events, showFound, [&] { return !shownAny && !found.isEmpty(); });
-    brindlex::DoSearch(m_main.store(), query, hooks, events);
+    ThrottledEvents events(m_events, showFound, [&] { return !shownAny && !found.isEmpty(); });
+    brindlex::DoSearch(m_panes.store(), query, hooks, events);
     m_searching = false;
     if (m_closeRequested) {
         // Closed while the search let events run: the close waited for the search to end.
@@ -207,13 +210,13 @@ void frmFind::ShowFindResult(QTreeWidgetItem* row)
     }
     const std::string id = toUtf8(row->text(IDColumn));
     const bool isFolder = row->data(NameColumn, IconRole).toInt() == Image::Folder;
-    const FindResultTarget target = findResultTarget(m_main.store(), id);
+    const FindResultTarget target = findResultTarget(m_panes.store(), id);
     if (target.folder != nullptr) {
-        m_main.store().SetCurrentFolder(*target.folder);
+        m_panes.store().SetCurrentFolder(*target.folder);
         RefreshList();
-        m_main.SelectFolderNode();
+        m_panes.SelectFolderNode();
         if (target.selectEntry) {
-            ContentsList* list = m_main.ListView1();
+            ContentsList* list = m_panes.ListView1();
             list->clearSelection();
             const int index = list->model().findId(toQString(id));
             if (index >= 0) {
@@ -222,17 +225,17 @@ void frmFind::ShowFindResult(QTreeWidgetItem* row)
             }
         }
     }
-    m_main.activateWindow();
+    m_host.parent()->activateWindow();
     if (isFolder) {
-        m_main.TreeView1()->setFocus();
+        m_panes.TreeView1()->setFocus();
     } else {
-        m_main.ListView1()->setFocus();
+        m_panes.ListView1()->setFocus();
     }
 }
 
 void frmFind::RefreshList()
 {
-    m_main.ListView1()->model().setRows(refreshListRows(m_main.store().CurrentFolder()));
+    m_panes.ListView1()->model().setRows(refreshListRows(m_panes.store().CurrentFolder()));
 }
 
 void frmFind::resizeEvent(QResizeEvent* event)
@@ -266,9 +269,9 @@ void frmFind::layoutControls()
 {
     // Sizes follow the window: the buttons keep to the right edge, the text boxes and
     // the results list take the rest.
-    const double w = m_main.toTwips(width());
-    const double h = m_main.toTwips(height());
-    auto px = [this](double twips) { return m_main.toPixels(twips); };
+    const double w = m_host.toTwips(width());
+    const double h = m_host.toTwips(height());
+    auto px = [this](double twips) { return m_host.toPixels(twips); };
     const int rowHeight = qMax(px(315), m_text->sizeHint().height());
     m_nameLabel->setGeometry(px(90), px(150), px(600), rowHeight);
     m_text->setGeometry(px(690), px(150), qMax(1, px(w - 2250 - 690)), rowHeight);

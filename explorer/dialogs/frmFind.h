@@ -12,7 +12,9 @@ class QTreeWidgetItem;
 
 namespace brindlex {
 
-class frmTarnwell;
+class DialogHost;
+class EventPump;
+class FolderPanes;
 struct FindResultRow;
 
 // The find dialog "Find Brindlex Folder or Item": searches every folder for entries whose
@@ -28,7 +30,8 @@ public:
     enum Column { NameColumn, InFolderColumn, DateColumn, TypeColumn, URLColumn, IDColumn };
     static constexpr int IconRole = Qt::UserRole;  // the row's image number
 
-    explicit frmFind(frmTarnwell& main);
+    // Everything must outlive the dialog; the main window of `host` is its parent.
+    frmFind(FolderPanes& panes, const DialogHost& host, EventPump& events);
 
     QLineEdit* Text1() const { return m_text; }
     QComboBox* Combo1() const { return m_type; }
@@ -57,7 +60,9 @@ private:
     void layoutControls();
     static QTreeWidgetItem* resultItem(const FindResultRow& row);
 
-    frmTarnwell& m_main;
+    FolderPanes& m_panes;
+    const DialogHost& m_host;
+    EventPump& m_events;
     QLineEdit* m_text;
     QComboBox* m_type;
     QCheckBox* m_containing;

@@ -8,17 +8,22 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "explorer/frmTarnwell.h"
+#include "explorer/FolderPanes.h"
 #include "platform/MessageBoxes.h"
+#include "platform/qt/DialogHost.h"
 #include "platform/qt/QtString.h"
+#include "settings/ProgramSettings.h"
 #include "store/GoToHistory.h"
 #include "store/LinkStore.h"
 
 namespace brindlex {
 
-frmGoToFolder::frmGoToFolder(frmTarnwell& main)
-    : QDialog(&main)
-    , m_main(main)
+frmGoToFolder::frmGoToFolder(
+    FolderPanes& panes, const DialogHost& host, ProgramSettings& settings, MessageBoxes& messages)
+    : QDialog(host.parent())
+    , m_panes(panes)
+    , m_settings(settings)
+    , m_messages(messages)
 {
     setObjectName(QStringLiteral("frmGoToFolder"));
     setWindowTitle(QStringLiteral("Go To Folder"));
@@ -29,7 +34,7 @@ frmGoToFolder::frmGoToFolder(frmTarnwell& main)
     m_combo->setObjectName(QStringLiteral("Combo1"));
     m_combo->setEditable(true);
     m_combo->setInsertPolicy(QComboBox::NoInsert);  // the history is kept by its own rule
-    m_combo->setMinimumWidth(main.toPixels(4200));
+    m_combo->setMinimumWidth(host.toPixels(4200));
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setObjectName(QStringLiteral("Command1"));
     m_ok->setDefault(true);
@@ -47,7 +52,7 @@ frmGoToFolder::frmGoToFolder(frmTarnwell& main)
     buttons->addWidget(m_cancel);
     layout->addLayout(buttons);
 
-    for (const std::string& path : GoToHistory::load(main.settings())) {
+    for (const std::string& path : m_settings.pathHistory()) {
         m_combo->addItem(toQString(path));
     }
     m_combo->setCurrentIndex(-1);
@@ -59,18 +64,18 @@ frmGoToFolder::frmGoToFolder(frmTarnwell& main)
     connect(m_ok, &QPushButton::clicked, this, &frmGoToFolder::GoTo);
     connect(m_cancel, &QPushButton::clicked, this, &frmGoToFolder::reject);
 
-    main.ApplyProgramFont(this);
-    main.CenterOverMainWindow(this);
+    host.ApplyProgramFont(this);
+    host.CenterOverMainWindow(this);
 }
 
 void frmGoToFolder::GoTo()
 {
     const QString text = m_combo->currentText();
     const std::string path = toUtf8(text);
-    LinkStore& store = m_main.store();
+    LinkStore& store = m_panes.store();
     Folder* target = goToFolderTarget(store, path);
     if (target == nullptr) {
-        m_main.platform().messages.show("Go To Folder", cannotFindText(path), MessageIcon::Critical);
+        m_messages.show("Go To Folder", cannotFindText(path), MessageIcon::Critical);
         return;
     }
     store.SetCurrentFolder(*target);
@@ -80,10 +85,10 @@ void frmGoToFolder::GoTo()
         rows.push_back(toUtf8(m_combo->itemText(n)));
     }
     GoToHistory::remember(rows, path);
-    GoToHistory::save(m_main.settings(), rows);
+    m_settings.savePathHistory(rows);
 
-    m_main.FillList();
-    m_main.SelectFolderNode();
+    m_panes.FillList();
+    m_panes.SelectFolderNode();
     accept();
 }
 

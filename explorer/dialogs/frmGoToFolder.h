@@ -7,7 +7,10 @@ class QPushButton;
 
 namespace brindlex {
 
-class frmTarnwell;
+class DialogHost;
+class FolderPanes;
+class MessageBoxes;
+class ProgramSettings;
 
 // "Go To Folder": makes the folder of a typed path (or one picked from the history of the
 // last ten paths) the current folder. Modal.
@@ -16,7 +19,8 @@ class frmGoToFolder : public QDialog
     Q_OBJECT
 
 public:
-    explicit frmGoToFolder(frmTarnwell& main);
+    // Everything must outlive the dialog; the main window of `host` is its parent.
+    frmGoToFolder(FolderPanes& panes, const DialogHost& host, ProgramSettings& settings, MessageBoxes& messages);
 
     QComboBox* Combo1() const { return m_combo; }
     QPushButton* Command1() const { return m_ok; }
@@ -26,7 +30,9 @@ public:
     void GoTo();
 
 private:
-    frmTarnwell& m_main;
+    FolderPanes& m_panes;
+    ProgramSettings& m_settings;
+    MessageBoxes& m_messages;
     QLabel* m_hint;
     QComboBox* m_combo;
     QPushButton* m_ok;

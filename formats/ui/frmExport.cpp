@@ -11,9 +11,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "explorer/frmTarnwell.h"
 #include "formats/ui/DialogFilters.h"
 #include "platform/MessageBoxes.h"
+#include "platform/qt/DialogHost.h"
 #include "platform/qt/FileDialogs.h"
 #include "platform/qt/QtString.h"
 #include "store/LinkStore.h"
@@ -30,9 +30,13 @@ constexpr const char* RangeCaptions[]
 
 }  // namespace
 
-frmExport::frmExport(frmTarnwell& window, std::vector<ListRow> rows)
-    : QDialog(&window)
-    , m_window(window)
+frmExport::frmExport(const DialogHost& host, LinkStore& store, MessageBoxes& messages, FileDialogs& fileDialogs,
+    std::string programDir, std::vector<ListRow> rows)
+    : QDialog(host.parent())
+    , m_store(store)
+    , m_messages(messages)
+    , m_fileDialogs(fileDialogs)
+    , m_programDir(std::move(programDir))
     , m_rows(std::move(rows))
     , m_label(new QLabel(tr("Export As"), this))
     , m_combo(new QComboBox(this))
@@ -77,9 +81,7 @@ frmExport::frmExport(frmTarnwell& window, std::vector<ListRow> rows)
     connect(m_saveAs, &QPushButton::clicked, this, [this] { SaveAs(); });
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    m_window.ApplyProgramFont(this);
-    adjustSize();
-    m_window.CenterOverMainWindow(this);
+    host.prepare(this);
     setFileType(ExportKind::Netscape);
 }
 
@@ -113,12 +115,12 @@ bool frmExport::SaveAs()
 {
     const ExportKind kind = fileType();
     const ExportTypeText& type = exportTypeText(kind);
-    const FileDialogRequest request { "Save As " + toUtf8(m_combo->currentText()), qtFilter(type.filter),
-        m_window.programDir(), m_window.store().CurrentFolder().Caption, dialogSuffix(type.defaultExtension) };
-    MessageBoxes& messages = m_window.platform().messages;
+    const FileDialogRequest request { "Save As " + toUtf8(m_combo->currentText()), qtFilter(type.filter), m_programDir,
+        m_store.CurrentFolder().Caption, dialogSuffix(type.defaultExtension) };
+    MessageBoxes& messages = m_messages;
     std::optional<std::string> path;
     while (true) {
-        path = m_window.fileDialogs().saveFile(this, request);
+        path = m_fileDialogs.saveFile(this, request);
         if (!path) {
             return false;
         }
@@ -132,7 +134,7 @@ bool frmExport::SaveAs()
     }
     Status written = Status::Ok();
     try {
-        written = exportFile(m_window.store(), kind, *path, range(), m_rows, messages);
+        written = exportFile(m_store, kind, *path, range(), m_rows, messages);
     } catch (const std::exception& error) {
         // Out of memory, mostly; the atomic write has left any old file as it was.
         written = Error { ErrorKind::Io, error.what() };

@@ -15,7 +15,10 @@ class QRadioButton;
 
 namespace brindlex {
 
-class frmTarnwell;
+class DialogHost;
+class FileDialogs;
+class LinkStore;
+class MessageBoxes;
 
 // The export dialog: a file type (Combo1), a range (the Option1 buttons, index 0
 // "Selected Items" chosen at first) and Save As, which asks for the file and writes it
@@ -27,8 +30,10 @@ class frmExport : public QDialog
 
 public:
     // `rows` are the rows of the contents list with their selection, for the ranges that
-    // work on them. The window must outlive the dialog.
-    frmExport(frmTarnwell& window, std::vector<ListRow> rows);
+    // work on them. Everything else must outlive the dialog; `programDir` is where the
+    // file dialog starts.
+    frmExport(const DialogHost& host, LinkStore& store, MessageBoxes& messages, FileDialogs& fileDialogs,
+        std::string programDir, std::vector<ListRow> rows);
 
     QLabel* Label1() const { return m_label; }
     QComboBox* Combo1() const { return m_combo; }
@@ -45,7 +50,10 @@ public:
     bool SaveAs();
 
 private:
-    frmTarnwell& m_window;
+    LinkStore& m_store;
+    MessageBoxes& m_messages;
+    FileDialogs& m_fileDialogs;
+    std::string m_programDir;
     std::vector<ListRow> m_rows;
     QLabel* m_label;
     QComboBox* m_combo;

@@ -95,7 +95,7 @@ void QtSettingsStore::set(const std::string& section, const std::string& key, co
     }
     m_settings->setValue(spelling, toQString(value));
     m_settings->endGroup();
-    m_settings->sync();
+    syncUnlessBatched();
 }
 
 void QtSettingsStore::remove(const std::string& section, const std::string& key)
@@ -111,7 +111,26 @@ void QtSettingsStore::remove(const std::string& section, const std::string& key)
         }
     }
     m_settings->endGroup();
-    m_settings->sync();
+    syncUnlessBatched();
+}
+
+void QtSettingsStore::beginBatch()
+{
+    ++m_batches;
+}
+
+void QtSettingsStore::endBatch()
+{
+    if (m_batches > 0 && --m_batches == 0) {
+        m_settings->sync();
+    }
+}
+
+void QtSettingsStore::syncUnlessBatched()
+{
+    if (m_batches == 0) {
+        m_settings->sync();
+    }
 }
 
 }  // namespace brindlex

@@ -11,7 +11,8 @@ namespace brindlex {
 // The settings store on QSettings in INI form: application "Tarnwell", one group per
 // section. Sections and keys match without regard to case; a write uses the spelling of
 // the settings table (else the spelling already stored, else the caller's) and drops
-// other spellings of the same key. Each write reaches the file at once.
+// other spellings of the same key. Each write reaches the file at once, or at the end of
+// the batch it is made in.
 //
 // The file is <folder>/Tarnwell.ini where the folder is $BRINDLEX_CONFIG when set, else
 // the user's configuration folder ($XDG_CONFIG_HOME or ~/.config) + "/Tarnwell".
@@ -25,6 +26,9 @@ public:
     std::string get(const std::string& section, const std::string& key, const std::string& fallback) const override;
     void set(const std::string& section, const std::string& key, const std::string& value) override;
     void remove(const std::string& section, const std::string& key) override;
+    // Inside a batch writes reach the file when the outermost batch ends.
+    void beginBatch() override;
+    void endBatch() override;
 
     // The file the values are kept in.
     QString fileName() const;
@@ -32,7 +36,10 @@ public:
     static QString defaultFileName();
 
 private:
+    void syncUnlessBatched();
+
     std::unique_ptr<QSettings> m_settings;
+    int m_batches = 0;  // open batches
 };
 
 }  // namespace brindlex

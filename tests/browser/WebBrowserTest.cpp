@@ -7,6 +7,7 @@
 #include "browser/SocketConversation.h"
 #include "browser/WebBrowser.h"
 #include "fakes/FakePlatform.h"
+#include "settings/ProgramSettings.h"
 #include "settings/SettingsStore.h"
 #include "store/LinkStore.h"
 
@@ -413,7 +414,9 @@ TEST_F(WebBrowserTest, AutomaticAssignmentFollowsTheDefaultClient)
     }
     // After a restart the clipboard's service name is "System Clipboard".
     settings.set("Browser", "ID", "4");
-    browser.LoadClientState();
+    ProgramSettings restarted(settings);
+    restarted.read();
+    browser.UseDefaultClient(restarted.client.BrowserID);
     EXPECT_EQ(browser.InterfaceType, -1);
     const FolderItem* entry
         = store.FindItem(store.CurrentFolder(), store.CreateEntry(false, "http://a/", 5, "a", "Http", ""));
@@ -426,26 +429,33 @@ TEST_F(WebBrowserTest, AutomaticAssignmentFollowsTheDefaultClient)
     EXPECT_EQ(entry->Icon, 5);
 }
 
-TEST_F(WebBrowserTest, ClientStateIsLoadedAndSaved)
+TEST_F(WebBrowserTest, ClientStateIsTheSettingsOne)
 {
-    browser.LoadClientState();
-    EXPECT_EQ(browser.Browser, "Netscape Navigator");
-    EXPECT_EQ(browser.InterfaceName(), "NETSCAPE");
-    EXPECT_TRUE(browser.Method);
-    EXPECT_EQ(browser.OpenIfClosed, 1);
+    // The browser link works on the client state of the program's settings: what Options
+    // chooses is what the shutdown writes.
+    ProgramSettings program(settings);
+    program.read();
+    WebBrowser shared { store, platform, conversation, settings, host, program.client };
+    shared.UseDefaultClient(program.client.BrowserID);
+    EXPECT_EQ(shared.Browser, "Netscape Navigator");
+    EXPECT_EQ(shared.InterfaceName(), "NETSCAPE");
+    EXPECT_TRUE(shared.Method);
+    EXPECT_EQ(shared.OpenIfClosed, 1);
 
-    browser.ChooseDefaultClient(5, false, 0);
-    browser.SaveClientState();
+    shared.ChooseDefaultClient(5, false, 0);
+    EXPECT_EQ(program.client.Browser, "NCSA Mosaic");
+    program.write("");
     EXPECT_EQ(settings.get("Browser", "Name", ""), "NCSA Mosaic");
     EXPECT_EQ(settings.get("Browser", "ID", ""), "5");
     EXPECT_EQ(settings.get("Browser", "Method", ""), "False");
     EXPECT_EQ(settings.get("Browser", "OpenIfClosed", ""), "0");
 
     settings.set("Browser", "ID", "rubbish");
-    browser.LoadClientState();
-    EXPECT_EQ(browser.BrowserID, 0);
-    EXPECT_EQ(browser.InterfaceName(), "NETSCAPE");
-    EXPECT_EQ(browser.InterfaceType, 0);
+    program.read();
+    shared.UseDefaultClient(program.client.BrowserID);
+    EXPECT_EQ(shared.BrowserID, 0);
+    EXPECT_EQ(shared.InterfaceName(), "NETSCAPE");
+    EXPECT_EQ(shared.InterfaceType, 0);
 }
 
 }  // namespace

@@ -154,7 +154,8 @@ private Q_SLOTS:
         QCOMPARE(find->ListView1()->topLevelItem(0)->text(frmFind::URLColumn), QStringLiteral("http://habr/"));
         find->close();
 
-        frmGoToFolder dialog(*m_window);
+        frmGoToFolder dialog(
+            m_window->panes(), m_window->dialogs(), m_window->programSettings(), m_world->fakes.messages);
         dialog.show();
         dialog.Combo1()->lineEdit()->setText(QStringLiteral("NEWDB\\\u0161koda"));  // škoda
         QTest::keyClick(dialog.Combo1()->lineEdit(), Qt::Key_Return);
@@ -220,7 +221,8 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         LinkStore& store = m_world->store;
         store.SetCurrentFolder(*store.FindFolder(m_deepest));
-        frmGoToFolder dialog(*m_window);
+        frmGoToFolder dialog(
+            m_window->panes(), m_window->dialogs(), m_window->programSettings(), m_world->fakes.messages);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QVERIFY(!dialog.Command1()->isEnabled());
@@ -237,7 +239,8 @@ private Q_SLOTS:
 
     void goToUnknownPathSaysSoAndStaysOpen()
     {
-        frmGoToFolder dialog(*m_window);
+        frmGoToFolder dialog(
+            m_window->panes(), m_window->dialogs(), m_window->programSettings(), m_world->fakes.messages);
         dialog.show();
         QTest::keyClicks(dialog.Combo1()->lineEdit(), "NewDB\\Nowhere");
         dialog.Command1()->click();
@@ -259,7 +262,8 @@ private Q_SLOTS:
         }
         GoToHistory::save(m_window->settings(), rows);
         {
-            frmGoToFolder dialog(*m_window);
+            frmGoToFolder dialog(
+                m_window->panes(), m_window->dialogs(), m_window->programSettings(), m_world->fakes.messages);
             QCOMPARE(dialog.Combo1()->count(), 10);
             QCOMPARE(dialog.Combo1()->itemText(0).toStdString(), rows[0]);  // most recent first
             QCOMPARE(dialog.Combo1()->itemText(9).toStdString(), rows[9]);
@@ -272,7 +276,8 @@ private Q_SLOTS:
         }
         QCOMPARE(GoToHistory::load(m_window->settings()), rows);
         {
-            frmGoToFolder dialog(*m_window);
+            frmGoToFolder dialog(
+                m_window->panes(), m_window->dialogs(), m_window->programSettings(), m_world->fakes.messages);
             dialog.Combo1()->setEditText("brindlexes");
             dialog.Command1()->click();  // an eleventh path drops the oldest
         }

@@ -325,7 +325,8 @@ private Q_SLOTS:
 
     void exportDialogOffersTypesAndRanges()
     {
-        frmExport dialog(*m_window, {});
+        frmExport dialog(m_window->dialogs(), m_world->store, m_world->fakes.messages, m_world->fileDialogs,
+            m_world->homePath(), {});
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Export"));
         QCOMPARE(dialog.Label1()->text(), QStringLiteral("Export As"));
         QStringList types;
@@ -367,7 +368,8 @@ private Q_SLOTS:
             { 4, "Save As HTML File", "HTML File (*.HTM,*.HTML) (*.htm *.html)", "htm" },
         };
         for (const Case& c : cases) {
-            frmExport dialog(*m_window, {});
+            frmExport dialog(m_window->dialogs(), m_world->store, m_world->fakes.messages, m_world->fileDialogs,
+                m_world->homePath(), {});
             dialog.show();
             dialog.Combo1()->setCurrentIndex(c.index);
             m_world->fileDialogs.asked.clear();
@@ -402,7 +404,8 @@ private Q_SLOTS:
         };
         for (const Case& c : cases) {
             const std::string path = (fs::path(m_world->homePath()) / c.fileName).string();
-            frmExport dialog(*m_window, {});
+            frmExport dialog(m_window->dialogs(), m_world->store, m_world->fakes.messages, m_world->fileDialogs,
+                m_world->homePath(), {});
             dialog.Combo1()->setCurrentIndex(c.type);
             dialog.Option1(3)->setChecked(true);
             m_world->fileDialogs.answerNext(path);
@@ -435,7 +438,8 @@ private Q_SLOTS:
             for (int range = 0; range < 4; ++range) {
                 const std::string path
                     = (fs::path(m_world->homePath()) / ("out" + std::to_string(type) + ".txt")).string();
-                frmExport dialog(*m_window, shownRowsOfWindow());
+                frmExport dialog(m_window->dialogs(), m_world->store, m_world->fakes.messages, m_world->fileDialogs,
+                    m_world->homePath(), shownRowsOfWindow());
                 dialog.Combo1()->setCurrentIndex(type);
                 dialog.Option1(range)->setChecked(true);
                 m_world->fileDialogs.answerNext(path);
@@ -463,14 +467,16 @@ private Q_SLOTS:
 
     void cancelWritesNothing()
     {
-        frmExport dialog(*m_window, {});
+        frmExport dialog(m_window->dialogs(), m_world->store, m_world->fakes.messages, m_world->fileDialogs,
+            m_world->homePath(), {});
         dialog.show();
         QTest::mouseClick(dialog.Command2(), Qt::LeftButton);
         QVERIFY(!dialog.isVisible());
         QVERIFY(dialog.result() == QDialog::Rejected);
         QVERIFY(m_world->fileDialogs.asked.empty());
         // Escape is Cancel too.
-        frmExport second(*m_window, {});
+        frmExport second(m_window->dialogs(), m_world->store, m_world->fakes.messages, m_world->fileDialogs,
+            m_world->homePath(), {});
         second.show();
         QTest::keyClick(&second, Qt::Key_Escape);
         QVERIFY(!second.isVisible());
@@ -482,7 +488,8 @@ private Q_SLOTS:
         // A "folder" that is a plain file cannot take the export, whoever runs the test.
         const std::string blocker = write("plain.txt", "x");
         const std::string path = blocker + "/out.htm";
-        frmExport dialog(*m_window, {});
+        frmExport dialog(m_window->dialogs(), m_world->store, m_world->fakes.messages, m_world->fileDialogs,
+            m_world->homePath(), {});
         dialog.Option1(3)->setChecked(true);
         m_world->fileDialogs.answerNext(path);
         QVERIFY(!dialog.SaveAs());
@@ -492,7 +499,8 @@ private Q_SLOTS:
 
         m_world->fakes.messages.shown.clear();
         const std::string good = (fs::path(m_world->homePath()) / "good.htm").string();
-        frmExport next(*m_window, {});
+        frmExport next(m_window->dialogs(), m_world->store, m_world->fakes.messages, m_world->fileDialogs,
+            m_world->homePath(), {});
         next.Option1(3)->setChecked(true);
         m_world->fileDialogs.answerNext(good);
         QVERIFY(next.SaveAs());

@@ -11,11 +11,11 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/frmAbout.h"
 #include "app/frmSplash.h"
 #include "explorer/ExplorerWorld.h"
 #include "explorer/HelpWindow.h"
 #include "explorer/WindowFixture.h"
+#include "explorer/dialogs/frmAbout.h"
 #include "explorer/frmTarnwell.h"
 
 using namespace brindlex;

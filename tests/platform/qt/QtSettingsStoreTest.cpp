@@ -6,6 +6,7 @@
 
 #include "platform/qt/QtSettingsStore.h"
 #include "settings/Settings.h"
+#include "settings/SettingsStore.h"
 
 using namespace brindlex;
 
@@ -28,6 +29,29 @@ private Q_SLOTS:
         QCOMPARE(store.fileName(), m_dir->filePath(QStringLiteral("Tarnwell.ini")));
         store.set("Browser", "ListSort", "4");
         QVERIFY(QFile::exists(m_dir->filePath(QStringLiteral("Tarnwell.ini"))));
+    }
+
+    void aBatchReachesTheFileWhenItsOutermostScopeEnds()
+    {
+        QtSettingsStore store;
+        const QString file = m_dir->filePath(QStringLiteral("Tarnwell.ini"));
+        {
+            const SettingsBatch outer(store);
+            store.set("Browser", "Top", "100");
+            {
+                const SettingsBatch inner(store);
+                store.set("Browser", "Left", "200");
+            }
+            // Read back at once, but not yet on disk.
+            QCOMPARE(store.get("Browser", "Left", "?"), std::string("200"));
+            QVERIFY(!QFile::exists(file));
+        }
+        QtSettingsStore reopened;
+        QCOMPARE(reopened.get("Browser", "Top", "?"), std::string("100"));
+        QCOMPARE(reopened.get("Browser", "Left", "?"), std::string("200"));
+        // Outside a batch each write is on disk at once again.
+        store.set("Browser", "Width", "300");
+        QCOMPARE(QtSettingsStore().get("Browser", "Width", "?"), std::string("300"));
     }
 
     void keysMatchWithoutRegardToCaseAndKeepOneSpelling()

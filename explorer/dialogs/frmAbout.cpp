@@ -1,4 +1,4 @@
-#include "app/frmAbout.h"
+#include "explorer/dialogs/frmAbout.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
