@@ -476,23 +476,26 @@ void frmTarnwell::SetTrayIcon(bool shown)
     setTrayFlag(shown ? 1 : 0);
 }
 
-void frmTarnwell::ShowDefaultClient(int toolbarImage, const std::string& tooltip)
+void frmTarnwell::ShowDefaultClient(int image, const std::string& name)
 {
-    // The client table gives the same image and tool tip for the chosen row.
-    (void)toolbarImage;
-    (void)tooltip;
-    showClient(m_settings.client.BrowserID);
+    QAction* button = action(Command::ClientButton);
+    button->setIcon(toolbarImage(image));
+    button->setToolTip(tr(name.c_str()));
+    button->setText(tr(name.c_str()));
+    m_panels[2]->setPixmap(toolbarImage(image).pixmap(QSize(16, 16), devicePixelRatio()));
+    m_panels[2]->setToolTip(tr(name.c_str()));
 }
 
 void frmTarnwell::showClient(int BrowserID)
 {
     const ClientRow& row = defaultClient(BrowserID);
-    QAction* button = action(Command::ClientButton);
-    button->setIcon(toolbarImage(row.ToolbarImage));
-    button->setToolTip(tr(row.Name));
-    button->setText(tr(row.Name));
-    m_panels[2]->setPixmap(toolbarImage(row.ToolbarImage).pixmap(QSize(16, 16), devicePixelRatio()));
-    m_panels[2]->setToolTip(tr(row.Name));
+    ShowDefaultClient(row.ToolbarImage, row.Name);
+}
+
+void frmTarnwell::setClientById(int BrowserID)
+{
+    m_browserCommands->UseDefaultClient(BrowserID);
+    showClient(BrowserID);
 }
 
 void frmTarnwell::setTrayFlag(int flag)
@@ -612,8 +615,7 @@ void frmTarnwell::Load(const std::function<void(int)>& progress)
     LayoutWindow();
     step(60);
     step(65);
-    m_browserCommands->UseDefaultClient(m_settings.client.BrowserID);
-    showClient(m_settings.client.BrowserID);
+    setClientById(m_settings.client.BrowserID);
 
     step(70);
     ListView1()->model().clear();

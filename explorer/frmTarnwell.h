@@ -148,6 +148,8 @@ public:
     int ProgramFontSize() const { return m_settings.options.ProgramFontSize; }
     void setProgramFont(const std::string& font, int size);
     ClientState& client() { return m_settings.client; }
+    // Makes row `BrowserID` of the default-client table the default client and shows it.
+    void setClientById(int BrowserID);
     QSystemTrayIcon* TN1() const { return m_tray; }
     int trayCommand() const { return m_trayCommand; }
 
@@ -174,8 +176,8 @@ public:
     PaneGeometry Panes() const override;
     void SetPanes(const PaneGeometry& panes) override;
     void SetTrayIcon(bool shown) override;
-    // Shows the default client `BrowserID` on the client button and the status bar.
-    void ShowDefaultClient(int toolbarImage, const std::string& tooltip) override;
+    // Shows a client's toolbar image and name on the client button and the status bar.
+    void ShowDefaultClient(int toolbarImage, const std::string& name) override;
 
 Q_SIGNALS:
     // The window is being unloaded: hidden windows of the controllers close now.
