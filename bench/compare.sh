@@ -6,7 +6,7 @@
 #
 #   bash bench/compare.sh [--rounds N] [--sizes 100k,1m] [--work DIR] [--build DIR]
 #
-# Builds bdxtool (and, when the build has the desktop, the window's import benchmark) in
+# Builds bdxtool (and, when the build has the desktop, the window's import and start-up benchmarks) in
 # the build folder (default build/bench, RelWithDebInfo), the peer from Debian's
 # libxml2-dev into the work folder (default /tmp/brindlex-compare), where the generated
 # files stay for the next run. The peer is never part of the product. For people, not for
@@ -38,7 +38,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 targets=(bdxtool)
 if grep -q '^BRINDLEX_BUILD_UI:BOOL=ON' "$build/CMakeCache.txt"; then
-    targets+=(importexport_bench)
+    targets+=(importexport_bench explorer_bench)
 fi
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}" >/dev/null
 
@@ -48,7 +48,8 @@ cc -O2 -o "$work/libxml2_count" bench/compare/libxml2_count.c $(pkg-config --cfl
 
 window=()
 if [ -x "$build/bench/importexport/importexport_bench" ]; then
-    window=(--window-bench "$build/bench/importexport/importexport_bench")
+    window=(--window-bench "$build/bench/importexport/importexport_bench"
+        --explorer-bench "$build/bench/explorer/explorer_bench")
 fi
 exec python3 bench/compare/compare.py --bdxtool "$build/tools/bdxtool" --peer "$work/libxml2_count" \
     --work "$work" --rounds "$rounds" --sizes "$sizes" "${window[@]}"

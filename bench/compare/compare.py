@@ -2,7 +2,7 @@
 """Times bdxtool against its peers on generated files and prints the ratios.
 
 Usage: compare.py --bdxtool PATH --peer PATH --work DIR [--rounds N] [--sizes 100k,1m]
-                  [--window-bench PATH]
+                  [--window-bench PATH] [--explorer-bench PATH]
 
 Run through bench/compare.sh, which builds bdxtool and the libxml2 peer first. For each
 size it makes a Firefox-style bookmark file (gen_netscape.py, 20 links a folder) and,
@@ -14,6 +14,7 @@ process. A ratio is the median of the per-round ratios, so that a drift of the m
 speed during the run cancels out.
 """
 import argparse
+import json
 import os
 import statistics
 import subprocess
@@ -59,6 +60,24 @@ class Task:
         self.b = []
 
 
+def google_benchmark(program, name, repetitions, **environment):
+    """Runs one benchmark of a Google Benchmark program; returns its median (wall, cpu) seconds."""
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", **environment)
+    out = subprocess.run([program, "--benchmark_filter=^%s" % name, "--benchmark_repetitions=%d" % repetitions,
+                          "--benchmark_format=json"], env=env, capture_output=True, text=True)
+    if out.returncode != 0:
+        sys.exit("failed (%d): %s\n%s" % (out.returncode, program, out.stderr))
+    report = json.loads(out.stdout)
+    for run in report["benchmarks"]:
+        if run.get("error_occurred"):
+            sys.exit("%s: %s" % (name, run.get("error_message", "failed")))
+    runs = [run for run in report["benchmarks"] if run.get("run_type") == "iteration"]
+    if not runs:
+        sys.exit("%s: no runs in the report of %s" % (name, program))
+    scale = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[runs[0].get("time_unit", "ns")]
+    return (median([r["real_time"] * scale for r in runs]), median([r["cpu_time"] * scale for r in runs]))
+
+
 def median(values):
     return statistics.median(values) if values else float("nan")
 
@@ -71,6 +90,7 @@ def main():
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--sizes", default="100k,1m")
     parser.add_argument("--window-bench", default="")
+    parser.add_argument("--explorer-bench", default="")
     args = parser.parse_args()
     sizes = [s for s in args.sizes.split(",") if s]
     for s in sizes:
@@ -142,15 +162,21 @@ def main():
             b = median([x[1] for x in by_name[name + " 1m"].a])
             print("  %-24s %6.2f x" % (name, b / a))
 
-    if args.window_bench and "100k" in sizes:
+    if "100k" in sizes and (args.window_bench or args.explorer_bench):
         print()
-        html = os.path.join(args.work, "bookmarks-100k.htm")
-        env = dict(os.environ, BRINDLEX_BENCH_BOOKMARKS=html, QT_QPA_PLATFORM="offscreen")
-        out = subprocess.run([args.window_bench, "--benchmark_filter=BM_ImportNetscapeGivenFile",
-                              "--benchmark_repetitions=%d" % args.rounds, "--benchmark_report_aggregates_only=true"],
-                             env=env, capture_output=True, text=True, check=True).stdout
-        print("window import of bookmarks-100k.htm (progress window, refill), Google Benchmark:")
-        print("\n".join("  " + line for line in out.splitlines() if "median" in line))
+        print("the window, 100k (Google Benchmark in one process, offscreen; medians of %d)" % args.rounds)
+        imported = by_name["import 100k"]
+        if args.window_bench:
+            wall, cpu = google_benchmark(args.window_bench, "BM_ImportNetscapeGivenFile", args.rounds,
+                                         BRINDLEX_BENCH_BOOKMARKS=os.path.join(args.work, "bookmarks-100k.htm"))
+            aw = median([x[0] for x in imported.a])
+            ac = median([x[1] for x in imported.a])
+            print("  %-44s %8.3f s wall %8.3f s cpu = %.2f x / %.2f x bdxtool import 100k" % (
+                "import bookmarks-100k.htm (progress, refill)", wall, cpu, wall / aw, cpu / ac))
+        if args.explorer_bench:
+            wall, cpu = google_benchmark(args.explorer_bench, "BM_StartupWithGivenDatabase", args.rounds,
+                                         BRINDLEX_BENCH_DATABASE=os.path.join(args.work, "links-100k.bdx"))
+            print("  %-44s %8.3f s wall %8.3f s cpu" % ("start-up with links-100k.bdx", wall, cpu))
     return 0
 
 

@@ -1,6 +1,7 @@
 // Speed of the main window: start-up with a large database, filling the list, building
 // the tree. Runs on the offscreen platform unless another one is chosen.
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include <QApplication>
@@ -87,6 +88,36 @@ void BM_StartupWith100000Entries(benchmark::State& state)
     }
 }
 BENCHMARK(BM_StartupWith100000Entries)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Start-up with the database named by BRINDLEX_BENCH_DATABASE (bench/compare.sh hands in
+// the one it made from its bookmark file), read from a copy.
+void BM_StartupWithGivenDatabase(benchmark::State& state)
+{
+    const char* given = std::getenv("BRINDLEX_BENCH_DATABASE");
+    if (given == nullptr || *given == '\0') {
+        state.SkipWithError("BRINDLEX_BENCH_DATABASE names no database");
+        return;
+    }
+    BenchWorld world;
+    const std::string path = world.home.path().toStdString() + "/Given.bdx";
+    std::error_code error;
+    std::filesystem::copy_file(given, path, error);
+    if (error) {
+        state.SkipWithError(("could not copy " + std::string(given) + ": " + error.message()).c_str());
+        return;
+    }
+    world.commandLine = path;
+    for (auto _ : state) {
+        frmTarnwell window(world.services());
+        window.Load();
+        QApplication::processEvents();
+        state.PauseTiming();
+        state.counters["folders"] = static_cast<double>(world.store.Root().SubFolders.size());
+        world.close(window);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartupWithGivenDatabase)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_FillListOf20000Entries(benchmark::State& state)
 {

@@ -88,10 +88,9 @@ std::string writeBookmarks(const std::string& path, int links, int topLinks)
     return path;
 }
 
-void importThroughTheMenu(benchmark::State& state, int topLinks)
+void importThroughTheMenu(benchmark::State& state, const std::string& path)
 {
     BenchWorld world;
-    const std::string path = writeBookmarks(world.home.path().toStdString() + "/bookmark.htm", 100000, topLinks);
     frmTarnwell window(world.services());
     window.Load();
     QAction* command = window.action(QStringLiteral("mnuImpNetscape"));
@@ -116,16 +115,31 @@ void importThroughTheMenu(benchmark::State& state, int topLinks)
 // Mostly in folders, as a browser's bookmarks are.
 void BM_ImportNetscape100000LinksInFolders(benchmark::State& state)
 {
-    importThroughTheMenu(state, 1000);
+    const QTemporaryDir files;
+    importThroughTheMenu(state, writeBookmarks(files.path().toStdString() + "/bookmark.htm", 100000, 1000));
 }
 BENCHMARK(BM_ImportNetscape100000LinksInFolders)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // All at the top: the list shows every one of them afterwards.
 void BM_ImportNetscape100000LinksFlat(benchmark::State& state)
 {
-    importThroughTheMenu(state, 100000);
+    const QTemporaryDir files;
+    importThroughTheMenu(state, writeBookmarks(files.path().toStdString() + "/bookmark.htm", 100000, 100000));
 }
 BENCHMARK(BM_ImportNetscape100000LinksFlat)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The file named by BRINDLEX_BENCH_BOOKMARKS, so that the window can be compared with
+// bdxtool on the very same file (bench/compare.sh).
+void BM_ImportNetscapeGivenFile(benchmark::State& state)
+{
+    const char* path = std::getenv("BRINDLEX_BENCH_BOOKMARKS");
+    if (path == nullptr || *path == '\0') {
+        state.SkipWithError("BRINDLEX_BENCH_BOOKMARKS names no bookmark file");
+        return;
+    }
+    importThroughTheMenu(state, path);
+}
+BENCHMARK(BM_ImportNetscapeGivenFile)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 
