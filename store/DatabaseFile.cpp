@@ -1,7 +1,6 @@
 #include "store/DatabaseFile.h"
 
 #include <algorithm>
-#include <cassert>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -15,6 +14,7 @@
 #include "platform/EventPump.h"
 #include "platform/MessageBoxes.h"
 #include "store/AtomicFile.h"
+#include "store/ByteScan.h"
 #include "store/FileAccess.h"
 #include "store/LineStream.h"
 #include "store/LinkStore.h"
@@ -77,22 +77,7 @@ public:
     std::string_view rest() const { return m_rest; }
 
 private:
-    // The separators are two or three characters and the fields short, so a plain loop
-    // is faster here than a library search that calls out for every quote of the line.
-    size_t find(std::string_view separator, size_t from) const
-    {
-        const size_t size = m_rest.size();
-        const size_t length = separator.size();
-        assert(length == 2 || length == 3);
-        const char* text = m_rest.data();
-        for (size_t i = from; i + length <= size; ++i) {
-            if (text[i] == separator[0] && text[i + 1] == separator[1]
-                && (length == 2 || text[i + 2] == separator[2])) {
-                return i;
-            }
-        }
-        return std::string_view::npos;
-    }
+    size_t find(std::string_view separator, size_t from) const { return findSeparator(m_rest, from, separator); }
 
     std::string_view m_rest;
 };
@@ -129,9 +114,9 @@ int clampToInt(long long value)
 
 Status parseBoolean(std::string_view text, bool& out)
 {
-    if (equalsNoCase(text, "TRUE")) {
+    if (text == "TRUE" || equalsNoCase(text, "TRUE")) {
         out = true;
-    } else if (equalsNoCase(text, "FALSE")) {
+    } else if (text == "FALSE" || equalsNoCase(text, "FALSE")) {
         out = false;
     } else {
         return formatError("not a boolean: " + std::string(text.substr(0, 40)));
@@ -539,38 +524,11 @@ void importDatabase(ParsedDatabase& db, LinkStore& store)
     store.IndexesChanged();
 }
 
-// Whether a character cannot stand in a field as it is: a double quote or a line break.
-constexpr bool isSpecial(char c)
-{
-    return c == '"' || c == '\r' || c == '\n';
-}
-
-// True when a byte of `word` is zero, eight bytes at a time.
-constexpr uint64_t zeroByteIn(uint64_t word)
-{
-    return (word - 0x0101010101010101ULL) & ~word & 0x8080808080808080ULL;
-}
-
+// Whether a field holds a character that cannot stand in it as it is: a double quote or
+// a line break.
 bool hasSpecial(std::string_view text)
 {
-    // Most fields hold none, so they are looked through eight bytes at a time.
-    constexpr uint64_t Quotes = 0x2222222222222222ULL;
-    constexpr uint64_t Returns = 0x0D0D0D0D0D0D0D0DULL;
-    constexpr uint64_t Feeds = 0x0A0A0A0A0A0A0A0AULL;
-    size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        if ((zeroByteIn(word ^ Quotes) | zeroByteIn(word ^ Returns) | zeroByteIn(word ^ Feeds)) != 0) {
-            return true;
-        }
-    }
-    for (; i < text.size(); ++i) {
-        if (isSpecial(text[i])) {
-            return true;
-        }
-    }
-    return false;
+    return findAnyOf3(text, 0, '"', '\r', '\n') != std::string_view::npos;
 }
 
 // How a value is written so that it reads back the same: a double quote (only possible
@@ -642,15 +600,10 @@ void putDigits(char* at, int value, int count)
     }
 }
 
-// #yyyy-mm-dd# or #yyyy-mm-dd hh:mm:ss#; a missing or impossible date is written as the
-// null date, which reads back as none.
-void putDate(OutputBuffer& out, const DateTime& date)
+// #yyyy-mm-dd# or #yyyy-mm-dd hh:mm:ss# of a writable date at `at` (21 bytes at most);
+// returns how many bytes it took.
+size_t putDateAt(char* at, const DateTime& date)
 {
-    if (!writableDate(date)) {
-        out.put("#NULL#");
-        return;
-    }
-    char* at = out.space(21);
     at[0] = '#';
     putDigits(at + 1, date.year, 4);
     at[5] = '-';
@@ -668,7 +621,18 @@ void putDate(OutputBuffer& out, const DateTime& date)
         used = 20;
     }
     at[used] = '#';
-    out.advance(used + 1);
+    return used + 1;
+}
+
+// A date field; a missing or impossible date is written as the null date, which reads
+// back as none.
+void putDate(OutputBuffer& out, const DateTime& date)
+{
+    if (!writableDate(date)) {
+        out.put("#NULL#");
+        return;
+    }
+    out.advance(putDateAt(out.space(21), date));
 }
 
 void putFolderRecord(OutputBuffer& out, Folder& folder, bool root, size_t folderCount)
@@ -691,8 +655,65 @@ void putFolderRecord(OutputBuffer& out, Folder& folder, bool root, size_t folder
     out.put("\r\n");
 }
 
+// Appends `text` at `at`; returns where it ends.
+char* copyInto(char* at, std::string_view text)
+{
+    std::memcpy(at, text.data(), text.size());
+    return at + text.size();
+}
+
+// The record of an entry none of whose fields needs cleaning (the usual case: the model's
+// rules keep quotes and line breaks out), made in the buffer in one piece. The fields are
+// copied first and looked at afterwards, all in one: the record is plain when it holds no
+// line break and no double quotes but its fourteen own. Otherwise nothing is kept and the
+// answer is false.
+bool putPlainItemRecord(OutputBuffer& out, const FolderItem& item)
+{
+    if (item.Icon < 0 || item.Icon > 99 || !writableDate(item.MDate)) {
+        return false;
+    }
+    const size_t size = item.Caption.size() + item.URL.size() + item.IID.size() + item.URLType.size()
+        + item.Description.size() + item.Client.size() + item.Cache.size();
+    // The fields' quotes and commas, the folder mark, the icon, the date and the line end.
+    char* const start = out.space(size + 72);
+    char* at = start;
+    *at++ = '"';
+    at = copyInto(at, item.Caption);
+    at = copyInto(at, "\",\"");
+    at = copyInto(at, item.URL);
+    at = copyInto(at, item.IsFolder ? "\",#TRUE#,\"" : "\",#FALSE#,\"");
+    at = copyInto(at, item.IID);
+    at = copyInto(at, "\",");
+    if (item.Icon >= 10) {
+        *at++ = static_cast<char>('0' + item.Icon / 10);
+    }
+    *at++ = static_cast<char>('0' + item.Icon % 10);
+    *at++ = ',';
+    at += putDateAt(at, item.MDate);
+    at = copyInto(at, ",\"");
+    at = copyInto(at, item.URLType);
+    at = copyInto(at, "\",\"");
+    at = copyInto(at, item.Description);
+    at = copyInto(at, "\",\"");
+    at = copyInto(at, item.Client);
+    at = copyInto(at, "\",\"");
+    at = copyInto(at, item.Cache);
+    *at++ = '"';
+    const std::string_view record(start, static_cast<size_t>(at - start));
+    if (countByte(record, '"') != 14 || findAnyOf3(record, 0, '\r', '\n', '\n') != std::string_view::npos) {
+        return false;
+    }
+    *at++ = '\r';
+    *at++ = '\n';
+    out.advance(static_cast<size_t>(at - start));
+    return true;
+}
+
 void putItemRecord(OutputBuffer& out, FolderItem& item)
 {
+    if (putPlainItemRecord(out, item)) {
+        return;
+    }
     putCleanedString(out, item.Caption);
     out.put(',');
     putCleanedString(out, item.URL, true);
@@ -779,16 +800,16 @@ Status ParseItemLine(std::string_view line, FolderItem& out)
     if (Status parsed = parseDate(date, mdate); !parsed.ok()) {
         return parsed;
     }
-    out.Caption = std::string(caption);
-    out.URL = std::string(url);
+    out.Caption.assign(caption);
+    out.URL.assign(url);
     out.IsFolder = folder;
-    out.IID = std::string(iid);
+    out.IID.assign(iid);
     out.Icon = clampToInt(basicVal(icon));
     out.MDate = mdate;
-    out.URLType = std::string(urlType);
-    out.Description = std::string(description);
-    out.Client = std::string(client);
-    out.Cache = std::string(cache);
+    out.URLType.assign(urlType);
+    out.Description.assign(description);
+    out.Client.assign(client);
+    out.Cache.assign(cache);
     return Status::Ok();
 }
 

@@ -43,6 +43,45 @@ bool expect(std::string_view text, size_t& pos, char c)
     return false;
 }
 
+// The `count` digits at `pos` as a number; false unless all are digits.
+bool fixedDigits(std::string_view text, size_t pos, size_t count, int& out)
+{
+    int value = 0;
+    for (size_t i = pos; i < pos + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return false;
+        }
+        value = value * 10 + (text[i] - '0');
+    }
+    out = value;
+    return true;
+}
+
+// The two forms this program writes, "yyyy-mm-dd" and "yyyy-mm-dd hh:mm:ss", read at
+// once: a database holds one on every line. False for anything else, which the general
+// reading then takes (and gives the same value for these forms).
+bool readWrittenForm(std::string_view text, DateTime& out)
+{
+    if ((text.size() != 10 && text.size() != 19) || text[4] != '-' || text[7] != '-') {
+        return false;
+    }
+    DateTime value;
+    if (!fixedDigits(text, 0, 4, value.year) || !fixedDigits(text, 5, 2, value.month)
+        || !fixedDigits(text, 8, 2, value.day) || !validDate(value.year, value.month, value.day)) {
+        return false;
+    }
+    if (text.size() == 19) {
+        if (text[10] != ' ' || text[13] != ':' || text[16] != ':' || !fixedDigits(text, 11, 2, value.hour)
+            || !fixedDigits(text, 14, 2, value.minute) || !fixedDigits(text, 17, 2, value.second)
+            || !validTime(value.hour, value.minute, value.second)) {
+            return false;
+        }
+        value.hasTime = true;
+    }
+    out = value;
+    return true;
+}
+
 std::string_view trimmed(std::string_view text)
 {
     while (!text.empty() && text.front() == ' ') {
@@ -147,6 +186,9 @@ std::string formatFileDate(const DateTime& value)
 
 std::optional<DateTime> parseFileDate(std::string_view input)
 {
+    if (DateTime written; readWrittenForm(input, written)) {
+        return written;
+    }
     const std::string_view text = trimmed(input);
     if (text.empty() || text == "NULL") {
         return DateTime {};

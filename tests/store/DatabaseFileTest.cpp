@@ -209,6 +209,42 @@ TEST_F(DatabaseFileTest, EveryKindOfTextSurvivesTheRoundTrip)
     EXPECT_EQ(written(), bytes);
 }
 
+// Records are made two ways, in one piece when no field needs cleaning and field by field
+// otherwise; both must give the same text for every icon number and date.
+TEST_F(DatabaseFileTest, EntryRecordsAreTheSameHoweverTheyAreMade)
+{
+    const DateTime day { 2024, 3, 9 };
+    const DateTime withTime { 2024, 3, 9, 7, 8, 9, true };
+    const DateTime impossible { 2024, 13, 9 };
+    struct Case
+    {
+        int icon;
+        DateTime date;
+        const char* caption;
+        const char* record;
+    };
+    const Case cases[] = {
+        { 0, day, "a", R"("a","u",#FALSE#,"id",0,#2024-03-09#,"Http","d","None","c")" },
+        { 9, withTime, "a", R"("a","u",#FALSE#,"id",9,#2024-03-09 07:08:09#,"Http","d","None","c")" },
+        { 10, day, "a", R"("a","u",#FALSE#,"id",10,#2024-03-09#,"Http","d","None","c")" },
+        { 99, DateTime {}, "a", R"("a","u",#FALSE#,"id",99,#NULL#,"Http","d","None","c")" },
+        { 100, day, "a", R"("a","u",#FALSE#,"id",100,#2024-03-09#,"Http","d","None","c")" },
+        { -1, impossible, "a", R"("a","u",#FALSE#,"id",-1,#NULL#,"Http","d","None","c")" },
+        { 123456, day, "a", R"("a","u",#FALSE#,"id",123456,#2024-03-09#,"Http","d","None","c")" },
+        { 14, day, "say \"hi\"", R"("say 'hi'","u",#FALSE#,"id",14,#2024-03-09#,"Http","d","None","c")" },
+    };
+    for (const Case& c : cases) {
+        store.NewDatabase(dir.string());
+        store.AddLoadedItem(c.caption, "u", false, "id", c.icon, c.date, "Http", "d", "None", "c");
+        const std::string bytes = written();
+        const size_t start = bytes.find("\r\n", bytes.find("\r\n") + 2) + 2;
+        EXPECT_EQ(bytes.substr(start, bytes.find("\r\n", start) - start), c.record) << c.icon;
+    }
+    store.NewDatabase(dir.string());
+    store.AddLoadedItem("", "", true, "f", 0, day, "", "", "", "");
+    EXPECT_NE(written().find("\r\n\"\",\"\",#TRUE#,\"f\",0,#2024-03-09#,\"\",\"\",\"\",\"\"\r\n"), std::string::npos);
+}
+
 TEST_F(DatabaseFileTest, OlderLayoutFileIsReadFieldByFieldAndLinked)
 {
     const Result<DatabaseLayout> layout = read(dataFile("older.bdx"));
