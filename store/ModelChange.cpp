@@ -329,14 +329,18 @@ bool ModelChange::Finish()
             m_entryFields.push_back({ item, std::move(before), *item });
         }
     }
+    bool storedFieldsChanged = false;
     for (auto& [folder, before] : snapshots->folders) {
         FolderFields after = fieldsOf(*folder);
         if (before != after) {
+            // A change of Path alone is kept (undo gives the Paths back) but is no change
+            // of the database.
+            storedFieldsChanged = storedFieldsChanged || !before.sameStored(after);
             m_bytes += fieldBytes(before) + fieldBytes(after);
             m_folderFields.push_back({ folder, std::move(before), std::move(after) });
         }
     }
-    return !m_entries.empty() || !m_subFolders.empty() || !m_entryFields.empty() || !m_folderFields.empty();
+    return !m_entries.empty() || !m_subFolders.empty() || !m_entryFields.empty() || storedFieldsChanged;
 }
 
 bool ModelChange::Undo()
@@ -368,7 +372,7 @@ bool ModelChange::apply(bool forward)
         }
     }
     for (const FolderFieldsRecord& record : m_folderFields) {
-        if (fieldsOf(*record.folder) != (forward ? record.before : record.after)) {
+        if (!fieldsOf(*record.folder).sameStored(forward ? record.before : record.after)) {
             return false;
         }
     }

@@ -44,6 +44,14 @@ struct FolderFields
     std::string Description;
 
     bool operator==(const FolderFields&) const = default;
+    // Every field but Path. Path is never stored and is rewritten each time the tree is
+    // built, so a window that rebuilds its tree after a change does not make the change's
+    // record stale.
+    bool sameStored(const FolderFields& other) const
+    {
+        return Caption == other.Caption && id == other.id && parent == other.parent && MDate == other.MDate
+            && Description == other.Description;
+    }
 };
 
 // One change of the model, kept so that it can be undone and redone exactly.

@@ -8,6 +8,7 @@
 #include "fakes/FakePlatform.h"
 #include "fakes/StoreHelpers.h"
 #include "store/LinkStore.h"
+#include "store/TreeRows.h"
 #include "store/UndoHistory.h"
 
 namespace brindlex::test {
@@ -54,6 +55,8 @@ protected:
         const std::string before = savedBytes(store);
         const std::string current = store.CurrentFolder().id;
         ASSERT_TRUE(import().ok()) << (messages.shown.empty() ? "" : messages.shown.back().text);
+        // The window builds its tree after the import and after each undo and redo.
+        (void)treeRows(store);
         const std::string after = savedBytes(store);
         ASSERT_GT(after.size(), before.size());
         ASSERT_EQ(store.History().Steps(), 1u);
@@ -63,7 +66,9 @@ protected:
             EXPECT_EQ(savedBytes(store), before);
             EXPECT_EQ(store.CurrentFolder().id, current);
             expectInvariants(store);
+            (void)treeRows(store);
             ASSERT_NE(store.History().Redo(), nullptr);
+            (void)treeRows(store);
             EXPECT_EQ(savedBytes(store), after);
             EXPECT_EQ(store.CurrentFolder().id, current);
         }

@@ -13,6 +13,7 @@
 #include "store/Editing.h"
 #include "store/LinkStore.h"
 #include "store/ModelChange.h"
+#include "store/TreeRows.h"
 #include "store/UndoHistory.h"
 
 namespace brindlex {
@@ -287,6 +288,36 @@ TEST_F(UndoTest, EntryAddedByABrowserIsOneStep)
     EXPECT_FALSE(RecordAppendedEntry(store, "Get URL", folder, folder.FolderItems.front()->IID));
     EXPECT_FALSE(RecordAppendedEntry(store, "Get URL", store.Root(), "no such id"));
     EXPECT_EQ(history().Steps(), 0u);
+}
+
+// A window builds its tree after every change, and that rewrites the folders' Paths. The
+// recorded step still applies, and with the tree built again the Paths are those of the
+// state it gives back.
+TEST_F(UndoTest, PathsRewrittenByTheTreeLeaveTheStepUsable)
+{
+    Folder& parent = folderWithSubfolders();
+    Folder& renamed = *parent.SubFolders.front();
+    (void)treeRows(store);
+    const ModelState before = state();
+    const std::string oldPath = renamed.Path;
+    editing.RenameTreeNode(renamed.id, "Renamed");
+    (void)treeRows(store);
+    ASSERT_NE(renamed.Path, oldPath);
+    const ModelState after = state();
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_NE(history().Undo(), nullptr);
+        EXPECT_EQ(renamed.Path, oldPath);
+        (void)treeRows(store);
+        EXPECT_EQ(state(), before);
+        ASSERT_NE(history().Redo(), nullptr);
+        (void)treeRows(store);
+        EXPECT_EQ(state(), after);
+    }
+    // Only Path changed: no step.
+    ModelChange change(store, "Paths");
+    change.WillChangeFolder(renamed);
+    renamed.Path = "Elsewhere";
+    EXPECT_FALSE(change.Finish());
 }
 
 // Any mix of changes, undone one by one, passes back through every state it went
