@@ -3,20 +3,32 @@
 // browser: "chromium" or "firefox".
 #include <fstream>
 #include <memory>
+#include <optional>
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include "RealBrowser.h"
 #include "TestWebServer.h"
 #include "browser/SocketConversation.h"
+#include "browser/ui/frmSetPaths.h"
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
 #include "explorer/ExplorerWorld.h"
 #include "explorer/frmTarnwell.h"
 #include "platform/Clock.h"
+#include "platform/PosixProgramStarter.h"
+#include "settings/ui/frmOptions.h"
 #include "store/DatabaseFile.h"
 #include "store/LinkStore.h"
 
@@ -31,6 +43,8 @@ const std::string FirstTitle = "Brindlex \"quoted\" & Grüße — ✓";
 // What an entry holds of it: its text never holds a double quote.
 const std::string FirstCaption = "Brindlex 'quoted' & Grüße — ✓";
 const std::string SecondTitle = "Second page";
+const std::string ThirdTitle = "Third page";
+const std::string FourthTitle = "Fourth page";
 
 constexpr int StartTimeoutMs = 90000;
 
@@ -52,8 +66,8 @@ private Q_SLOTS:
         QVERIFY2(which == "chromium" || which == "firefox", "set BRINDLEX_E2E_BROWSER to chromium or firefox");
         m_family = which == "chromium" ? RealBrowser::Family::Chromium : RealBrowser::Family::Firefox;
         QVERIFY(m_root.isValid());
-        m_server = std::make_unique<test::TestWebServer>(
-            std::map<std::string, std::string> { { "/one", FirstTitleHtml }, { "/two", SecondTitle } });
+        m_server = std::make_unique<test::TestWebServer>(std::map<std::string, std::string> {
+            { "/one", FirstTitleHtml }, { "/two", SecondTitle }, { "/three", ThirdTitle }, { "/four", FourthTitle } });
         QVERIFY(m_server->listening());
         qputenv("BRINDLEX_DDE_DIR", QByteArray::fromStdString(dde()));
 
@@ -110,22 +124,31 @@ private Q_SLOTS:
             bdxtool({ "send", chromium() ? "Iexplore" : "Netscape Navigator", q(m_server->url("/two")) }, error), 0);
         QCOMPARE(error, QString());
         // The new tab is the active one once it has loaded, as the extension reports it.
+        QCOMPARE(q(shownPage(m_server->url("/two"), SecondTitle)), q(windowInfo(m_server->url("/two"), SecondTitle)));
         SocketConversation conversation(5000, dde());
-        const std::string expected = "\"" + m_server->url("/two") + "\",\"" + SecondTitle + "\"";
-        std::string seen;
-        for (int tries = 0; tries < 40 && seen != expected; ++tries) {
-            const ConversationReply reply = conversation.Request(m_browser->service(), "WWW_GetWindowInfo", "-1");
-            seen = reply.result == ConversationResult::Ok ? reply.text : "no answer";
-            if (seen != expected) {
-                QTest::qWait(250);
-            }
-        }
-        QCOMPARE(q(seen), q(expected));
         const ConversationReply windows = conversation.Request(m_browser->service(), "WWW_ListWindows", "");
         QCOMPARE(windows.result, ConversationResult::Ok);
         QVERIFY(!windows.text.empty());
         QCOMPARE(conversation.Request(m_browser->service(), "WWW_Activate", "-1").result, ConversationResult::Ok);
         QCOMPARE(conversation.Request(m_browser->service(), "WWW_Bookmarks", "").result, ConversationResult::Refused);
+    }
+
+    void windowSendURLShowsTheChosenLinkInANewTab()
+    {
+        test::ExplorerWorld world;
+        frmTarnwell window(world.services());  // the "Scan" method: whichever browser is open
+        window.Load();
+        world.store.CreateEntry(false, m_server->url("/three"), 5, "Third", "Http", "");
+        window.FillList();
+        clickFirstRow(window);
+        world.fakes.messages.shown.clear();
+        window.action("mnuPost")->trigger();
+        for (const test::ShownMessage& shown : world.fakes.messages.shown) {
+            QFAIL(("message shown: " + shown.title + ": " + shown.text).c_str());
+        }
+        QCOMPARE(q(shownPage(m_server->url("/three"), ThirdTitle)), q(windowInfo(m_server->url("/three"), ThirdTitle)));
+        world.fakes.messages.answerNext(Answer::No);  // do not save on close
+        window.close();
     }
 
     void quittingTheBrowserRemovesTheEndpoint()
@@ -138,7 +161,117 @@ private Q_SLOTS:
             conversation.Request(m_browser->service(), "WWW_ListWindows", "").result, ConversationResult::NoServer);
     }
 
+    // With the browser closed: Options > Specific, Netscape Navigator, "Open Browser if not
+    // already", Set Paths > Browse picks the browser's program; File > Send URL then starts
+    // it with the link, without a shell, and it comes up with the bridge and the page.
+    void windowSendURLStartsTheClosedBrowserFromItsSetPathsPath()
+    {
+        if (chromium()) {
+            QSKIP("Chromium started with nothing but the URL has no way to load the unpacked extension, and as "
+                  "root it does not start without --no-sandbox; the start from Set Paths is proven with Firefox ESR");
+        }
+        const std::string program = test::browserProgram(m_family);
+        const std::string endpoint = dde() + "/" + m_browser->service();
+        QVERIFY(!QFileInfo::exists(q(endpoint)));
+
+        test::ExplorerWorld world;
+        PosixProgramStarter starter;
+        test::FakeWorld& fakes = world.fakes;
+        const Services services { world.store,
+            Platform { fakes.clipboard, fakes.messages, fakes.clock, starter, fakes.events }, *world.settings,
+            world.fileDialogs, world.homePath(), {} };
+        frmTarnwell window(services);
+        window.Load();
+        world.store.CreateEntry(false, m_server->url("/four"), 5, "Fourth", "Http", "");
+        window.FillList();
+        clickFirstRow(window);
+
+        QString chosenPath;
+        bool optionsSeen = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* options = qobject_cast<frmOptions*>(QApplication::activeModalWidget());
+            if (options == nullptr) {
+                return;
+            }
+            optionsSeen = true;
+            options->Option2->click();
+            options->Combo2->setCurrentIndex(0);
+            Q_EMIT options->Combo2->activated(0);
+            options->Check1->setChecked(true);
+            QTimer::singleShot(0, this, [&] {
+                auto* paths = qobject_cast<frmSetPaths*>(QApplication::activeModalWidget());
+                if (paths == nullptr) {
+                    return;
+                }
+                paths->setFileChooser([&] { return q(program); });
+                paths->cmdBrowse->click();
+                chosenPath = paths->Text1[0]->text();
+                paths->cmdOK->click();
+            });
+            options->Command3->click();
+            options->Command1->click();
+        });
+        window.action("mnuView4_1")->trigger();
+        QVERIFY(optionsSeen);
+        QCOMPARE(chosenPath, q(program));
+        QCOMPARE(q(world.settings->get("Browsers", "NetscapePath", "")), q(program));
+
+        // The program passes its own environment on to the browser it starts.
+        std::vector<std::pair<QByteArray, std::optional<QByteArray>>> saved;
+        for (const auto& [name, value] : m_browser->startEnvironment()) {
+            const QByteArray key = QByteArray::fromStdString(name);
+            saved.emplace_back(key, qEnvironmentVariableIsSet(key) ? std::optional(qgetenv(key)) : std::nullopt);
+            qputenv(key, QByteArray::fromStdString(value));
+        }
+        fakes.messages.shown.clear();
+        window.action("mnuPost")->trigger();
+        for (const auto& [key, value] : saved) {
+            value ? qputenv(key, *value) : qunsetenv(key);
+        }
+        for (const test::ShownMessage& shown : fakes.messages.shown) {
+            QFAIL(("message shown: " + shown.title + ": " + shown.text).c_str());
+        }
+        const bool up = m_browser->waitForEndpoint(StartTimeoutMs);
+        const std::string page = up ? shownPage(m_server->url("/four"), FourthTitle) : "the bridge did not start";
+        QVERIFY(m_browser->endOthersStarted(30000) > 0);
+        QCOMPARE(q(page), q(windowInfo(m_server->url("/four"), FourthTitle)));
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(q(endpoint)), 15000);
+        fakes.messages.answerNext(Answer::No);  // do not save on close
+        window.close();
+    }
+
 private:
+    // Clicks the list's first row, as the user chooses the link to send.
+    static void clickFirstRow(frmTarnwell& window)
+    {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        ContentsList* list = window.ListView1();
+        QAbstractItemView* view = list->currentView();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(list->model().index(0, 0)).center());
+        QVERIFY(window.action("mnuPost")->isEnabled());
+    }
+    static std::string windowInfo(const std::string& url, const std::string& title)
+    {
+        return "\"" + url + "\",\"" + title + "\"";
+    }
+    // What the browser reports once it shows `url` (with its title), or what it showed last
+    // after about ten seconds.
+    std::string shownPage(const std::string& url, const std::string& title)
+    {
+        SocketConversation conversation(5000, dde());
+        const std::string expected = windowInfo(url, title);
+        std::string seen;
+        for (int tries = 0; tries < 40 && seen != expected; ++tries) {
+            const ConversationReply reply = conversation.Request(m_browser->service(), "WWW_GetWindowInfo", "-1");
+            seen = reply.result == ConversationResult::Ok ? reply.text : "no answer";
+            if (seen != expected) {
+                QTest::qWait(250);
+            }
+        }
+        return seen;
+    }
+
     bool chromium() const { return m_family == RealBrowser::Family::Chromium; }
     std::string root() const { return m_root.path().toStdString(); }
     std::string dde() const { return root() + "/dde"; }

@@ -62,7 +62,7 @@ std::string browserProgram(RealBrowser::Family family)
     const bool chromium = family == RealBrowser::Family::Chromium;
     if (const char* chosen = std::getenv(chromium ? "BRINDLEX_CHROMIUM" : "BRINDLEX_FIREFOX");
         chosen != nullptr && *chosen != '\0') {
-        return executable(chosen) ? chosen : std::string();
+        return chosen;  // checked by the caller, so that a wrong choice is named
     }
     const std::string debian = chromium ? "/usr/lib/chromium/chromium" : "/usr/lib/firefox-esr/firefox-esr";
     if (executable(debian)) {
@@ -89,12 +89,17 @@ RealBrowser::RealBrowser(Family family, const std::string& root, const std::stri
             : "Firefox ESR is not installed (Debian package firefox-esr, see scripts/deps.sh)";
         return;
     }
+    if (!executable(program)) {
+        m_failure = program + " (from $" + (family == Family::Chromium ? "BRINDLEX_CHROMIUM" : "BRINDLEX_FIREFOX")
+            + ") is not a program";
+        return;
+    }
     const std::optional<std::string> extension = bridge::extensionFolder(fs::path(bridgeProgram()).parent_path());
     if (!extension) {
         m_failure = "no extension folder beside " + bridgeProgram();
         return;
     }
-    const std::string home = root + "/home";
+    const std::string& home = m_home = root + "/home";
     fs::create_directories(home);
     const bridge::BrowserFamily manifestFamily
         = family == Family::Chromium ? bridge::BrowserFamily::Chromium : bridge::BrowserFamily::Firefox;
@@ -127,6 +132,11 @@ RealBrowser::RealBrowser(Family family, const std::string& root, const std::stri
         "user_pref(\"toolkit.telemetry.reportingpolicy.firstRun\", false);\n"
         "user_pref(\"app.update.enabled\", false);\n"
         "user_pref(\"extensions.update.enabled\", false);\n");
+    // The default profile too, for a Firefox started without --profile.
+    writeFile(home + "/.mozilla/firefox/profiles.ini",
+        "[General]\nStartWithLastProfile=1\nVersion=2\n\n"
+        "[Profile0]\nName=brindlex\nIsRelative=0\nPath="
+            + profile + "\nDefault=1\n");
     environment.push_back("MOZ_HEADLESS=1");
     start(program, { "--headless", "--no-remote", "--profile", profile, url }, environment);
 }
@@ -230,6 +240,80 @@ bool RealBrowser::quit(int timeoutMs)
     }
     m_ended = true;
     return ended;
+}
+
+std::vector<std::pair<std::string, std::string>> RealBrowser::startEnvironment() const
+{
+    if (m_family == Family::Chromium) {
+        return {};
+    }
+    // The profile of profiles.ini rather than one per installation; no talking to
+    // another Firefox instead of starting.
+    return { { "HOME", m_home }, { "BRINDLEX_DDE_DIR", m_dde }, { "MOZ_HEADLESS", "1" }, { "MOZ_LEGACY_PROFILES", "1" },
+        { "MOZ_NO_REMOTE", "1" } };
+}
+
+namespace {
+
+// The processes other than this one whose environment holds `entry` ("NAME=value").
+std::vector<pid_t> processesWith(const std::string& entry)
+{
+    std::vector<pid_t> found;
+    std::error_code error;
+    for (const fs::directory_entry& process : fs::directory_iterator("/proc", error)) {
+        const std::string name = process.path().filename().string();
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        const pid_t pid = static_cast<pid_t>(std::stol(name));
+        std::ifstream in(process.path() / "environ", std::ios::binary);
+        std::string variable;
+        while (pid != getpid() && std::getline(in, variable, '\0')) {
+            if (variable == entry) {
+                found.push_back(pid);
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+// True while `pid` runs (not ended, not a zombie waiting for its parent).
+bool running(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat;
+    std::getline(in, stat);
+    const size_t close = stat.rfind(')');
+    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
+}
+
+}  // namespace
+
+int RealBrowser::endOthersStarted(int timeoutMs) const
+{
+    const std::vector<pid_t> started = processesWith("BRINDLEX_DDE_DIR=" + m_dde);
+    for (const pid_t pid : started) {
+        kill(pid, SIGTERM);
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const auto anyRunning = [&] {
+        for (const pid_t pid : started) {
+            if (running(pid)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    while (anyRunning() && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    for (const pid_t pid : started) {
+        if (running(pid)) {
+            kill(pid, SIGKILL);
+        }
+    }
+    return static_cast<int>(started.size());
 }
 
 std::string RealBrowser::logTail() const

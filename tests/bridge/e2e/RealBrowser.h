@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace brindlex::test {
@@ -31,12 +32,23 @@ public:
     // The end of what the browser wrote, for a failure message.
     std::string logTail() const;
 
+    // The variables under which a browser of this family that somebody else starts with
+    // nothing but a URL (the program's "Open Browser if not already") runs headless with
+    // this object's profile, extension and endpoints. Empty when the family cannot be
+    // started that way (Chromium needs its switches).
+    std::vector<std::pair<std::string, std::string>> startEnvironment() const;
+    // Ends every process that runs with this object's endpoint folder in its environment
+    // other than this one (a browser somebody else started, its helpers, its bridge):
+    // SIGTERM, then SIGKILL after `timeoutMs`. Returns how many there were.
+    int endOthersStarted(int timeoutMs) const;
+
 private:
     void start(const std::string& program, const std::vector<std::string>& arguments,
         const std::vector<std::string>& environment);
 
     Family m_family;
     std::string m_dde;
+    std::string m_home;
     std::string m_log;
     std::string m_failure;
     pid_t m_pid = -1;  // also its process group
