@@ -3,6 +3,7 @@
 #include <istream>
 #include <unordered_map>
 
+#include "formats/BookmarkTree.h"
 #include "formats/HtmlLinks.h"
 #include "formats/InternetShortcut.h"
 #include "formats/MosaicHotlist.h"
@@ -35,6 +36,10 @@ constexpr ImportCommandText ImportTexts[] = {
         "Spyglass HTM Hotlist Files (*.HTM)|*.HTM;*.HTML|All Files (*)|*" },
     { "Import a Spry Mosaic Hotlist file", "*.HOT", ".hot", "Spry Mosaic Hotlist Files (*.HOT)|*.HOT|All Files (*)|*" },
     { "Extract URLs from an HTML File", "*.HTM", ".htm", "HTML Files (*.HTM,*.HTML)|*.HTM;*.HTML|All Files (*)|*" },
+    { "Import the bookmarks of a Firefox profile", "places.sqlite", ".sqlite",
+        "Firefox Bookmarks (places.sqlite)|places.sqlite|All Files (*)|*" },
+    { "Import the bookmarks of a Chromium profile", "Bookmarks", "",
+        "Chromium Bookmarks (Bookmarks)|Bookmarks|All Files (*)|*" },
 };
 
 constexpr ExportTypeText ExportTexts[] = {
@@ -71,12 +76,52 @@ Status runReader(LinkStore& store, ImportKind kind, std::istream& in, const Read
         return ExtractHtmlLinks(in, store, context);
     case ImportKind::Database:
     case ImportKind::Shortcuts:
+    case ImportKind::Firefox:
+    case ImportKind::Chromium:
         break;
     }
     return Error { ErrorKind::Usage, "not a single-file reader" };
 }
 
+// Reads the whole profile before anything is added, so that a failure changes nothing.
+Status importProfile(LinkStore& store, ProfileBrowser browser, const std::string& path, const ImportServices& services)
+{
+    const Result<ProfileBookmarks> found = findProfileBookmarks(browser, path);
+    if (!found.ok()) {
+        reportImportFailure(services.messages, path, found.error());
+        return found.error();
+    }
+    const ProfileBookmarks& profile = found.value();
+    services.progress.setValue(0);
+    services.progress.setLabel("Importing " + profile.caption);
+    services.events.processEvents();
+    const Result<BookmarkTree> tree = readProfileBookmarks(browser, profile);
+    if (!tree.ok()) {
+        reportImportFailure(services.messages, profile.file, tree.error());
+        return tree.error();
+    }
+    if (tree.value().empty()) {
+        const Error none { ErrorKind::NotFound, "the profile holds no bookmarks" };
+        reportImportFailure(services.messages, profile.file, none);
+        return none;
+    }
+    addBookmarkTree(store, profile.caption, tree.value(), ReadContext { services.progress, services.events });
+    return Status::Ok();
+}
+
 }  // namespace
+
+std::optional<ProfileBrowser> profileBrowserOf(ImportKind kind)
+{
+    switch (kind) {
+    case ImportKind::Firefox:
+        return ProfileBrowser::Firefox;
+    case ImportKind::Chromium:
+        return ProfileBrowser::Chromium;
+    default:
+        return std::nullopt;
+    }
+}
 
 const ImportCommandText& importCommandText(ImportKind kind)
 {
@@ -109,6 +154,8 @@ bool checkImportPath(ImportKind kind, const std::string& path, MessageBoxes& mes
         message = has(".htm") ? nullptr : "Invalid File Format. Must be *.HTM";
         break;
     case ImportKind::Shortcuts:
+    case ImportKind::Firefox:
+    case ImportKind::Chromium:
         break;
     }
     if (message != nullptr) {
@@ -136,6 +183,9 @@ Status importFile(LinkStore& store, ImportKind kind, const std::string& path, co
         FileSelection one { slash == std::string::npos ? "" : path.substr(0, slash + 1),
             { slash == std::string::npos ? path : path.substr(slash + 1) } };
         return importShortcutFiles(store, one, services);
+    }
+    if (const std::optional<ProfileBrowser> browser = profileBrowserOf(kind)) {
+        return importProfile(store, *browser, path, services);
     }
 
     // The file streams through the reader block by block: a large file is never held

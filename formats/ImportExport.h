@@ -1,9 +1,11 @@
 #pragma once
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "formats/BrowserProfile.h"
 #include "formats/FormatText.h"
 #include "store/Result.h"
 
@@ -15,8 +17,11 @@ class MessageBoxes;
 class Progress;
 struct ListRow;
 
-// The import commands of the File menu, in menu order.
-enum class ImportKind { Database, Netscape, Shortcuts, Mosaic, Spyglass, Spry, Html };
+// The import commands of the File menu, in menu order. Firefox and Chromium read a
+// browser profile's own bookmarks.
+enum class ImportKind { Database, Netscape, Shortcuts, Mosaic, Spyglass, Spry, Html, Firefox, Chromium };
+// The browser family of a profile import, or nothing for the file formats.
+std::optional<ProfileBrowser> profileBrowserOf(ImportKind kind);
 // The file types of the export dialog; the value is the combo box index.
 enum class ExportKind { Netscape = 0, Mosaic = 1, Spry = 2, Spyglass = 3, Html = 4 };
 
@@ -50,14 +55,18 @@ struct ImportServices
 };
 
 // True when the lower-cased path contains the text the command requires; otherwise shows
-// "Invalid File Format. ..." titled "Error" and returns false. Shortcut imports check per file.
+// "Invalid File Format. ..." titled "Error" and returns false. Shortcut imports check per
+// file; a profile import takes a folder or a file of any name.
 bool checkImportPath(ImportKind kind, const std::string& path, MessageBoxes& messages);
 
 // Runs a single-file import of `path` into CurrentFolder: checks the extension, decodes
 // the file (declared charsets of HTML-based files honoured), runs the reader, and leaves
 // CurrentFolder as it was. An HTML import first makes a folder, fills it and names its
 // entry after the page title. On a failure what was added stays and a message box names
-// the file. The caller refreshes the panes afterwards in every case.
+// the file. A profile import (`path` the profile folder or its bookmarks file) reads the
+// whole tree first and then makes one folder named after the browser and the profile;
+// a profile it cannot read whole, or one without bookmarks, changes nothing and is told in
+// one message box. The caller refreshes the panes afterwards in every case.
 Status importFile(LinkStore& store, ImportKind kind, const std::string& path, const ImportServices& services);
 
 // The multi-file answer of the open dialog split into a folder (ending in "/") and file

@@ -36,6 +36,7 @@ packages=(
   fakeroot
   lintian
   nlohmann-json3-dev
+  libsqlite3-dev
   chromium
   firefox-esr
 )
