@@ -10,6 +10,7 @@
 
 #include "fakes/FakePlatform.h"
 #include "fakes/ScopedTimeZone.h"
+#include "formats/ProfileTestSupport.h"
 #include "store/DatabaseFile.h"
 #include "store/LinkStore.h"
 #include "tools/bdxtool/Commands.h"
@@ -257,6 +258,31 @@ TEST_F(BdxtoolFormatsTest, ARealBrowserExportImportsWhole)
     EXPECT_EQ(lines[4], "ff\\Bookmarks Toolbar\tSearch 'things' <here>\thttps://example.org/search?q=a&b=c\tHttp");
 }
 
+TEST_F(BdxtoolFormatsTest, BrowserProfilesImportIntoAFolderNamedAfterBrowserAndProfile)
+{
+    const std::string firefox = path("home/.mozilla/firefox/k9j8h7g6.default-esr");
+    fs::create_directories(firefox);
+    {
+        test::PlacesFile places(firefox + "/places.sqlite");
+        places.roots();
+        places.link(10, 3, 0, "On the toolbar", "https://toolbar.example/");
+    }
+    fs::create_directories(dir / "home/.config/chromium/Default");
+    write("home/.config/chromium/Default/Bookmarks",
+        R"({"roots": {"bookmark_bar": {"type": "folder", "name": "Bookmarks bar", "children": [
+            {"type": "url", "name": "Bar, link", "url": "https://bar.example/"}]}}})");
+    ASSERT_EQ(run(runImport, { "firefox", firefox, "--into", path("p.bdx") }), 0) << err;
+    ASSERT_EQ(
+        run(runImport, { "chromium", path("home/.config/chromium"), "--into", path("p.bdx"), "--folder", "p" }), 0)
+        << err;
+    EXPECT_EQ(list(path("p.bdx")),
+        (std::vector<std::string> { "p\tFirefox (default-esr)\t\tFolder", "p\tChromium (Default)\t\tFolder",
+            "p\\Firefox (default-esr)\tBookmarks Toolbar\t\tFolder",
+            "p\\Firefox (default-esr)\\Bookmarks Toolbar\tOn the toolbar\thttps://toolbar.example/\tHttp",
+            "p\\Chromium (Default)\tBookmarks bar\t\tFolder",
+            "p\\Chromium (Default)\\Bookmarks bar\tBar, link\thttps://bar.example/\tHttp" }));
+}
+
 TEST_F(BdxtoolFormatsTest, RangesThatCannotApplyAreUsageErrors)
 {
     const std::vector<std::vector<std::string>> cases = {
@@ -267,6 +293,8 @@ TEST_F(BdxtoolFormatsTest, RangesThatCannotApplyAreUsageErrors)
         { "bdx", path("o.bdx"), "--from", source(), "--range", "1" },
         { "bdx", path("o.bdx"), "--from", source(), "--folder", "links\\Tools" },
         { "url", path("o"), "--from", source(), "--range", "2" },
+        { "firefox", path("o"), "--from", source() },
+        { "chromium", path("o"), "--from", source() },
         { "nosuch", path("o"), "--from", source() },
     };
     for (const auto& args : cases) {
@@ -288,6 +316,8 @@ TEST_F(BdxtoolFormatsTest, BadFilesAndPathsFailWithOneLineAndChangeNothing)
     write("link.txt", "[InternetShortcut]\nURL=http://x/\n");
     write("cut.htm", "<DL><p>\n<DT><H3>Open</H3>\n<DL><p>\n<DT><A HREF=\"http://x/\">x</A>\n");
     write("short.url", "[InternetShortcut]\n");
+    fs::create_directories(dir / "profile/Default");
+    write("profile/Default/Bookmarks", "{\"roots\": {\"other\": {\"children\": [{\"type\": \"url\",");
     const std::string target = path("target.bdx");
     fs::copy_file(source(), target);
     const std::string before = read(target);
@@ -309,6 +339,9 @@ TEST_F(BdxtoolFormatsTest, BadFilesAndPathsFailWithOneLineAndChangeNothing)
         // A good file first: a later failure still saves nothing.
         { { "netscape", path("list.htm"), path("cut.htm") }, "cut.htm" },
         { { "url", path("short.url") }, "short.url" },
+        { { "firefox", path("nowhere") }, "nowhere: no such file or folder" },
+        { { "firefox", path("profile") }, "no Firefox bookmarks in this folder (it holds no places.sqlite)" },
+        { { "chromium", path("profile") }, "not a Chromium bookmarks file: the JSON is malformed" },
     };
     for (const Case& c : imports) {
         SCOPED_TRACE(c.args[0] + " " + c.args.back());

@@ -32,7 +32,8 @@ constexpr const char* ImportUsage = "usage: bdxtool import FORMAT FILE... --into
 constexpr const char* ExportUsage = "usage: bdxtool export FORMAT OUT --from DB [--range 1|2|3] [--folder PATH]";
 
 // The formats by their command-line names. bdx and url have no writer of the export
-// dialog: bdx is the database file itself, url a folder of shortcut files.
+// dialog: bdx is the database file itself, url a folder of shortcut files. firefox and
+// chromium read a browser profile (its folder or its bookmarks file) and write nothing.
 struct ToolFormat
 {
     const char* name;
@@ -48,6 +49,8 @@ constexpr ToolFormat Formats[] = {
     { "spyglass", ImportKind::Spyglass, ExportKind::Spyglass },
     { "url", ImportKind::Shortcuts, std::nullopt },
     { "html", ImportKind::Html, ExportKind::Html },
+    { "firefox", ImportKind::Firefox, std::nullopt },
+    { "chromium", ImportKind::Chromium, std::nullopt },
 };
 
 const ToolFormat* formatNamed(const std::string& name)
@@ -62,7 +65,7 @@ const ToolFormat* formatNamed(const std::string& name)
 
 int unknownFormat(const std::string& name)
 {
-    return usage("unknown format " + name + " (one of bdx netscape mosaic spry spyglass url html)");
+    return usage("unknown format " + name + " (one of bdx netscape mosaic spry spyglass url html firefox chromium)");
 }
 
 // The message boxes of the import and export commands, for a program without a window:
@@ -93,6 +96,13 @@ private:
 // apply; a shortcut file is checked by its name, as the window checks each chosen file.
 std::optional<std::string> refusedImport(const ToolFormat& format, const std::string& file)
 {
+    if (const std::optional<ProfileBrowser> browser = profileBrowserOf(format.import)) {
+        const Result<ProfileBookmarks> found = findProfileBookmarks(*browser, file);
+        if (!found.ok()) {
+            return file + ": " + found.error().message;
+        }
+        return std::nullopt;
+    }
     std::error_code error;
     if (!fs::exists(file, error)) {
         return file + ": no such file";
@@ -280,6 +290,10 @@ int runExport(const std::vector<std::string>& arguments, LinkStore& store)
     const ToolFormat* format = formatNamed(args[0]);
     if (format == nullptr) {
         return unknownFormat(args[0]);
+    }
+    if (profileBrowserOf(format->import)) {
+        return usage(args[0] + " is read from a browser profile and cannot be written; export as netscape, which "
+            + "every browser imports");
     }
     std::string refusal;
     const std::optional<int> range = rangeFor(*format, options[1], options[2], refusal);

@@ -13,6 +13,7 @@ namespace {
 constexpr const char* Usage = "usage: bdxtool info DB\n"
                               "       bdxtool list DB [--folder PATH]\n"
                               "       bdxtool import FORMAT FILE... --into DB [--folder PATH]\n"
+                              "       bdxtool import firefox|chromium PROFILE_OR_FILE... --into DB [--folder PATH]\n"
                               "       bdxtool export FORMAT OUT --from DB [--range 1|2|3] [--folder PATH]\n"
                               "       bdxtool send CLIENT URL\n"
                               "       bdxtool get CLIENT --into DB [--folder PATH]\n"
@@ -22,7 +23,9 @@ constexpr const char* Usage = "usage: bdxtool info DB\n"
                               "by name or service: \"Netscape Navigator\" or NETSCAPE (Firefox through the\n"
                               "Brindlex bridge), \"MS Internet Explorer\" or Iexplore (Chromium through the bridge),\n"
                               "\"Spyglass Mosaic\" or EMosaic, \"Spry Mosaic\" or SMosaic, \"NCSA Mosaic\" or\n"
-                              "Mosaic.MosaicCCI. A browser link message makes the exit status 1.\n";
+                              "Mosaic.MosaicCCI. A browser link message makes the exit status 1. import firefox\n"
+                              "and import chromium read a browser profile's bookmarks (its folder, or places.sqlite\n"
+                              "or Bookmarks in it) into one folder named after the browser and the profile.\n";
 
 // Runs one command in a store that is never freed: the process ends with the command,
 // and the system takes its memory back at once, where freeing a model of a million
