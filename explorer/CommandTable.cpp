@@ -50,6 +50,8 @@ constexpr CommandRow Rows[] = {
     { Command::ImportSpyglass,       "mnuImpSpyglass", "Spy&glass Mosaic Hotlist" },
     { Command::ImportSpry,           "mnuImpSpry",     "&Spry Mosaic Hotlist" },
     { Command::ImportHtml,           "mnuImpHTML",     "&HTML File Urls" },
+    { Command::ImportFirefox,        "mnuImpFirefox",  "&Firefox Profile Bookmarks" },
+    { Command::ImportChromium,       "mnuImpChromium", "Ch&romium Profile Bookmarks" },
     { Command::ExportMenu,           "mnuExport",      "E&xport", NoCommand, Usable },
     { Command::ExportShortcuts,      "mnuExpIExplore", "&MS Internet Explorer Urls" },
     { Command::ExportAs,             "mnuExpAs",       "&As File Type" },
@@ -149,7 +151,8 @@ constexpr Command FileItems[] = { Command::NewFile, Command::OpenFile, Command::
     Command::SendURL, Command::GetURL, Sep, Command::ImportMenu, Command::ExportMenu, Sep, Command::NewFolder,
     Command::NewEntry, Sep, Command::Delete, Command::Rename, Command::Properties, Sep, Command::Close };
 constexpr Command ImportItems[] = { Command::ImportDatabase, Command::ImportNetscape, Command::ImportShortcuts,
-    Command::ImportMosaic, Command::ImportSpyglass, Command::ImportSpry, Sep, Command::ImportHtml };
+    Command::ImportMosaic, Command::ImportSpyglass, Command::ImportSpry, Sep, Command::ImportHtml, Sep,
+    Command::ImportFirefox, Command::ImportChromium };
 constexpr Command ExportItems[] = { Command::ExportShortcuts, Command::ExportAs };
 constexpr Command EditItems[]
     = { Command::Cut, Command::Copy, Command::Paste, Sep, Command::SelectAll, Command::InvertSelection };

@@ -23,6 +23,8 @@ enum class Command : int {
     ImportSpyglass,
     ImportSpry,
     ImportHtml,
+    ImportFirefox,
+    ImportChromium,
     ExportMenu,
     ExportShortcuts,
     ExportAs,

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include <QDir>
+
 #include "explorer/CommandTable.h"
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
@@ -37,6 +39,8 @@ constexpr ImportCommand ImportCommands[] = {
     { ImportKind::Spyglass, Command::ImportSpyglass },
     { ImportKind::Spry, Command::ImportSpry },
     { ImportKind::Html, Command::ImportHtml },
+    { ImportKind::Firefox, Command::ImportFirefox },
+    { ImportKind::Chromium, Command::ImportChromium },
 };
 
 // Marks a command as running for the lifetime of the scope, whatever way it is left; the
@@ -67,7 +71,12 @@ private:
 FileDialogRequest openRequest(ImportKind kind)
 {
     const ImportCommandText& text = importCommandText(kind);
-    return FileDialogRequest { text.dialogTitle, qtFilter(text.filter), "", text.initialName,
+    // A profile import starts where the browsers keep their profiles.
+    std::string directory;
+    if (const std::optional<ProfileBrowser> browser = profileBrowserOf(kind)) {
+        directory = profileStartFolder(*browser, toUtf8(QDir::homePath()));
+    }
+    return FileDialogRequest { text.dialogTitle, qtFilter(text.filter), directory, text.initialName,
         dialogSuffix(text.defaultExtension) };
 }
 

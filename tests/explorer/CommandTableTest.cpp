@@ -89,7 +89,7 @@ private Q_SLOTS:
         QCOMPARE(layoutOf(*menus[0]),
             QStringLiteral("mnuNewFile\nmnuOpenFile\nmnuSaveFile\nmnuSaveFileAs\n-\nmnuPost\nmnuGet\n-\n"
                            "mnuImport\n  mnuImpBDX\n  mnuImpNetscape\n  mnuImpIexplore\n  mnuImpMosaic\n"
-                           "  mnuImpSpyglass\n  mnuImpSpry\n  -\n  mnuImpHTML\n"
+                           "  mnuImpSpyglass\n  mnuImpSpry\n  -\n  mnuImpHTML\n  -\n  mnuImpFirefox\n  mnuImpChromium\n"
                            "mnuExport\n  mnuExpIExplore\n  mnuExpAs\n-\nmnuNewFldr\nmnuNewEntry\n-\n"
                            "mnuDel\nmnuRename\nmnuProp1\n-\nmnuClose1\n"));
         QCOMPARE(layoutOf(*menus[2]),

@@ -254,6 +254,72 @@ private Q_SLOTS:
         QVERIFY2(tree.contains(QStringLiteral("Target\\Reading List|Second|http://two.example/")), qPrintable(tree));
     }
 
+    void profileImportsStartWhereProfilesAreAndMakeOneFolder()
+    {
+        // The dialogs start in the user's profile folders; the user's home is $HOME.
+        const QByteArray oldHome = qgetenv("HOME");
+        const fs::path home = fs::path(m_world->homePath()) / "user";
+        fs::create_directories(home / ".mozilla/firefox");
+        fs::create_directories(home / ".config/chromium/Default");
+        qputenv("HOME", QByteArray::fromStdString(home.string()));
+        struct Case
+        {
+            const char* menu;
+            const char* title;
+            const char* filter;
+            const char* initialName;
+            fs::path directory;
+        };
+        const Case cases[] = {
+            { "mnuImpFirefox", "Import the bookmarks of a Firefox profile",
+                "Firefox Bookmarks (places.sqlite);;All Files (*)", "places.sqlite", home / ".mozilla/firefox" },
+            { "mnuImpChromium", "Import the bookmarks of a Chromium profile",
+                "Chromium Bookmarks (Bookmarks);;All Files (*)", "Bookmarks", home / ".config/chromium" },
+        };
+        for (const Case& c : cases) {
+            m_world->fileDialogs.asked.clear();
+            action(c.menu)->trigger();
+            QCOMPARE(m_world->fileDialogs.asked.size(), size_t(1));
+            const FileDialogRequest& asked = m_world->fileDialogs.asked[0].request;
+            QCOMPARE(QString::fromStdString(asked.title), QString::fromLatin1(c.title));
+            QCOMPARE(QString::fromStdString(asked.filter), QString::fromLatin1(c.filter));
+            QCOMPARE(QString::fromStdString(asked.fileName), QString::fromLatin1(c.initialName));
+            QCOMPARE(QString::fromStdString(asked.directory), QString::fromStdString(c.directory.string()));
+        }
+        qputenv("HOME", oldHome);
+
+        Folder& target = makeCurrentFolder("Target");
+        const std::string bookmarks = (home / ".config/chromium/Default/Bookmarks").string();
+        std::ofstream(bookmarks, std::ios::binary)
+            << R"({"roots": {"bookmark_bar": {"type": "folder", "name": "Bookmarks bar", "children": [
+                   {"type": "url", "name": "Bar link", "url": "https://bar.example/"}]}}})";
+        m_events.modalNames.clear();
+        m_world->fileDialogs.answerNext(bookmarks);
+        action("mnuImpChromium")->trigger();
+        QVERIFY(m_world->fakes.messages.shown.empty());
+        QCOMPARE(&m_world->store.CurrentFolder(), &target);
+        QCOMPARE(shownNames(), QStringList({ QStringLiteral(" Chromium (Default)") }));
+        QVERIFY(treeHasNode(QStringLiteral("Bookmarks bar")));
+        QCOMPARE(QString::fromStdString(test::describe(m_world->store)),
+            QStringLiteral("Target/\nTarget\\Chromium (Default)/\nTarget\\Chromium (Default)\\Bookmarks bar/\n"
+                           "Target\\Chromium (Default)\\Bookmarks bar|Bar link|https://bar.example/\n"));
+        QVERIFY(std::find(m_events.modalNames.begin(), m_events.modalNames.end(), QStringLiteral("frmImport"))
+            != m_events.modalNames.end());
+
+        // A file cut short is one message; nothing is added.
+        std::ofstream(bookmarks, std::ios::binary | std::ios::trunc) << R"({"roots": {"bookmark_bar": {"type")";
+        const std::string before = test::describe(m_world->store);
+        m_world->fileDialogs.answerNext((home / ".config/chromium/Default").string());
+        action("mnuImpChromium")->trigger();
+        QCOMPARE(m_world->fakes.messages.shown.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(m_world->fakes.messages.shown[0].text),
+            QString::fromStdString("Error importing " + bookmarks
+                + ": not a Chromium bookmarks file: the JSON is malformed at line 1, column 35"));
+        QCOMPARE(test::describe(m_world->store), before);
+        QCOMPARE(shownNames(), QStringList({ QStringLiteral(" Chromium (Default)") }));
+        QVERIFY(m_window->findChild<frmImport*>() == nullptr);
+    }
+
     void databaseImportAddsTheFileAsAFolder()
     {
         LinkStore other(m_world->fakes.clock);
