@@ -29,6 +29,8 @@ packages=(
   appstream
   libxml2-utils
   shared-mime-info
+  libglib2.0-bin
+  debootstrap
   man-db
   groff-base
   file
