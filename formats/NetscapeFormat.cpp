@@ -72,6 +72,37 @@ bool textAfterTag(std::string_view line, size_t from, std::string_view& text, si
     return true;
 }
 
+// Where each tag the reader acts on first stands in a line, found in one pass over the
+// line's "<" characters rather than in one search of the whole line for each tag.
+struct LineTags
+{
+    size_t description = npos;  // <DD>
+    size_t title = npos;  // <TITLE>
+    size_t heading = npos;  // <DT><H
+    size_t anchor = npos;  // <DT><A
+    size_t listEnd = npos;  // </DL>
+
+    explicit LineTags(std::string_view line)
+    {
+        for (size_t at = line.find('<'); at != npos; at = line.find('<', at + 1)) {
+            const std::string_view rest = line.substr(at);
+            note(description, rest, "<DD>", at);
+            note(title, rest, "<TITLE>", at);
+            note(heading, rest, "<DT><H", at);
+            note(anchor, rest, "<DT><A", at);
+            note(listEnd, rest, "</DL>", at);
+        }
+    }
+
+private:
+    static void note(size_t& first, std::string_view rest, std::string_view tag, size_t at)
+    {
+        if (first == npos && rest.starts_with(tag)) {
+            first = at;
+        }
+    }
+};
+
 // `raw` with its character references decoded; `storage` holds the text when it had any.
 std::string_view decoded(std::string_view raw, std::string& storage)
 {
@@ -241,11 +272,12 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
             ++lineNumber;
         }
         haveLine = false;
+        const LineTags tags(line);
 
         if (described != nullptr) {
             FolderItem& item = *described;
             described = nullptr;
-            const size_t dd = line.find("<DD>");
+            const size_t dd = tags.description;
             if (dd != npos) {
                 const std::string_view text = line.substr(dd + 4);
                 const size_t end = descriptionEnd(text);
@@ -259,7 +291,7 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
             }
         }
 
-        if (line.find("<TITLE>") != npos) {
+        if (tags.title != npos) {
             context.progress.setValue(33);
             const size_t close = line.find("</TITLE>");
             if (close == npos || close < 7) {
@@ -272,7 +304,7 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
             context.progress.setValue(99);
         }
 
-        size_t p = line.find("<DT><H");
+        size_t p = tags.heading;
         if (p != npos) {
             context.progress.setValue(25);
             std::string_view rawName;
@@ -331,8 +363,8 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
                     break;
                 }
             }
-            const std::string iid = store.CreateEntry(true, "", 6, name, "Folder", "");
-            Folder* folder = store.FindFolder(iid);
+            store.CreateEntry(true, "", 6, name, "Folder", "");
+            Folder* folder = store.Root().SubFolders.back().get();  // CreateEntry puts it last
             setDate(*store.CurrentFolder().FolderItems.back(), folder, date);
             if (folder != nullptr && !description.empty()) {
                 folder->Description = descriptionText(description);
@@ -346,7 +378,7 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
             continue;
         }
 
-        p = line.find("<DT><A");
+        p = tags.anchor;
         if (p != npos) {
             context.progress.setValue(25);
             std::string_view rawUrl;
@@ -395,7 +427,7 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
             }
         }
 
-        if (line.find("</DL>") != npos) {
+        if (tags.listEnd != npos) {
             if (open.empty()) {
                 break;  // the outermost list is closed; the rest of the file is not read
             }

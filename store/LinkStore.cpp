@@ -211,6 +211,7 @@ size_t LinkStore::AttachStrayFolders(const std::vector<FolderEntryRef>* folderEn
         }
     }
     m_indexedSize = flat.size();
+    m_appendedSize = flat.size();
     m_folderIndexValid = true;
 
     // Parent chains must end at the root. Each folder is looked at once: a chain stops at
@@ -345,12 +346,18 @@ void LinkStore::ensureFolderIndex() const
     if (m_folderIndexValid && m_indexedSize == flat.size()) {
         return;
     }
-    m_folderIndex.clear();
+    size_t from = 0;
+    if (m_folderIndexValid && m_appendedSize == flat.size() && m_indexedSize < flat.size()) {
+        from = m_indexedSize;  // only appended since: the index takes in the new ones
+    } else {
+        m_folderIndex.clear();
+    }
     m_folderIndex.reserve(flat.size());
-    for (size_t i = 0; i < flat.size(); ++i) {
+    for (size_t i = from; i < flat.size(); ++i) {
         m_folderIndex.emplace(flat[i]->id, i);  // keeps the first of equal ids
     }
     m_indexedSize = flat.size();
+    m_appendedSize = flat.size();
     m_folderIndexValid = true;
 }
 
@@ -656,9 +663,10 @@ void LinkStore::WalkFolders(Folder& start, const std::function<bool(Folder&, int
 
 void LinkStore::AppendToFlatList(std::shared_ptr<Folder> folder)
 {
-    if (m_folderIndexValid && m_indexedSize == m_root->SubFolders.size()) {
-        m_folderIndex.emplace(folder->id, m_root->SubFolders.size());
-        ++m_indexedSize;
+    // The folder index takes the folder in at the next lookup: an import that makes
+    // thousands of folders and looks none up fills it once, at the end, in one go.
+    if (m_folderIndexValid && m_appendedSize == m_root->SubFolders.size()) {
+        ++m_appendedSize;
     } else {
         m_folderIndexValid = false;
     }

@@ -154,7 +154,10 @@ private:
     std::string m_defaultClient = "None";
 
     mutable StringMap<size_t> m_folderIndex;  // id -> position of the first folder with it
-    mutable size_t m_indexedSize = 0;
+    mutable size_t m_indexedSize = 0;  // how many folders of the flat list m_folderIndex holds
+    // The flat list's size as AppendToFlatList left it. While the list has that size, the
+    // folders past m_indexedSize were appended since and the index only takes them in.
+    mutable size_t m_appendedSize = 0;
     mutable bool m_folderIndexValid = false;
     const Folder* m_itemIndexFolder = nullptr;  // the folder m_itemIndex describes
     size_t m_itemIndexSize = 0;

@@ -192,6 +192,33 @@ TEST_F(LinkStoreTest, FindFolderAnswersFirstOfEqualIdsLikeAScan)
     EXPECT_EQ(store.FindFolderOrRoot(RootFolderId), &store.Root());
 }
 
+// Folders appended after a lookup join the index at the next one; the first of equal ids
+// still wins, and a list edited behind the index is indexed anew rather than trusted.
+TEST_F(LinkStoreTest, FoldersAppendedAfterALookupAreFoundLater)
+{
+    const std::string a = folder("a");
+    ASSERT_NE(store.FindFolder(a), nullptr);
+    const std::string b = folder("b");
+    store.AddLoadedFolder("first X", "X", RootFolderId, {}, "");
+    store.AddLoadedFolder("second X", "X", RootFolderId, {}, "");
+    const std::string c = folder("c");
+    EXPECT_EQ(store.FindFolder(b)->Caption, "b");
+    EXPECT_EQ(store.FindFolder(c)->Caption, "c");
+    EXPECT_EQ(store.FindFolder("X")->Caption, "first X");
+    store.AddLoadedFolder("third X", "X", RootFolderId, {}, "");
+    EXPECT_EQ(store.FindFolder("X")->Caption, "first X");
+
+    // The first folder taken out of the list directly, then one appended: the index must
+    // not answer with the positions it had before.
+    auto& flat = store.Root().SubFolders;
+    flat.erase(flat.begin());
+    store.AddLoadedFolder("d", "D", RootFolderId, {}, "");
+    EXPECT_EQ(store.FindFolder(a), nullptr);
+    EXPECT_EQ(store.FindFolder(b)->Caption, "b");
+    EXPECT_EQ(store.FindFolder("D")->Caption, "d");
+    EXPECT_EQ(store.FindFolder("X")->Caption, "first X");
+}
+
 TEST_F(LinkStoreTest, DeepChainWalksWithoutRecursion)
 {
     for (int i = 0; i < 100000; ++i) {
