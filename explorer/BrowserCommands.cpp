@@ -15,6 +15,7 @@
 #include "store/Clients.h"
 #include "store/Editing.h"
 #include "store/LinkStore.h"
+#include "store/UndoHistory.h"
 
 namespace brindlex {
 
@@ -125,6 +126,9 @@ void BrowserCommands::AddEntryToList(const std::string& iid)
         return;
     }
     LinkStore& store = m_panes.store();
+    // The browser has just appended the link to CurrentFolder; it is one step of the undo
+    // history. (A link taken for Paste is part of the paste's step instead.)
+    RecordAppendedEntry(store, "Get URL", store.CurrentFolder(), iid);
     if (const FolderItem* item = store.FindItem(store.CurrentFolder(), iid)) {
         m_panes.AddEntryToPanes(*item);
     }

@@ -66,6 +66,8 @@ constexpr CommandRow Rows[] = {
     { Command::Paste,                "mnuEd_2",        "&Paste" },
     { Command::SelectAll,            "mnuSelAll",      "&Select All" },
     { Command::InvertSelection,      "mnuInvert",      "&Invert Selection" },
+    { Command::Undo,                 "mnuUndo",        "&Undo" },
+    { Command::Redo,                 "mnuRedo",        "&Redo" },
     { Command::ShowToolbar,          "mnuView1_0",     "&Toolbar", NoCommand, Checkable | Checked },
     { Command::ShowStatusBar,        "mnuView1_1",     "Status &Bar", NoCommand, Checkable | Checked },
     { Command::SinglePane,           "mnuView1_2",     "Single &Pane", NoCommand, Checkable },
@@ -154,8 +156,8 @@ constexpr Command ImportItems[] = { Command::ImportDatabase, Command::ImportNets
     Command::ImportMosaic, Command::ImportSpyglass, Command::ImportSpry, Sep, Command::ImportHtml, Sep,
     Command::ImportFirefox, Command::ImportChromium };
 constexpr Command ExportItems[] = { Command::ExportShortcuts, Command::ExportAs };
-constexpr Command EditItems[]
-    = { Command::Cut, Command::Copy, Command::Paste, Sep, Command::SelectAll, Command::InvertSelection };
+constexpr Command EditItems[] = { Command::Cut, Command::Copy, Command::Paste, Sep, Command::SelectAll,
+    Command::InvertSelection, Sep, Command::Undo, Command::Redo };
 constexpr Command ViewItems[] = { Command::ShowToolbar, Command::ShowStatusBar, Command::SinglePane, Sep,
     Command::LargeIcons, Command::SmallIcons, Command::ListMode, Command::Details, Sep, Command::ArrangeMenu, Sep,
     Command::Refresh, Command::Options };

@@ -40,6 +40,8 @@ enum class Command : int {
     Paste,
     SelectAll,
     InvertSelection,
+    Undo,
+    Redo,
     // View
     ShowToolbar,
     ShowStatusBar,

@@ -12,6 +12,7 @@
 #include "explorer/FolderPanes.h"
 #include "explorer/LongWork.h"
 #include "explorer/WaitCursor.h"
+#include "formats/ImportSteps.h"
 #include "formats/ui/DialogFilters.h"
 #include "formats/ui/frmExport.h"
 #include "formats/ui/frmImport.h"
@@ -167,13 +168,13 @@ void ImportExportCommands::importSingleFile(ImportKind kind)
             if (kind == ImportKind::Database) {
                 NoProgress none;
                 const ImportServices services { none, platform.events, platform.messages, m_programDir };
-                (void)importFile(store, kind, *path, services);
+                (void)importFileAsStep(store, kind, *path, services);
             } else {
                 frmImport progress(platform.events, m_dialogs.parent());
                 showProgress(progress);
                 const ImportServices services { progress, progress, platform.messages, m_programDir };
                 // A failure has been shown, naming the file; what was read stays.
-                (void)importFile(store, kind, *path, services);
+                (void)importFileAsStep(store, kind, *path, services);
                 m_dialogs.closeTransient(&progress);
             }
         } catch (const std::exception& error) {
@@ -200,7 +201,7 @@ void ImportExportCommands::importShortcuts()
             frmImport progress(platform.events, m_dialogs.parent());
             showProgress(progress);
             const ImportServices services { progress, progress, platform.messages, m_programDir };
-            (void)importShortcutFiles(store, selectionOf(paths), services);
+            (void)importShortcutFilesAsStep(store, selectionOf(paths), services);
             m_dialogs.closeTransient(&progress);
         } catch (const std::exception& error) {
             store.SetCurrentFolder(remembered);

@@ -120,6 +120,12 @@ bool PaneInput::ProcessKeys(int key, Qt::KeyboardModifiers modifiers)
             return trigger(Command::Paste);
         case Qt::Key_G:
             return trigger(Command::GoTo);
+        // Also the actions' shortcuts; these take the keys when no shortcut did (the
+        // window was not active yet).
+        case Qt::Key_Z:
+            return trigger(shift ? Command::Redo : Command::Undo);
+        case Qt::Key_Y:
+            return trigger(Command::Redo);
         case Qt::Key_A:
             m_panes.ListView1()->selectAll();
             m_panes.ListView1()->setFocus();

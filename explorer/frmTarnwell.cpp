@@ -32,6 +32,7 @@
 #include "explorer/Icons.h"
 #include "explorer/ImportExportCommands.h"
 #include "explorer/PaneInput.h"
+#include "explorer/UndoCommands.h"
 #include "explorer/dialogs/frmAbout.h"
 #include "platform/EventPump.h"
 #include "platform/MessageBoxes.h"
@@ -104,6 +105,7 @@ frmTarnwell::frmTarnwell(const Services& services, QWidget* parent)
     connect(this, &frmTarnwell::unloading, m_findCommands.get(), &FindCommands::CloseFind);
     m_editCommands = std::make_unique<EditCommands>(panes, *m_commands, m_dialogs, *m_editing, platform.events);
     connect(m_editCommands.get(), &EditCommands::titleChanged, this, &frmTarnwell::showTitle);
+    m_undoCommands = std::make_unique<UndoCommands>(panes, *m_commands, m_longWork, platform.messages);
 }
 
 frmTarnwell::~frmTarnwell() = default;

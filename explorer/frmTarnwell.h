@@ -42,6 +42,7 @@ class ImportExportCommands;
 class LinkStore;
 class PaneInput;
 class SettingsStore;
+class UndoCommands;
 
 // The main window: menus, toolbar, the panes, status bar, tray icon. It holds menus and
 // routing; the panes and their refresh are FolderPanes, the command groups are
@@ -237,6 +238,7 @@ private:
     std::unique_ptr<DragDrop> m_dragDrop;
     std::unique_ptr<FindCommands> m_findCommands;
     std::unique_ptr<EditCommands> m_editCommands;
+    std::unique_ptr<UndoCommands> m_undoCommands;
 };
 
 }  // namespace brindlex

@@ -109,7 +109,14 @@ bool RecordAsOneStep(LinkStore& store, std::string caption, const std::function<
 {
     ModelChange change(store, std::move(caption));
     change.WillChangeAllLists();
-    command();
+    try {
+        command();
+    } catch (...) {
+        // What the command did before it failed stays in the model; kept as the step, it
+        // can still be undone, and the steps before it stay usable.
+        store.History().Add(std::move(change));
+        throw;
+    }
     return store.History().Add(std::move(change));
 }
 

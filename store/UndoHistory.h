@@ -65,7 +65,8 @@ private:
 // import, a browser adding the page it shows). The command may add, remove and reorder
 // entries and folders anywhere and change folders' fields; the entries that were there
 // before keep their fields. Costs a pass over the model on top of the command. Returns
-// true when the command changed something and the step was kept.
+// true when the command changed something and the step was kept. When the command
+// throws, what it changed until then is kept as the step and the exception goes on.
 bool RecordAsOneStep(LinkStore& store, std::string caption, const std::function<void()>& command);
 // Keeps, as one step named `caption`, the entry `iid` that code which does not record its
 // own changes has just appended to `folder` (a link a browser's Get URL made). Nothing is

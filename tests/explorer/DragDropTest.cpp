@@ -108,6 +108,31 @@ private Q_SLOTS:
         QVERIFY(m_world->fakes.messages.shown.empty());
     }
 
+    // A mistaken drag is taken back by Edit > Undo: the rows, the tree and the moved
+    // folder's ids as they were, and Redo moves it again (under the id the move gave it).
+    void aDropIsUndoneAndRedone()
+    {
+        const QString before = shape();
+        const std::set<std::string> idsBefore = allIds(m_world->store);
+        const QStringList rowsBefore = rowTexts();
+        const std::unique_ptr<QMimeData> data = treeDrag(m_child);
+        QVERIFY(drop(treeViewport(), nodePoint(m_beta), *data));
+        const QString moved = shape();
+        QVERIFY(moved != before);
+        QCOMPARE(m_window->action(Command::Undo)->text(), QStringLiteral("&Undo Move 'Child'"));
+
+        m_window->action(Command::Undo)->trigger();
+        QCOMPARE(shape(), before);
+        QCOMPARE(allIds(m_world->store), idsBefore);
+        QVERIFY(tree()->nodeByKey(toQString(m_child))->parent() == tree()->nodeByKey(toQString(m_alpha)));
+        QVERIFY(tree()->nodeByKey(toQString(m_deep)) != nullptr);
+        QCOMPARE(rowTexts(), rowsBefore);
+
+        m_window->action(Command::Redo)->trigger();
+        QCOMPARE(shape(), moved);
+        QVERIFY(tree()->nodeByKey(toQString(folderId("Child")))->parent() == tree()->nodeByKey(toQString(m_beta)));
+    }
+
     void manyRowsDroppedOnAFolderRowMoveTogether_data()
     {
         QTest::addColumn<int>("mode");

@@ -6,6 +6,7 @@
 #include <map>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 
 #include "fakes/FakePlatform.h"
 #include "fakes/StoreHelpers.h"
@@ -288,6 +289,29 @@ TEST_F(UndoTest, EntryAddedByABrowserIsOneStep)
     EXPECT_FALSE(RecordAppendedEntry(store, "Get URL", folder, folder.FolderItems.front()->IID));
     EXPECT_FALSE(RecordAppendedEntry(store, "Get URL", store.Root(), "no such id"));
     EXPECT_EQ(history().Steps(), 0u);
+}
+
+// An import that fails with an exception half-way has added entries already; they are
+// the step, so it can be undone and the steps before it stay usable.
+TEST_F(UndoTest, ACommandThatThrowsKeepsWhatItDidAsTheStep)
+{
+    Folder& folder = folderWith(2);
+    enter(folder);
+    const ModelState start = state();
+    ASSERT_TRUE(remove(rows(idsOf(folder, 0, 1))).deleted);
+    const ModelState deleted = state();
+    EXPECT_THROW(RecordAsOneStep(store, "Import broken.htm",
+                     [&] {
+                         store.CreateEntry(false, "http://read.example/", 5, "Read before the failure", "Http", "");
+                         throw std::runtime_error("disk gone");
+                     }),
+        std::runtime_error);
+    ASSERT_EQ(history().Steps(), 2u);
+    EXPECT_EQ(history().UndoCaption(), "Import broken.htm");
+    ASSERT_NE(history().Undo(), nullptr);
+    EXPECT_EQ(state(), deleted);
+    ASSERT_NE(history().Undo(), nullptr);
+    EXPECT_EQ(state(), start);
 }
 
 // A window builds its tree after every change, and that rewrites the folders' Paths. The
