@@ -800,16 +800,18 @@ Status ParseItemLine(std::string_view line, FolderItem& out)
     if (Status parsed = parseDate(date, mdate); !parsed.ok()) {
         return parsed;
     }
-    out.Caption.assign(caption);
-    out.URL.assign(url);
+    // Made to size: assigning a longer text to an empty string would give it room for
+    // twice its short-string capacity, and a database holds a million of each.
+    out.Caption = std::string(caption);
+    out.URL = std::string(url);
     out.IsFolder = folder;
-    out.IID.assign(iid);
+    out.IID = std::string(iid);
     out.Icon = clampToInt(basicVal(icon));
     out.MDate = mdate;
-    out.URLType.assign(urlType);
-    out.Description.assign(description);
-    out.Client.assign(client);
-    out.Cache.assign(cache);
+    out.URLType = std::string(urlType);
+    out.Description = std::string(description);
+    out.Client = std::string(client);
+    out.Cache = std::string(cache);
     return Status::Ok();
 }
 

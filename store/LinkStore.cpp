@@ -1,6 +1,7 @@
 #include "store/LinkStore.h"
 
 #include <algorithm>
+#include <charconv>
 #include <utility>
 
 #include "platform/Clock.h"
@@ -599,10 +600,12 @@ std::string LinkStore::issueId(int& counter, const DateTime& now)
             ++counter;
         }
     }
+    char digits[16];
+    const char* const end = std::to_chars(digits, digits + sizeof digits, counter).ptr;
     std::string id;
-    id.reserve(m_dateText.size() + 10);
+    id.reserve(m_dateText.size() + static_cast<size_t>(end - digits));  // to size: one per entry
     id += m_dateText;
-    id += std::to_string(counter);
+    id.append(digits, static_cast<size_t>(end - digits));
     if (counter < 0) {
         noteId(id);  // callers count up from zero; this only keeps the rule whole
         return id;
