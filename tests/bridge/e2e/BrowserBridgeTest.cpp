@@ -20,6 +20,7 @@
 
 #include "RealBrowser.h"
 #include "TestWebServer.h"
+#include "bridge/HostManifests.h"
 #include "browser/SocketConversation.h"
 #include "browser/ui/frmSetPaths.h"
 #include "explorer/ContentsList.h"
@@ -151,6 +152,45 @@ private Q_SLOTS:
         window.close();
     }
 
+    // A second host for the service the browser's host serves is refused and changes nothing.
+    void aSecondBridgeForTheSameServiceIsRefused()
+    {
+        QProcess second;
+        second.start(BRINDLEX_BRIDGE,
+            { chromium() ? q(std::string("chrome-extension://") + bridge::ChromiumExtensionId + "/")
+                         : q(std::string("/x/") + bridge::HostName + ".json"),
+                bridge::FirefoxExtensionId });
+        second.closeWriteChannel();
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(second.readAllStandardError()).trimmed(),
+            q("brindlex-bridge: another program already answers " + m_browser->service()));
+        QCOMPARE(q(shownPage(m_server->url("/three"), ThirdTitle)), q(windowInfo(m_server->url("/three"), ThirdTitle)));
+    }
+
+    // A URL whose request would pass the browser's limit of 1 MiB (the transport itself
+    // carries far more) is refused by the bridge, which goes on serving.
+    void aRequestTooLongForTheBrowserIsRefused()
+    {
+        SocketConversation conversation(5000, dde());
+        const std::string url = m_server->url("/") + std::string(1024 * 1024, 'x');
+        const ConversationReply reply
+            = conversation.Request(m_browser->service(), "WWW_OpenURL", "\"" + url + "\",,-1,,,,,");
+        QCOMPARE(int(reply.result), int(ConversationResult::Refused));
+        QCOMPARE(q(shownPage(m_server->url("/three"), ThirdTitle)), q(windowInfo(m_server->url("/three"), ThirdTitle)));
+    }
+
+    // The bridge crashes, leaving its endpoint behind: the extension starts another, which
+    // takes the endpoint over and answers for the same browser.
+    void theExtensionStartsANewBridgeWhenItsBridgeEnds()
+    {
+        QCOMPARE(m_browser->killBridge(), 1);
+        SocketConversation conversation(2000, dde());
+        QTRY_COMPARE_WITH_TIMEOUT(int(conversation.Request(m_browser->service(), "WWW_ListWindows", "").result),
+            int(ConversationResult::Ok), 30000);
+        QCOMPARE(q(shownPage(m_server->url("/three"), ThirdTitle)), q(windowInfo(m_server->url("/three"), ThirdTitle)));
+    }
+
     void quittingTheBrowserRemovesTheEndpoint()
     {
         QVERIFY(m_browser->quit(30000));
@@ -161,16 +201,13 @@ private Q_SLOTS:
             conversation.Request(m_browser->service(), "WWW_ListWindows", "").result, ConversationResult::NoServer);
     }
 
-    // With the browser closed: Options > Specific, Netscape Navigator, "Open Browser if not
-    // already", Set Paths > Browse picks the browser's program; File > Send URL then starts
-    // it with the link, without a shell, and it comes up with the bridge and the page.
+    // With the browser closed: Options > Specific, the family's client, "Open Browser if
+    // not already", Set Paths > Browse picks the browser's program; File > Send URL then
+    // starts it with the link, without a shell, and it comes up with the bridge and the page.
     void windowSendURLStartsTheClosedBrowserFromItsSetPathsPath()
     {
-        if (chromium()) {
-            QSKIP("Chromium started with nothing but the URL has no way to load the unpacked extension, and as "
-                  "root it does not start without --no-sandbox; the start from Set Paths is proven with Firefox ESR");
-        }
-        const std::string program = test::browserProgram(m_family);
+        const std::string program = m_browser->launcher();
+        const int row = chromium() ? 1 : 0;  // "MS Internet Explorer", "Netscape Navigator"
         const std::string endpoint = dde() + "/" + m_browser->service();
         QVERIFY(!QFileInfo::exists(q(endpoint)));
 
@@ -195,8 +232,8 @@ private Q_SLOTS:
             }
             optionsSeen = true;
             options->Option2->click();
-            options->Combo2->setCurrentIndex(0);
-            Q_EMIT options->Combo2->activated(0);
+            options->Combo2->setCurrentIndex(row);
+            Q_EMIT options->Combo2->activated(row);
             options->Check1->setChecked(true);
             QTimer::singleShot(0, this, [&] {
                 auto* paths = qobject_cast<frmSetPaths*>(QApplication::activeModalWidget());
@@ -205,7 +242,7 @@ private Q_SLOTS:
                 }
                 paths->setFileChooser([&] { return q(program); });
                 paths->cmdBrowse->click();
-                chosenPath = paths->Text1[0]->text();
+                chosenPath = paths->Text1[row]->text();
                 paths->cmdOK->click();
             });
             options->Command3->click();
@@ -214,7 +251,7 @@ private Q_SLOTS:
         window.action("mnuView4_1")->trigger();
         QVERIFY(optionsSeen);
         QCOMPARE(chosenPath, q(program));
-        QCOMPARE(q(world.settings->get("Browsers", "NetscapePath", "")), q(program));
+        QCOMPARE(q(world.settings->get("Browsers", chromium() ? "IExplorerPath" : "NetscapePath", "")), q(program));
 
         // The program passes its own environment on to the browser it starts.
         std::vector<std::pair<QByteArray, std::optional<QByteArray>>> saved;

@@ -55,6 +55,60 @@ std::string bridgeProgram()
     return fs::weakly_canonical(BRINDLEX_BRIDGE).string();
 }
 
+// Runs `program` with `arguments` and the variables `environment` ("NAME=value") added to
+// ours, its output going to `log`; its exit status, or -1 when it did not end within
+// thirty seconds (it is killed then).
+int run(const std::string& program, const std::vector<std::string>& arguments,
+    const std::vector<std::string>& environment, const std::string& log)
+{
+    std::vector<std::string> all { program };
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& a : all) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    std::vector<std::string> env = environment;
+    for (char** e = environ; *e != nullptr; ++e) {
+        env.emplace_back(*e);  // the first of a name counts
+    }
+    std::vector<char*> envp;
+    for (std::string& e : env) {
+        envp.push_back(e.data());
+    }
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        return -1;
+    }
+    const auto deadline = Clock::now() + std::chrono::seconds(30);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (Clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string readAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 }  // namespace
 
 std::string browserProgram(RealBrowser::Family family)
@@ -101,24 +155,38 @@ RealBrowser::RealBrowser(Family family, const std::string& root, const std::stri
     }
     const std::string& home = m_home = root + "/home";
     fs::create_directories(home);
-    const bridge::BrowserFamily manifestFamily
-        = family == Family::Chromium ? bridge::BrowserFamily::Chromium : bridge::BrowserFamily::Firefox;
-    const std::string manifest = bridge::hostManifest(manifestFamily, bridgeProgram()).value();
+    // The host manifests as a user installs them, into this home and configuration folder.
+    const std::string config = root + "/config";
+    const std::string installLog = root + "/install.log";
+    const int installed
+        = run(bridgeProgram(), { "--install" }, { "HOME=" + home, "XDG_CONFIG_HOME=" + config }, installLog);
+    if (installed != 0) {
+        m_failure = "brindlex-bridge --install failed:\n" + readAll(installLog);
+        return;
+    }
     std::vector<std::string> environment { "HOME=" + home, "BRINDLEX_DDE_DIR=" + ddeFolder };
 
     if (family == Family::Chromium) {
-        // With its own data folder Chromium looks for host manifests in it, not in $HOME.
-        const std::string data = root + "/chromium";
-        writeFile(data + "/NativeMessagingHosts/" + bridge::HostName + ".json", manifest);
-        start(program,
-            { "--headless=new", "--no-sandbox", "--disable-gpu", "--user-data-dir=" + data,
-                "--disable-extensions-except=" + *extension, "--load-extension=" + *extension,
-                "--disable-background-networking", "--disable-component-update", "--disable-sync", "--no-first-run",
-                "--disable-quic", "--no-default-browser-check", url },
-            environment);
+        // Chromium's own data folder, where --install put the host manifest.
+        const std::vector<std::string> switches { "--headless=new", "--no-sandbox", "--disable-gpu",
+            "--user-data-dir=" + config + "/chromium", "--disable-extensions-except=" + *extension,
+            "--load-extension=" + *extension, "--disable-background-networking", "--disable-component-update",
+            "--disable-sync", "--no-first-run", "--disable-quic", "--no-default-browser-check" };
+        // What a user's desktop launcher does: the program with the switches this machine
+        // needs, then the arguments it is given.
+        m_launcher = root + "/bin/chromium";
+        std::string script = "#!/bin/sh\nexec '" + program + "'";
+        for (const std::string& each : switches) {
+            script += " '" + each + "'";
+        }
+        writeFile(m_launcher, script + " \"$@\"\n");
+        fs::permissions(m_launcher, fs::perms::owner_all);
+        std::vector<std::string> arguments = switches;
+        arguments.push_back(url);
+        start(program, arguments, environment);
         return;
     }
-    writeFile(home + "/.mozilla/native-messaging-hosts/" + bridge::HostName + ".json", manifest);
+    m_launcher = program;
     const std::string profile = root + "/firefox";
     // The unpacked extension through a proxy file, allowed unsigned, enabled in the profile.
     writeFile(profile + "/extensions/" + bridge::FirefoxExtensionId, *extension);
@@ -245,7 +313,7 @@ bool RealBrowser::quit(int timeoutMs)
 std::vector<std::pair<std::string, std::string>> RealBrowser::startEnvironment() const
 {
     if (m_family == Family::Chromium) {
-        return {};
+        return { { "HOME", m_home }, { "BRINDLEX_DDE_DIR", m_dde } };
     }
     // The profile of profiles.ini rather than one per installation; no talking to
     // another Firefox instead of starting.
@@ -290,6 +358,19 @@ bool running(pid_t pid)
 
 }  // namespace
 
+int RealBrowser::killBridge() const
+{
+    int killed = 0;
+    for (const pid_t pid : processesWith("BRINDLEX_DDE_DIR=" + m_dde)) {
+        std::error_code error;
+        const fs::path exe = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
+        if (!error && exe.filename() == "brindlex-bridge" && kill(pid, SIGKILL) == 0) {
+            ++killed;
+        }
+    }
+    return killed;
+}
+
 int RealBrowser::endOthersStarted(int timeoutMs) const
 {
     const std::vector<pid_t> started = processesWith("BRINDLEX_DDE_DIR=" + m_dde);
@@ -318,10 +399,7 @@ int RealBrowser::endOthersStarted(int timeoutMs) const
 
 std::string RealBrowser::logTail() const
 {
-    std::ifstream in(m_log, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::string all = text.str();
+    const std::string all = readAll(m_log);
     return all.size() > 3000 ? all.substr(all.size() - 3000) : all;
 }
 

@@ -32,11 +32,15 @@ public:
     // The end of what the browser wrote, for a failure message.
     std::string logTail() const;
 
-    // The variables under which a browser of this family that somebody else starts with
-    // nothing but a URL (the program's "Open Browser if not already") runs headless with
-    // this object's profile, extension and endpoints. Empty when the family cannot be
-    // started that way (Chromium needs its switches).
+    // The program somebody else starts with nothing but a URL (the program's "Open
+    // Browser if not already"), and the variables under which it then runs headless with
+    // this object's profile, extension and endpoints. For Chromium it is a launcher named
+    // "chromium" that adds the switches this machine needs, as a desktop launcher would.
+    const std::string& launcher() const { return m_launcher; }
     std::vector<std::pair<std::string, std::string>> startEnvironment() const;
+    // Kills the bridge this browser started (SIGKILL, as a crash ends it), leaving the
+    // browser running. Returns how many processes were killed.
+    int killBridge() const;
     // Ends every process that runs with this object's endpoint folder in its environment
     // other than this one (a browser somebody else started, its helpers, its bridge):
     // SIGTERM, then SIGKILL after `timeoutMs`. Returns how many there were.
@@ -49,6 +53,7 @@ private:
     Family m_family;
     std::string m_dde;
     std::string m_home;
+    std::string m_launcher;
     std::string m_log;
     std::string m_failure;
     pid_t m_pid = -1;  // also its process group
