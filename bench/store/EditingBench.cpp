@@ -1,9 +1,11 @@
 // Moving, deleting and pasting many rows at once, and undoing a large delete, inside a
-// database of realistic size. Each row count runs in the same process, so the times of
-// 20,000 and 100,000 rows show how the work grows: a linear operation takes about five
+// database of realistic size; and every kind of step undone and redone on a million links. Each row count runs in the
+// same process, so the times of 20,000 and 100,000 rows show how the work grows: a linear operation takes about five
 // times as long for five times the rows.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -161,6 +163,144 @@ void BM_RedoDelete(benchmark::State& state)
     }
 }
 BENCHMARK(BM_RedoDelete)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Each kind of step on a database of a million links: the time of making it, of undoing
+// it and of redoing it (counters do_ms, undo_ms, redo_ms, averaged over the iterations)
+// and the memory the history keeps for it (step_bytes). A step costs what it changed, not
+// the size of the database; only an import (recorded as one step by comparing the lists
+// before and after) pays for a pass over the model.
+struct MillionLinks
+{
+    MillionLinks()
+    {
+        bench::generateStore(store, { 1000000, 50000, 6, 7 });
+        store.SetCurrentFolder(store.Root());
+        target = store.CreateEntry(true, "", 6, "Target", "Folder", "");
+        source = store.CreateEntry(true, "", 6, "Source", "Folder", "");
+        store.SetCurrentFolder(*store.FindFolder(source));
+        for (int i = 0; i < 1000; ++i) {
+            store.CreateEntry(false, "http://www.example.com/moved" + std::to_string(i), 5, "Moved", "Http", "");
+        }
+        store.SetCurrentFolder(store.Root());
+        for (const auto& item : store.Root().FolderItems) {
+            if (item->IsFolder && item->IID != target && item->IID != source) {
+                bigFolder = item->IID;  // a top-level folder with everything below it
+                break;
+            }
+        }
+        for (const auto& item : store.Root().FolderItems) {
+            if (!item->IsFolder) {
+                link = item->IID;
+                break;
+            }
+        }
+        store.History().Clear();
+    }
+    static MillionLinks& get()
+    {
+        static MillionLinks world;
+        return world;
+    }
+
+    test::FakeWorld fakes;
+    LinkStore store { fakes.clock };
+    Editing editing { store, fakes.messages, fakes.clipboard };
+    std::string source;
+    std::string target;
+    std::string bigFolder;
+    std::string link;
+};
+
+double millisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Makes the step, undoes and redoes it, timing each, then undoes it again untimed so that
+// every iteration starts from the same database.
+void millionLinkStep(benchmark::State& state, const std::function<void(MillionLinks&)>& step)
+{
+    MillionLinks& world = MillionLinks::get();
+    UndoHistory& history = world.store.History();
+    double made = 0;
+    double undone = 0;
+    double redone = 0;
+    double bytes = 0;
+    for (auto _ : state) {
+        world.store.SetCurrentFolder(world.store.Root());
+        history.Clear();
+        auto start = std::chrono::steady_clock::now();
+        step(world);
+        made += millisecondsSince(start);
+        if (history.Steps() != 1) {
+            state.SkipWithError("the change was not one step");
+            break;
+        }
+        bytes += static_cast<double>(history.Bytes());
+        start = std::chrono::steady_clock::now();
+        const bool backward = history.Undo() != nullptr;
+        undone += millisecondsSince(start);
+        start = std::chrono::steady_clock::now();
+        const bool forward = history.Redo() != nullptr;
+        redone += millisecondsSince(start);
+        if (!backward || !forward || history.Undo() == nullptr) {
+            state.SkipWithError("the step could not be undone and redone");
+            break;
+        }
+    }
+    const auto average = [](double total) { return benchmark::Counter(total, benchmark::Counter::kAvgIterations); };
+    state.counters["do_ms"] = average(made);
+    state.counters["undo_ms"] = average(undone);
+    state.counters["redo_ms"] = average(redone);
+    state.counters["step_bytes"] = average(bytes);
+}
+
+void BM_MillionLinks_Rename(benchmark::State& state)
+{
+    millionLinkStep(state, [](MillionLinks& w) { (void)w.editing.RenameListEntry(w.link, "Renamed link"); });
+}
+BENCHMARK(BM_MillionLinks_Rename)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_MillionLinks_DeleteOneLink(benchmark::State& state)
+{
+    millionLinkStep(state, [](MillionLinks& w) {
+        (void)w.editing.DeleteSelection({ Pane::ListView1, { w.link }, {} }, [](const std::string&) { return true; });
+    });
+}
+BENCHMARK(BM_MillionLinks_DeleteOneLink)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_MillionLinks_DeleteTopFolder(benchmark::State& state)
+{
+    millionLinkStep(state, [](MillionLinks& w) {
+        (void)w.editing.DeleteSelection({ Pane::TreeView1, {}, w.bigFolder }, [](const std::string&) { return true; });
+    });
+}
+BENCHMARK(BM_MillionLinks_DeleteTopFolder)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_MillionLinks_Move1000Links(benchmark::State& state)
+{
+    millionLinkStep(state, [](MillionLinks& w) {
+        w.store.SetCurrentFolder(*w.store.FindFolder(w.source));
+        Selection rows { Pane::ListView1, {}, {} };
+        for (const auto& item : w.store.CurrentFolder().FolderItems) {
+            rows.rowIds.push_back(item->IID);
+        }
+        (void)w.editing.Drop(rows, w.target);
+    });
+}
+BENCHMARK(BM_MillionLinks_Move1000Links)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_MillionLinks_Import1000Links(benchmark::State& state)
+{
+    millionLinkStep(state, [](MillionLinks& w) {
+        RecordAsOneStep(w.store, "Import bookmark.htm", [&w] {
+            for (int i = 0; i < 1000; ++i) {
+                w.store.CreateEntry(false, "http://imported.example/" + std::to_string(i), 5, "Imported", "Http", "");
+            }
+        });
+    });
+}
+BENCHMARK(BM_MillionLinks_Import1000Links)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 
