@@ -16,6 +16,8 @@ struct ReadContext
 {
     Progress& progress;
     EventPump& events;
+    // Where a reader adds how many folders it placed at the nesting limit; may be null.
+    size_t* placedAtLimit = nullptr;
 };
 
 // The four export ranges, numbered as the export dialog's option buttons.

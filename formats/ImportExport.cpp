@@ -1,7 +1,10 @@
 #include "formats/ImportExport.h"
 
+#include <algorithm>
+#include <cstring>
 #include <istream>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "formats/BookmarkTree.h"
 #include "formats/HtmlLinks.h"
@@ -14,6 +17,8 @@
 #include "platform/Progress.h"
 #include "store/AtomicFile.h"
 #include "store/DatabaseFile.h"
+#include "store/FileAccess.h"
+#include "store/Limits.h"
 #include "store/LinkStore.h"
 #include "store/Text.h"
 #include "store/TextFile.h"
@@ -48,6 +53,115 @@ constexpr ExportTypeText ExportTexts[] = {
     { "Spry Mosaic Hotlist", "*.hot", "Spry Mosaic Hotlist File (*.HOT)|*.hot" },
     { "Spyglass Mosaic Hotlist", "*.htm", "Spyglass Mosaic Hotlist File (*.HTM)|*.htm;*.html" },
     { "HTML File", "*.htm", "HTML File (*.HTM,*.HTML)|*.htm;*.html" },
+};
+
+// The marks of a format that a piece of its text (whole lines) may hold. Files of the
+// other formats, binary files and empty ones have none of them.
+bool hasMarks(ImportKind kind, std::string_view text)
+{
+    const auto has = [&](std::string_view mark) { return text.find(mark) != std::string_view::npos; };
+    const auto hasNoCase = [&](std::string_view mark) { return findNoCase(text, mark) != std::string_view::npos; };
+    switch (kind) {
+    case ImportKind::Netscape:
+        return hasNoCase("<DL>") || hasNoCase("<DT>") || hasNoCase("<H3") || hasNoCase("<A");
+    case ImportKind::Mosaic: {
+        if (has("[User Menu")) {
+            return true;
+        }
+        LineCursor lines(text);
+        for (std::string_view line; lines.next(line);) {
+            if (line.substr(0, 4) == "Item" && line.find('=') != std::string_view::npos) {
+                return true;
+            }
+        }
+        return false;
+    }
+    case ImportKind::Spry:
+        return has("Hotlist") || has("Sublist") || has("Item");
+    case ImportKind::Spyglass:
+        return hasNoCase("href") || hasNoCase("<title>");
+    case ImportKind::Html:
+        for (size_t lt = text.find('<'); lt != std::string_view::npos; lt = text.find('<', lt + 1)) {
+            const char next = lt + 1 < text.size() ? text[lt + 1] : ' ';
+            if ((next >= 'A' && next <= 'Z') || (next >= 'a' && next <= 'z') || next == '!') {
+                return true;
+            }
+        }
+        return false;
+    case ImportKind::Database:
+    case ImportKind::Shortcuts:
+        break;
+    }
+    return true;
+}
+
+const char* formatName(ImportKind kind)
+{
+    switch (kind) {
+    case ImportKind::Netscape:
+        return "a Netscape bookmark file";
+    case ImportKind::Mosaic:
+        return "an NCSA Mosaic hotlist file";
+    case ImportKind::Spry:
+        return "a Spry Mosaic hotlist file";
+    case ImportKind::Spyglass:
+        return "a Spyglass Mosaic hotlist file";
+    case ImportKind::Html:
+        return "an HTML file";
+    case ImportKind::Shortcuts:
+        return "an Internet shortcut file";
+    case ImportKind::Database:
+        break;
+    }
+    return "a Brindlex database file";
+}
+
+// Looks through the file for a mark of its format before anything is imported: a file
+// with none, or with a NUL byte in its first 4 KiB (binary), is "not a ... file". The
+// marks of a real file lie in its first block, so this reads little more than that.
+Status recognise(ImportKind kind, const std::string& path)
+{
+    TextFileBuf file;
+    if (Status opened = file.open(path, false); !opened.ok()) {
+        return opened;
+    }
+    const Error refused { ErrorKind::Format, std::string("not ") + formatName(kind) };
+    bool first = true;
+    for (std::string_view block; file.nextBlock(block);) {
+        if (first && std::memchr(block.data(), '\0', std::min<size_t>(block.size(), 4096)) != nullptr) {
+            return refused;
+        }
+        first = false;
+        if (hasMarks(kind, block)) {
+            return Status::Ok();
+        }
+    }
+    if (file.readFailed()) {
+        return Error { ErrorKind::Io, file.readError() };
+    }
+    return refused;
+}
+
+// Makes a folder current again however the import ends (an error, or memory running out).
+class CurrentFolderKeeper
+{
+public:
+    explicit CurrentFolderKeeper(LinkStore& store)
+        : m_store(store)
+        , m_folder(store.CurrentFolderPtr())
+    {
+    }
+    ~CurrentFolderKeeper()
+    {
+        // The folder may have left the flat list (a failed import undone); the root then.
+        m_store.SetCurrentFolder(m_store.FindFolder(m_folder->id) == m_folder.get() ? *m_folder : m_store.Root());
+    }
+    CurrentFolderKeeper(const CurrentFolderKeeper&) = delete;
+    CurrentFolderKeeper& operator=(const CurrentFolderKeeper&) = delete;
+
+private:
+    LinkStore& m_store;
+    std::shared_ptr<Folder> m_folder;
 };
 
 bool isHtmlBased(ImportKind kind)
@@ -188,6 +302,10 @@ Status importFile(LinkStore& store, ImportKind kind, const std::string& path, co
         return importProfile(store, *browser, path, services);
     }
 
+    if (Status known = recognise(kind, path); !known.ok()) {
+        reportImportFailure(services.messages, path, known.error());
+        return known;
+    }
     // The file streams through the reader block by block: a large file is never held
     // whole, and UTF-8 text reaches the reader without being copied.
     TextFileBuf text;
@@ -197,6 +315,7 @@ Status importFile(LinkStore& store, ImportKind kind, const std::string& path, co
     }
     std::istream in(&text);
 
+    const CurrentFolderKeeper keeper(store);
     std::string htmlFolderId;
     if (kind == ImportKind::Html) {
         htmlFolderId = store.CreateEntry(true, "", 6, "", "Folder", "");
@@ -204,12 +323,19 @@ Status importFile(LinkStore& store, ImportKind kind, const std::string& path, co
             store.SetCurrentFolder(*folder);
         }
     }
-    const ReadContext context { services.progress, services.events };
+    size_t placed = 0;
+    const ReadContext context { services.progress, services.events, &placed };
     Status read = runReader(store, kind, in, context);
-    if (read.ok() && text.readFailed()) {
+    // A read error (or a line too long to take) is what went wrong, whatever the reader
+    // made of the text ending early.
+    if (text.readFailed()) {
         read = Error { ErrorKind::Io, text.readError() };
     }
     store.SetCurrentFolder(remembered);
+    placed += store.PlaceDeepFolders(MaxFolderDepth);
+    if (placed > 0) {
+        services.messages.show(NestingLimitTitle, nestingLimitMessage(path), MessageIcon::Information);
+    }
     if (kind == ImportKind::Html) {
         const Folder* folder = store.FindFolder(htmlFolderId);
         FolderItem* entry = store.FindItem(remembered, htmlFolderId);
@@ -271,12 +397,15 @@ Status importShortcutFiles(LinkStore& store, const FileSelection& files, const I
         services.progress.setLabel("Importing URL " + name);
         services.events.processEvents();
         const std::string path = files.directory + fileName;
+        Status read = recognise(ImportKind::Shortcuts, path);
         TextFileBuf text;
-        Status read = text.open(path, false);
+        if (read.ok()) {
+            read = text.open(path, false);
+        }
         if (read.ok()) {
             std::istream in(&text);
             read = ImportShortcutFile(in, store, name);
-            if (read.ok() && text.readFailed()) {
+            if (text.readFailed()) {
                 read = Error { ErrorKind::Io, text.readError() };
             }
         }
@@ -334,16 +463,16 @@ Status exportShortcuts(std::span<const ListRow> rows, const std::string& program
 
 void assignTreePaths(LinkStore& store)
 {
-    std::unordered_map<const Folder*, std::string> paths;
-    paths[&store.Root()] = store.Root().Caption;
+    std::unordered_set<const Folder*> reached { &store.Root() };
     store.Root().Path = store.Root().Caption;
     store.WalkFolders(store.Root(), [&](Folder& folder, int) {
-        const std::string& base = paths[&folder];
         for (const auto& item : folder.FolderItems) {
             if (item->IsFolder) {
-                if (Folder* sub = store.FindFolder(item->IID); sub != nullptr && paths.count(sub) == 0) {
-                    sub->Path = base + "\\" + sub->Caption;
-                    paths.emplace(sub, sub->Path);
+                if (Folder* sub = store.FindFolder(item->IID); sub != nullptr && reached.insert(sub).second) {
+                    sub->Path.reserve(folder.Path.size() + 1 + sub->Caption.size());
+                    sub->Path.assign(folder.Path);
+                    sub->Path += '\\';
+                    sub->Path += sub->Caption;
                 }
             }
         }
@@ -351,7 +480,7 @@ void assignTreePaths(LinkStore& store)
     });
     // Folders the tree cannot reach keep no stale section keys either.
     for (const auto& folder : store.Root().SubFolders) {
-        if (paths.count(folder.get()) == 0) {
+        if (reached.count(folder.get()) == 0) {
             folder->Path.clear();
         }
     }

@@ -2,6 +2,7 @@
 
 #include <istream>
 #include <ostream>
+#include <unordered_set>
 
 #include "formats/FormatText.h"
 #include "platform/MessageBoxes.h"
@@ -47,17 +48,38 @@ Status ImportShortcutFile(std::istream& in, LinkStore& store, const std::string&
     return Status::Ok();
 }
 
-std::string shortcutFileName(std::string_view rowText)
+std::string shortcutFileName(std::string_view rowText, int number)
 {
     std::string name;
-    name.reserve(rowText.size() + 4);
+    name.reserve(rowText.size());
     for (char c : rowText) {
         const auto u = static_cast<unsigned char>(c);
         const bool bad = u < 0x20 || u == 0x7F || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"'
             || c == '<' || c == '>' || c == '|';
         name += bad ? '_' : c;
     }
-    return name + ".url";
+    // A leading dot would hide the file (and "." or ".." name no file at all).
+    for (char& c : name) {
+        if (c != '.') {
+            break;
+        }
+        c = '_';
+    }
+    if (name.empty()) {
+        name = "Untitled";
+    }
+    const std::string suffix = (number > 1 ? " (" + std::to_string(number) + ")" : std::string()) + ".url";
+    // The name and its temporary's suffix must fit in the longest file name; the cut
+    // falls before a UTF-8 continuation byte never.
+    const size_t room = MaxFileNameBytes - TemporarySuffixLength - suffix.size();
+    if (name.size() > room) {
+        size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) {
+            --cut;
+        }
+        name.resize(cut);
+    }
+    return name + suffix;
 }
 
 Status ExportShortcutFiles(std::span<const ListRow> rows, const std::string& directory, MessageBoxes& messages)
@@ -70,11 +92,24 @@ Status ExportShortcutFiles(std::span<const ListRow> rows, const std::string& dir
         messages.beep();
         return Status::Ok();
     }
+    // Names taken by this export, in lower case: rows named alike (or alike but for case,
+    // which many file systems do not tell apart) each get their own file.
+    std::unordered_set<std::string> taken;
+    const auto lower = [](std::string text) {
+        for (char& c : text) {
+            c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+        return text;
+    };
     for (const ListRow& row : rows) {
         if (!row.Selected) {
             continue;
         }
-        const std::string path = directory + "/" + shortcutFileName(row.Name);
+        std::string name = shortcutFileName(row.Name);
+        for (int number = 2; !taken.insert(lower(name)).second; ++number) {
+            name = shortcutFileName(row.Name, number);
+        }
+        const std::string path = directory + "/" + name;
         const Status written = writeFileAtomically(path, [&](std::ostream& out) -> Status {
             out << "[InternetShortcut]\r\nURL=" << oneLine(row.URL) << "\r\n";
             return Status::Ok();

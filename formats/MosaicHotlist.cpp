@@ -11,6 +11,7 @@
 #include "platform/Progress.h"
 #include "store/LinkStore.h"
 #include "store/ListRow.h"
+#include "store/MessageText.h"
 #include "store/TextRules.h"
 
 namespace brindlex {
@@ -226,7 +227,7 @@ Status ImportMosaicHotlist(std::istream& in, LinkStore& store, Folder& target, c
         context.events.processEvents();
         std::string_view url;
         if (!fields.next(url)) {
-            result = formatError("The file ends inside the item " + name);
+            result = formatError("The file ends inside the item " + quotedInput(name));
             break;
         }
         // The rest of the line is the item's date and time, which is not kept. Taking it

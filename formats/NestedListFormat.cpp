@@ -1,7 +1,9 @@
 #include "formats/NestedListFormat.h"
 
+#include <algorithm>
 #include <ostream>
 
+#include "store/Limits.h"
 #include "store/LinkStore.h"
 #include "store/ListRow.h"
 
@@ -44,9 +46,11 @@ long long addDate(const DateTime& date)
     return seconds > 0 ? seconds : 0;
 }
 
+// Indentation stops growing past the nesting limit, so that a deep tree cannot make the
+// file grow with the square of its depth.
 std::string indentation(int runs)
 {
-    return std::string(static_cast<size_t>(runs > 0 ? runs : 0) * 4, ' ');
+    return std::string(static_cast<size_t>(std::clamp(runs, 0, MaxFolderDepth + 2)) * 4, ' ');
 }
 
 // A description line: the text after "<DD>" is HTML text, kept on one line.

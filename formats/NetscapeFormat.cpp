@@ -1,5 +1,6 @@
 #include "formats/NetscapeFormat.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -8,6 +9,7 @@
 #include "formats/NestedListFormat.h"
 #include "platform/EventPump.h"
 #include "platform/Progress.h"
+#include "store/Limits.h"
 #include "store/LineStream.h"
 #include "store/LinkStore.h"
 #include "store/ListRow.h"
@@ -228,8 +230,12 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
 {
     LineStream lines(in);
     const std::shared_ptr<Folder> start = store.CurrentFolderPtr();
-    // The folders to make current again as each nested list closes; its size is the depth.
-    std::vector<std::shared_ptr<Folder>> open;
+    // The folders to make current again as each nested list closes, with their levels.
+    std::vector<std::pair<std::shared_ptr<Folder>, int>> open;
+    // Folders nested too deep are made in the last folder entered at the level above the
+    // limit, so that a file nested 100,000 deep costs no more than a wide one.
+    int level = start.get() == &store.Root() ? 0 : store.FolderDepth(*start);
+    std::shared_ptr<Folder> limitHolder = level == MaxFolderDepth - 1 ? start : nullptr;
     size_t lineNumber = 0;
     auto fail = [&](const std::string& what) -> Status {
         store.SetCurrentFolder(*start);
@@ -363,16 +369,29 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
                     break;
                 }
             }
+            const std::shared_ptr<Folder> current = store.CurrentFolderPtr();
+            const bool tooDeep = level >= MaxFolderDepth && limitHolder;
+            if (tooDeep) {
+                store.SetCurrentFolder(*limitHolder);
+                if (context.placedAtLimit != nullptr) {
+                    ++*context.placedAtLimit;
+                }
+            }
             store.CreateEntry(true, "", 6, name, "Folder", "");
             Folder* folder = store.Root().SubFolders.back().get();  // CreateEntry puts it last
             setDate(*store.CurrentFolder().FolderItems.back(), folder, date);
             if (folder != nullptr && !description.empty()) {
                 folder->Description = descriptionText(description);
             }
+            store.SetCurrentFolder(*current);
             context.progress.setValue(75);
             if (opened && folder != nullptr) {
-                open.push_back(store.CurrentFolderPtr());
+                open.emplace_back(current, level);
                 store.SetCurrentFolder(*folder);
+                level = tooDeep ? MaxFolderDepth : level + 1;
+                if (level == MaxFolderDepth - 1) {
+                    limitHolder = store.CurrentFolderPtr();
+                }
             }
             context.progress.setValue(100);
             continue;
@@ -431,7 +450,8 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
             if (open.empty()) {
                 break;  // the outermost list is closed; the rest of the file is not read
             }
-            store.SetCurrentFolder(*open.back());
+            store.SetCurrentFolder(*open.back().first);
+            level = open.back().second;
             open.pop_back();
         }
     }

@@ -1,13 +1,16 @@
 #include "formats/SpryHotlist.h"
 
+#include <algorithm>
 #include <memory>
 #include <ostream>
 #include <vector>
 
 #include "platform/EventPump.h"
 #include "platform/Progress.h"
+#include "store/Limits.h"
 #include "store/LinkStore.h"
 #include "store/ListRow.h"
+#include "store/MessageText.h"
 #include "store/TextRules.h"
 
 namespace brindlex {
@@ -152,7 +155,7 @@ Status ImportSpryHotlist(std::istream& in, LinkStore& store, const ReadContext& 
                 context.progress.setValue(66);
                 std::string url;
                 if (!nextTrimmed(url)) {
-                    return fail("The file ends inside the item " + name);
+                    return fail("The file ends inside the item " + quotedInput(name));
                 }
                 store.CreateEntry(false, url, 5, name, ClassifyURL(url), "");
                 context.progress.setValue(100);
@@ -170,7 +173,10 @@ Status ImportSpryHotlist(std::istream& in, LinkStore& store, const ReadContext& 
 
 void WriteSpryList(std::ostream& out, LinkStore& store, Folder& folder, int level)
 {
-    auto blanks = [](int runs) { return std::string(static_cast<size_t>(runs) * 2, ' '); };
+    // Indentation stops growing past the nesting limit (a deep tree would otherwise grow
+    // the file with the square of its depth).
+    auto blanks
+        = [](int runs) { return std::string(static_cast<size_t>(std::clamp(runs, 0, MaxFolderDepth + 2)) * 2, ' '); };
     store.WalkFolders(
         folder,
         [&](Folder& f, int depth) {

@@ -16,8 +16,10 @@
 #include "store/AtomicFile.h"
 #include "store/ByteScan.h"
 #include "store/FileAccess.h"
+#include "store/Limits.h"
 #include "store/LineStream.h"
 #include "store/LinkStore.h"
+#include "store/MessageText.h"
 #include "store/OutputBuffer.h"
 #include "store/Text.h"
 #include "store/TextEncoding.h"
@@ -119,7 +121,7 @@ Status parseBoolean(std::string_view text, bool& out)
     } else if (text == "FALSE" || equalsNoCase(text, "FALSE")) {
         out = false;
     } else {
-        return formatError("not a boolean: " + std::string(text.substr(0, 40)));
+        return formatError("not a boolean: " + quotedInput(text));
     }
     return Status::Ok();
 }
@@ -128,7 +130,7 @@ Status parseDate(std::string_view text, DateTime& out)
 {
     const std::optional<DateTime> date = parseFileDate(text);
     if (!date) {
-        return formatError("not a date: " + std::string(text.substr(0, 40)));
+        return formatError("not a date: " + quotedInput(text));
     }
     out = *date;
     return Status::Ok();
@@ -817,7 +819,8 @@ Status ParseItemLine(std::string_view line, FolderItem& out)
 
 namespace {
 
-Result<DatabaseLayout> applyDatabase(Result<ParsedDatabase>& parsed, LinkStore& store, bool import)
+Result<DatabaseLayout> applyDatabase(
+    Result<ParsedDatabase>& parsed, LinkStore& store, bool import, size_t* placedAtLimit)
 {
     if (!parsed.ok()) {
         return parsed.error();
@@ -836,6 +839,10 @@ Result<DatabaseLayout> applyDatabase(Result<ParsedDatabase>& parsed, LinkStore& 
         }
         store.AttachStrayFolders(&db.folderEntries);
     }
+    const size_t placed = store.PlaceDeepFolders(MaxFolderDepth);
+    if (placedAtLimit != nullptr) {
+        *placedAtLimit += placed;
+    }
     store.SetCurrentFolder(store.Root());
     if (db.layout == DatabaseLayout::Older) {
         store.LinkFolders();
@@ -845,30 +852,30 @@ Result<DatabaseLayout> applyDatabase(Result<ParsedDatabase>& parsed, LinkStore& 
 
 }  // namespace
 
-Result<DatabaseLayout> readDatabaseText(std::string_view text, LinkStore& store, bool import)
+Result<DatabaseLayout> readDatabaseText(std::string_view text, LinkStore& store, bool import, size_t* placedAtLimit)
 {
     LineCursor lines(text);
     Result<ParsedDatabase> parsed = parseDatabase(lines);
-    return applyDatabase(parsed, store, import);
+    return applyDatabase(parsed, store, import, placedAtLimit);
 }
 
 namespace {
 
 // Text in UTF-8: the bytes themselves when they already are (no copy), else decoded.
-Result<DatabaseLayout> readDatabaseBytes(std::string& bytes, LinkStore& store, bool import)
+Result<DatabaseLayout> readDatabaseBytes(std::string& bytes, LinkStore& store, bool import, size_t* placedAtLimit)
 {
     const bool bom = bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
     if (!bom && isValidUtf8(bytes)) {
-        return readDatabaseText(bytes, store, import);
+        return readDatabaseText(bytes, store, import, placedAtLimit);
     }
     std::string text = decodeText(bytes);
     bytes = std::string();
-    return readDatabaseText(text, store, import);
+    return readDatabaseText(text, store, import, placedAtLimit);
 }
 
 }  // namespace
 
-Result<DatabaseLayout> readDatabase(std::istream& in, LinkStore& store, bool import)
+Result<DatabaseLayout> readDatabase(std::istream& in, LinkStore& store, bool import, size_t* placedAtLimit)
 {
     const std::istream::pos_type start = in.tellg();
     if (start != std::istream::pos_type(-1)) {
@@ -878,7 +885,7 @@ Result<DatabaseLayout> readDatabase(std::istream& in, LinkStore& store, bool imp
             return Error { ErrorKind::Io, "the file cannot be read" };
         }
         if (!lines.notUtf8()) {
-            return applyDatabase(parsed, store, import);
+            return applyDatabase(parsed, store, import, placedAtLimit);
         }
         // Not UTF-8: a file of the old desktop. Read it whole again and decode it.
         in.clear();
@@ -890,7 +897,7 @@ Result<DatabaseLayout> readDatabase(std::istream& in, LinkStore& store, bool imp
     if (in.bad()) {
         return Error { ErrorKind::Io, "the file cannot be read" };
     }
-    return readDatabaseBytes(bytes, store, import);
+    return readDatabaseBytes(bytes, store, import, placedAtLimit);
 }
 
 Status writeDatabase(std::ostream& out, LinkStore& store)
@@ -938,10 +945,14 @@ bool LoadDatabase(LinkStore& store, const std::string& path, bool import, const 
     context.events.processEvents();
     Result<DatabaseLayout> read = Error {};
     InputFile in;
+    size_t placed = 0;
     if (in.open(path).ok()) {
-        read = readDatabase(in, store, import);
+        read = readDatabase(in, store, import, &placed);
     }
     if (read.ok()) {
+        if (placed > 0) {
+            context.messages.show(NestingLimitTitle, nestingLimitMessage(path), MessageIcon::Information);
+        }
         // Told only once the file has read as the older layout: a file that is neither
         // layout is an error, not an outdated database.
         if (read.value() == DatabaseLayout::Older) {

@@ -32,11 +32,15 @@ struct DatabaseContext
 // Reads a database (decoded text, either layout) into the store. import false: the
 // store's model is replaced; import true: the file becomes a new folder under
 // CurrentFolder. No message boxes; the error says what was wrong.
-[[nodiscard]] Result<DatabaseLayout> readDatabase(std::istream& in, LinkStore& store, bool import);
+// Folders nested deeper than MaxFolderDepth are placed at that level; `placedAtLimit`, when
+// given, receives how many were.
+[[nodiscard]] Result<DatabaseLayout> readDatabase(
+    std::istream& in, LinkStore& store, bool import, size_t* placedAtLimit = nullptr);
 // The same for text already decoded to UTF-8. The file is parsed whole before the store
 // changes, so a file that fails leaves the store as it was. Folders that cannot be placed
 // (unknown or looping parents, repeated ids) end up at the top level.
-[[nodiscard]] Result<DatabaseLayout> readDatabaseText(std::string_view text, LinkStore& store, bool import);
+[[nodiscard]] Result<DatabaseLayout> readDatabaseText(
+    std::string_view text, LinkStore& store, bool import, size_t* placedAtLimit = nullptr);
 // The layout by the first field of the file: "Version:" and more means the current one.
 DatabaseLayout detectLayout(std::string_view text);
 // The bytes of a file, or why it cannot be read.
@@ -45,7 +49,8 @@ DatabaseLayout detectLayout(std::string_view text);
 // line breaks in memory as it goes.
 [[nodiscard]] Status writeDatabase(std::ostream& out, LinkStore& store);
 
-// The commands: LoadDatabase shows "Outdated Database" for the older layout and on any
+// The commands: LoadDatabase shows "Outdated Database" for the older layout, the nesting
+// limit's notice when it placed folders at the limit, and on any
 // failure "Error loading ..." followed by NewDatabase; it returns false then. In import
 // mode a failure shows "Error loading ..." and leaves the open database as it was, and
 // DatabasePath stays the open database's.

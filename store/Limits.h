@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <string>
 
 namespace brindlex {
 
@@ -13,5 +14,13 @@ inline constexpr int MaxFolderDepth = 256;
 inline constexpr size_t MaxLineBytes = size_t { 64 } << 20;
 // The most characters of a file's text that a message quotes.
 inline constexpr size_t MaxQuotedChars = 80;
+
+// The notice a command shows, once per file, when it placed folders at the nesting limit.
+inline constexpr const char* NestingLimitTitle = "Nesting Limit";
+inline std::string nestingLimitMessage(const std::string& path)
+{
+    return "Folders of " + path + " nested deeper than " + std::to_string(MaxFolderDepth)
+        + " levels were placed at level " + std::to_string(MaxFolderDepth) + ".";
+}
 
 }  // namespace brindlex

@@ -303,6 +303,100 @@ size_t LinkStore::AttachStrayFolders(const std::vector<FolderEntryRef>* folderEn
     return static_cast<size_t>(std::count(changed.begin(), changed.end(), 1));
 }
 
+size_t LinkStore::PlaceDeepFolders(int maxDepth)
+{
+    if (maxDepth < 1) {
+        return 0;
+    }
+    struct Move
+    {
+        Folder* folder;
+        Folder* holder;  // the folder whose entry the walk found it through
+        Folder* target;  // the folder of level maxDepth - 1 above it
+    };
+    std::vector<Move> moves;
+    std::vector<Folder*> chain;  // chain[d]: the folder of level d the walk is in
+    WalkFolders(*m_root, [&](Folder& folder, int depth) {
+        chain.resize(static_cast<size_t>(depth));
+        chain.push_back(&folder);
+        if (depth > maxDepth) {
+            moves.push_back(
+                { &folder, chain[static_cast<size_t>(depth) - 1], chain[static_cast<size_t>(maxDepth) - 1] });
+        }
+        return true;
+    });
+    if (moves.empty()) {
+        return 0;
+    }
+    // Each holder gives up the entries of its moved folders in one pass.
+    std::unordered_map<Folder*, std::unordered_map<std::string_view, const Folder*>> leaving;
+    for (const Move& move : moves) {
+        leaving[move.holder].emplace(move.folder->id, move.folder);
+    }
+    std::unordered_map<const Folder*, std::shared_ptr<FolderItem>> entryOf;
+    for (auto& [holder, folders] : leaving) {
+        std::erase_if(holder->FolderItems, [&](const std::shared_ptr<FolderItem>& item) {
+            if (!item->IsFolder) {
+                return false;
+            }
+            const auto it = folders.find(item->IID);
+            // Only the first entry of an id led the walk down; a later one stays.
+            if (it == folders.end() || entryOf.count(it->second) != 0) {
+                return false;
+            }
+            entryOf.emplace(it->second, item);
+            return true;
+        });
+        std::erase_if(holder->SubFolders, [&](const std::shared_ptr<Folder>& f) { return folders.count(f->id) != 0; });
+    }
+    std::unordered_map<const Folder*, std::unordered_set<std::string_view>> targetEntries;
+    for (const Move& move : moves) {
+        auto [known, first] = targetEntries.try_emplace(move.target);
+        if (first) {
+            for (const auto& item : move.target->FolderItems) {
+                if (item->IsFolder) {
+                    known->second.insert(item->IID);
+                }
+            }
+        }
+        move.folder->parent = move.target->id;
+        if (move.target != m_root.get()) {
+            move.target->SubFolders.push_back(move.folder->shared_from_this());
+        }
+        if (!known->second.insert(move.folder->id).second) {
+            continue;  // the target already holds an entry for it
+        }
+        std::shared_ptr<FolderItem>& entry = entryOf[move.folder];
+        if (!entry) {
+            entry = std::make_shared<FolderItem>();
+            entry->Caption = move.folder->Caption;
+            entry->IsFolder = true;
+            entry->IID = move.folder->id;
+            entry->MDate = move.folder->MDate;
+        }
+        move.target->FolderItems.push_back(entry);
+    }
+    m_itemIndexFolder = nullptr;
+    return moves.size();
+}
+
+int LinkStore::FolderDepth(const Folder& folder)
+{
+    int depth = 0;
+    std::unordered_set<const Folder*> passed;
+    for (const Folder* at = &folder; at != m_root.get() && passed.insert(at).second;) {
+        ++depth;
+        if (at->parent == RootFolderId) {
+            break;
+        }
+        at = FindFolder(at->parent);
+        if (at == nullptr) {
+            break;
+        }
+    }
+    return depth;
+}
+
 void LinkStore::PurgeSubfolders(Folder& folder)
 {
     std::unordered_set<const Folder*> below;

@@ -102,6 +102,14 @@ public:
     // made the whole model can hand in every folder entry of it, so that the entries
     // need not all be looked at again.
     size_t AttachStrayFolders(const std::vector<FolderEntryRef>* folderEntries = nullptr);
+    // Places every folder nested deeper than `maxDepth` levels below the root at that
+    // level: inside the folder of level maxDepth - 1 above it, its folder entry moved along
+    // (and its subtree, flattened the same way). Returns how many folders moved. Linear in
+    // the size of the database.
+    size_t PlaceDeepFolders(int maxDepth);
+    // How many levels below the root `folder` is (1 for a folder in the root), following
+    // parent ids; a chain that loops or breaks counts as reaching the root there.
+    int FolderDepth(const Folder& folder);
     // An empty database that is not yet on disk, at programDir + "/NewDB.BDX".
     void NewDatabase(const std::string& programDir);
     // Drops every folder and entry (the window's unload): the root stays, empty, and is

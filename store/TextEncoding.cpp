@@ -178,7 +178,21 @@ std::string decodeText(std::string_view bytes, std::string_view charset)
     if (cs == Charset::Utf8 && isValidUtf8(bytes)) {
         return std::string(bytes);
     }
-    return fromSingleByte(bytes, cs == Charset::MacRoman ? MacRoman : Windows1252);
+    if (cs != Charset::Utf8) {
+        return fromSingleByte(bytes, cs == Charset::MacRoman ? MacRoman : Windows1252);
+    }
+    // Decided line by line: a file that is UTF-8 but for a stray byte (an old name pasted
+    // in) keeps every other name as written.
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    size_t start = 0;
+    while (start < bytes.size()) {
+        const size_t newline = bytes.find('\n', start);
+        const size_t end = newline == std::string_view::npos ? bytes.size() : newline + 1;
+        appendDecoded(out, bytes.substr(start, end - start), Charset::Utf8);
+        start = end;
+    }
+    return out;
 }
 
 std::string declaredCharset(std::string_view html)

@@ -14,7 +14,7 @@ Charset charsetNamed(std::string_view name);
 // Appends `bytes` (no byte-order mark) to `out` decoded from `charset` to UTF-8.
 void appendDecoded(std::string& out, std::string_view bytes, Charset charset);
 // Decodes file bytes to UTF-8. A UTF-8 byte-order mark is dropped. With no charset (or
-// "utf-8") the bytes are taken as UTF-8 when valid, else as Windows-1252. A declared
+// "utf-8") each line is taken as UTF-8 when valid, else as Windows-1252. A declared
 // charset is honoured: "utf-8", "iso-8859-1"/"latin1", "windows-1252", and Mac Roman as
 // "x-mac-roman", "macintosh" or "x-mac-system" (any letter case). An unknown charset is
 // treated as if none were given.

@@ -210,7 +210,8 @@ TEST_F(HtmlAndShortcutTest, ShortcutFilesAreWrittenForSelectedRowsInsideTheirFol
     ASSERT_TRUE(ExportShortcutFiles(rows, dir.string(), messages).ok());
     EXPECT_EQ(slurp(dir / "One.url"), "[InternetShortcut]\r\nURL=http://1/\r\n");
     EXPECT_EQ(slurp(dir / "Two.url"), "[InternetShortcut]\r\nURL=http://2/\r\n");
-    EXPECT_EQ(slurp(dir / ".._.._etc_evil.url"), "[InternetShortcut]\r\nURL=http://e/\r\n");
+    // Leading dots are replaced too: ".._.._etc_evil.url" was a hidden file.
+    EXPECT_EQ(slurp(dir / "___.._etc_evil.url"), "[InternetShortcut]\r\nURL=http://e/\r\n");
     EXPECT_EQ(slurp(dir / " F.url"), "[InternetShortcut]\r\nURL=\r\n");
     EXPECT_FALSE(fs::exists(dir / "Skipped.url"));
     size_t files = 0;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include "fakes/FakePlatform.h"
 #include "fakes/StoreHelpers.h"
 #include "store/DatabaseFile.h"
+#include "store/Limits.h"
 #include "store/LinkStore.h"
 #include "store/TextRules.h"
 
@@ -373,14 +375,35 @@ TEST_F(DatabaseFileTest, DeepNestingLoadsAndWalksWithoutRecursion)
         const std::string parent = i == 0 ? "RootFolder" : "f" + std::to_string(i - 1);
         bytes += "\"F\",\"f" + std::to_string(i) + "\",\"" + parent + "\",#1996-12-07#,\"\",0\r\n";
     }
-    ASSERT_TRUE(read(bytes).ok());
-    // Every folder lacked its entry; each got one in its own parent, so the chain is whole.
-    int deepest = 0;
-    store.WalkFolders(store.Root(), [&](Folder&, int d) {
-        deepest = std::max(deepest, d);
+    std::istringstream in(bytes);
+    size_t placed = 0;
+    ASSERT_TRUE(readDatabase(in, store, false, &placed).ok());
+    // Every folder lacked its entry; each got one in its own parent, so the chain is whole
+    // down to the nesting limit, below which every folder is placed at the limit.
+    EXPECT_EQ(placed, static_cast<size_t>(depth - MaxFolderDepth));
+    std::map<int, int> perLevel;
+    store.WalkFolders(store.Root(), [&](Folder& folder, int d) {
+        perLevel[d] += 1;
+        if (d == MaxFolderDepth - 1) {
+            EXPECT_EQ(folder.id, "f" + std::to_string(MaxFolderDepth - 2));
+            EXPECT_EQ(folder.FolderItems.size(), static_cast<size_t>(depth - MaxFolderDepth + 1));
+        }
         return true;
     });
-    EXPECT_EQ(deepest, depth);
+    EXPECT_EQ(perLevel.rbegin()->first, MaxFolderDepth);
+    EXPECT_EQ(perLevel[MaxFolderDepth], depth - MaxFolderDepth + 1);
+    EXPECT_EQ(perLevel[1], 1);
+    EXPECT_EQ(store.Root().SubFolders.size(), static_cast<size_t>(depth));
+    test::expectInvariants(store);
+    EXPECT_EQ(store.FindFolder("f" + std::to_string(depth - 1))->parent, "f" + std::to_string(MaxFolderDepth - 2));
+
+    // What is written reads back with nothing more to place.
+    LinkStore again { world.clock };
+    std::istringstream back(written());
+    placed = 0;
+    ASSERT_TRUE(readDatabase(back, again, false, &placed).ok());
+    EXPECT_EQ(placed, 0u);
+    EXPECT_EQ(test::describe(again), test::describe(store));
 }
 
 TEST_F(DatabaseFileTest, ImportAddsTheFileAsAFolderUnderTheCurrentFolderTwiceOver)

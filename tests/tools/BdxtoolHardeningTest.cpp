@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <iostream>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "fakes/ProgramRun.h"
@@ -142,6 +143,66 @@ TEST_F(BdxtoolHardeningTest, FifosAndDevicesAreRefusedAtOnce)
     EXPECT_EQ(run(runImport, { "bdx", dir.write("x.bdx", ""), "--into", fifo }), 1);
     EXPECT_EQ(err, "bdxtool: cannot open " + fifo + ": not a regular file\n");
     EXPECT_FALSE(fs::exists(db));
+}
+
+// Memory running out used to abort bdxtool (exit 134) with the database half written.
+TEST_F(BdxtoolHardeningTest, OutOfMemoryEndsTheCommandAndKeepsTheDatabase)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer ends a process whose allocation fails instead of throwing; "
+                    "the plain build runs this test";
+#else
+    const std::string links = dir.write("small.htm", bookmarks("http://a/", 2));
+    const std::string db = dir / "db.bdx";
+    ASSERT_EQ(run(runImport, { "netscape", links, "--into", db }), 0) << err;
+    const std::string before = TempFolder::read(db);
+    // 70 MB of links: reading and decoding them needs more than the 100 MB the program gets.
+    const std::string big = dir.write("big.htm", bookmarks("http://big.example/a-long-address-for-each-link/", 900000));
+    test::ProgramRun tool(BDXTOOL_PROGRAM, { "import", "netscape", big, "--into", db }, dir / "err", [] {
+        const rlimit limit { 100u << 20, 100u << 20 };
+        ::setrlimit(RLIMIT_AS, &limit);
+    });
+    EXPECT_EQ(tool.wait(), 1);
+    EXPECT_EQ(tool.err(), "bdxtool: out of memory reading " + big + "\n");
+    EXPECT_EQ(TempFolder::read(db), before);
+    EXPECT_EQ(dir.names(), (std::set<std::string> { "big.htm", "db.bdx", "err", "small.htm" }));
+#endif
+}
+
+TEST_F(BdxtoolHardeningTest, DeepFileImportsAtTheLimitWithOneNotice)
+{
+    std::string text = "<DL><p>\n";
+    for (int i = 0; i < 2000; ++i) {
+        text += "<DT><H3>F</H3>\n<DL><p>\n";
+    }
+    text += "<DT><A HREF=\"http://deep/\">Deep</A>\n";
+    const std::string deep = dir.write("deep.htm", text);
+    const std::string db = dir / "db.bdx";
+    // The file ends inside its folders: an error, after the notice of what was placed.
+    EXPECT_EQ(run(runImport, { "netscape", deep, "--into", db }), 1);
+    EXPECT_EQ(err,
+        "bdxtool: Folders of " + deep
+            + " nested deeper than 256 levels were placed at level 256.\n"
+              "bdxtool: Error importing "
+            + deep + ": The file ends inside a folder (line 4002)\n");
+    for (int i = 0; i <= 2000; ++i) {
+        text += "</DL><p>\n";
+    }
+    dir.write("deep.htm", text);
+    EXPECT_EQ(run(runImport, { "netscape", deep, "--into", db }), 0);
+    EXPECT_EQ(err, "bdxtool: Folders of " + deep + " nested deeper than 256 levels were placed at level 256.\n");
+    ASSERT_EQ(run(runList, { db }), 0);
+    size_t deepest = 0;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        const std::string path = line.substr(0, line.find('\t'));
+        deepest = std::max(deepest, static_cast<size_t>(std::count(path.begin(), path.end(), '\\')));
+    }
+    EXPECT_EQ(deepest, 256u);
+    // Read again, nothing more is placed.
+    EXPECT_EQ(run(runInfo, { db }), 0);
+    EXPECT_EQ(out, "folders=2000 entries=2001 links=1 layout=current\n");
+    EXPECT_EQ(err, "");
 }
 
 }  // namespace

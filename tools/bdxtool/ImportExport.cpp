@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
+#include <iostream>
+#include <new>
 #include <system_error>
 
 #include "formats/ImportExport.h"
@@ -12,6 +13,7 @@
 #include "store/DatabaseLock.h"
 #include "store/FileAccess.h"
 #include "store/Images.h"
+#include "store/Limits.h"
 #include "store/LinkStore.h"
 #include "store/ListRow.h"
 #include "store/ProgramDirectory.h"
@@ -76,7 +78,10 @@ class ToolMessages : public MessageBoxes
 public:
     Answer show(const std::string& title, const std::string& text, MessageIcon, MessageButtons) override
     {
-        if (title != "Outdated Database") {
+        if (title == NestingLimitTitle) {
+            // A notice: the import goes on, and the user learns that the tree changed.
+            std::cerr << "bdxtool: " << text << "\n";
+        } else if (title != "Outdated Database") {
             m_last = text;
             std::replace(m_last.begin(), m_last.end(), '\n', ' ');
         }
@@ -133,9 +138,13 @@ Status importOne(LinkStore& store, const ToolFormat& format, const std::string& 
         if (const Status opened = in.open(file); !opened.ok()) {
             return Error { ErrorKind::NotFound, "cannot open " + file + ": " + opened.error().message };
         }
-        const Result<DatabaseLayout> read = readDatabase(in, store, true);
+        size_t placed = 0;
+        const Result<DatabaseLayout> read = readDatabase(in, store, true, &placed);
         if (!read.ok()) {
             return Error { read.error().kind, file + ": " + read.error().message };
+        }
+        if (placed > 0) {
+            std::cerr << "bdxtool: " << nestingLimitMessage(file) << "\n";
         }
         return Status::Ok();
     }
@@ -248,34 +257,43 @@ int runImport(const std::vector<std::string>& arguments, LinkStore& store)
     if (const Status locked = lock.acquire(db, LockWait); !locked.ok()) {
         return badInput(locked.error().message);
     }
-    if (fs::exists(db)) {
-        const Result<DatabaseLayout> layout = loadDatabase(store, db);
-        if (!layout.ok()) {
-            return badInput(layout.error().message);
+    // What the command is busy with, for the message when memory runs out.
+    std::string doing = "reading " + db;
+    try {
+        if (fs::exists(db)) {
+            const Result<DatabaseLayout> layout = loadDatabase(store, db);
+            if (!layout.ok()) {
+                return badInput(layout.error().message);
+            }
+        } else {
+            store.NewDatabase(programDirectory());
+            store.SetDatabasePath(db);
+            // Named after its file, as Save As names a database.
+            const std::string& title = store.DatabaseTitle();
+            store.Root().Caption = title.substr(0, title.find('.'));
         }
-    } else {
-        store.NewDatabase(programDirectory());
-        store.SetDatabasePath(db);
-        // Named after its file, as Save As names a database.
-        const std::string& title = store.DatabaseTitle();
-        store.Root().Caption = title.substr(0, title.find('.'));
-    }
-    if (options[1] && folderAtPath(store, *options[1]) == nullptr) {
-        return badInput("no folder " + *options[1]);
-    }
-    for (size_t i = 1; i < args.size(); ++i) {
-        // Looked up again each time: an import may rename the folders it fills.
-        Folder* into = options[1] ? folderAtPath(store, *options[1]) : &store.Root();
-        store.SetCurrentFolder(into != nullptr ? *into : store.Root());
-        const Status imported = importOne(store, *format, args[i]);
-        if (!imported.ok()) {
-            // Nothing is saved: the database file stays as it was.
-            return badInput(imported.error().message);
+        if (options[1] && folderAtPath(store, *options[1]) == nullptr) {
+            return badInput("no folder " + *options[1]);
         }
-    }
-    const Status saved = SaveDatabase(store);
-    if (!saved.ok()) {
-        return badInput(saved.error().message);
+        for (size_t i = 1; i < args.size(); ++i) {
+            doing = "reading " + args[i];
+            // Looked up again each time: an import may rename the folders it fills.
+            Folder* into = options[1] ? folderAtPath(store, *options[1]) : &store.Root();
+            store.SetCurrentFolder(into != nullptr ? *into : store.Root());
+            const Status imported = importOne(store, *format, args[i]);
+            if (!imported.ok()) {
+                // Nothing is saved: the database file stays as it was.
+                return badInput(imported.error().message);
+            }
+        }
+        doing = "writing " + db;
+        const Status saved = SaveDatabase(store);
+        if (!saved.ok()) {
+            return badInput(saved.error().message);
+        }
+    } catch (const std::bad_alloc&) {
+        // Nothing was saved half way: the database file stays as it was.
+        return badInput("out of memory " + doing);
     }
     return 0;
 }
@@ -300,37 +318,44 @@ int runExport(const std::vector<std::string>& arguments, LinkStore& store)
     if (!range) {
         return usage(refusal);
     }
-    const Result<DatabaseLayout> layout = loadDatabase(store, *options[0]);
-    if (!layout.ok()) {
-        return badInput(layout.error().message);
-    }
-    Folder* from = options[2] ? folderAtPath(store, *options[2]) : &store.Root();
-    if (from == nullptr) {
-        return badInput("no folder " + *options[2]);
-    }
-    store.SetCurrentFolder(*from);
-    const std::string& out = args[1];
-
-    if (format->import == ImportKind::Database) {
-        DatabaseLock lock;
-        if (const Status locked = lock.acquire(out, LockWait); !locked.ok()) {
-            return badInput(locked.error().message);
+    std::string doing = "reading " + *options[0];
+    try {
+        const Result<DatabaseLayout> layout = loadDatabase(store, *options[0]);
+        if (!layout.ok()) {
+            return badInput(layout.error().message);
         }
-        store.SetDatabasePath(out);
-        const Status saved = SaveDatabase(store);
-        return saved.ok() ? 0 : badInput(saved.error().message);
+        Folder* from = options[2] ? folderAtPath(store, *options[2]) : &store.Root();
+        if (from == nullptr) {
+            return badInput("no folder " + *options[2]);
+        }
+        store.SetCurrentFolder(*from);
+        const std::string& out = args[1];
+        doing = "writing " + out;
+
+        if (format->import == ImportKind::Database) {
+            DatabaseLock lock;
+            if (const Status locked = lock.acquire(out, LockWait); !locked.ok()) {
+                return badInput(locked.error().message);
+            }
+            store.SetDatabasePath(out);
+            const Status saved = SaveDatabase(store);
+            return saved.ok() ? 0 : badInput(saved.error().message);
+        }
+        if (format->import == ImportKind::Shortcuts) {
+            return exportShortcutsTo(store, *from, out);
+        }
+        // Range 1 writes the folder's rows as the contents list shows them.
+        const std::vector<ListRow> rows = listRows(*from);
+        ToolMessages messages;
+        const Status written
+            = exportFile(store, *format->writer, out, static_cast<ExportRange>(*range), rows, messages);
+        if (!written.ok()) {
+            return badInput(messages.last().empty() ? written.error().message : messages.last());
+        }
+        return 0;
+    } catch (const std::bad_alloc&) {
+        return badInput("out of memory " + doing);
     }
-    if (format->import == ImportKind::Shortcuts) {
-        return exportShortcutsTo(store, *from, out);
-    }
-    // Range 1 writes the folder's rows as the contents list shows them.
-    const std::vector<ListRow> rows = listRows(*from);
-    ToolMessages messages;
-    const Status written = exportFile(store, *format->writer, out, static_cast<ExportRange>(*range), rows, messages);
-    if (!written.ok()) {
-        return badInput(messages.last().empty() ? written.error().message : messages.last());
-    }
-    return 0;
 }
 
 }  // namespace brindlex::bdxtool

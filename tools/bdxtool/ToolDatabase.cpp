@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "store/FileAccess.h"
+#include "store/Limits.h"
 #include "store/LinkStore.h"
 
 namespace brindlex::bdxtool {
@@ -15,9 +16,13 @@ Result<DatabaseLayout> loadDatabase(LinkStore& store, const std::string& path)
         return Error { ErrorKind::NotFound, "cannot open " + path + ": " + opened.error().message };
     }
     store.SetDatabasePath(path);
-    Result<DatabaseLayout> read = readDatabase(in, store, false);
+    size_t placed = 0;
+    Result<DatabaseLayout> read = readDatabase(in, store, false, &placed);
     if (!read.ok()) {
         return Error { read.error().kind, path + ": " + read.error().message };
+    }
+    if (placed > 0) {
+        std::cerr << "bdxtool: " << nestingLimitMessage(path) << "\n";
     }
     return read;
 }

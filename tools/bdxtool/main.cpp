@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,13 @@ int run(int (*command)(const std::vector<std::string>&, brindlex::LinkStore&), c
 {
     auto* clock = new brindlex::SystemClock;
     auto* store = new brindlex::LinkStore(*clock);
-    const int status = command(args, *store);
+    int status = 1;
+    try {
+        status = command(args, *store);
+    } catch (const std::bad_alloc&) {
+        // The commands name the file they were reading; this is the last resort.
+        std::cerr << "bdxtool: out of memory\n";
+    }
     std::cout.flush();
     std::cerr.flush();
     std::fflush(nullptr);
@@ -78,3 +85,4 @@ int main(int argc, char** argv)
     std::cerr << "bdxtool: unknown command " << command << " (try bdxtool help)\n";
     return 2;
 }
+
