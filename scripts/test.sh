@@ -23,8 +23,5 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBRINDLEX_BUILD_UI=O
 cmake --build build/asan -j "$jobs"
 (cd build/asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j "$jobs")
 
-echo "== Fuzz smoke run"
-CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLEX_BUILD_UI=OFF \
-      -DBRINDLEX_BUILD_BENCH=OFF -DBRINDLEX_FUZZ=ON >/dev/null
-cmake --build build/fuzz -j "$jobs"
-bash fuzz/smoke.sh build/fuzz
+echo "== Fuzz run, the core instrumented"
+bash scripts/fuzz-ci.sh
