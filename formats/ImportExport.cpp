@@ -126,20 +126,26 @@ Status recognise(ImportKind kind, const std::string& path)
         return opened;
     }
     const Error refused { ErrorKind::Format, std::string("not ") + formatName(kind) };
-    bool first = true;
+    constexpr size_t BinaryWindow = 4096;
+    size_t looked = 0;  // bytes of the first 4 KiB already looked through for a NUL
+    bool marked = false;
     for (std::string_view block; file.nextBlock(block);) {
-        if (first && std::memchr(block.data(), '\0', std::min<size_t>(block.size(), 4096)) != nullptr) {
-            return refused;
+        if (looked < BinaryWindow) {
+            const size_t span = std::min(block.size(), BinaryWindow - looked);
+            if (std::memchr(block.data(), '\0', span) != nullptr) {
+                return refused;
+            }
+            looked += span;
         }
-        first = false;
-        if (hasMarks(kind, block)) {
+        marked = marked || hasMarks(kind, block);
+        if (marked && looked >= BinaryWindow) {
             return Status::Ok();
         }
     }
     if (file.readFailed()) {
         return Error { ErrorKind::Io, file.readError() };
     }
-    return refused;
+    return marked ? Status::Ok() : Status(refused);
 }
 
 // Makes a folder current again however the import ends (an error, or memory running out).

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <unistd.h>
 
@@ -61,7 +62,8 @@ bool TextFileBuf::readMore()
         m_rawBegin = 0;
     }
     if (m_rawEnd == m_raw.size()) {
-        m_raw.resize(m_raw.size() * 2);  // one line longer than a block
+        // One line longer than a block; never more room than the longest line accepted.
+        m_raw.resize(std::min(m_raw.size() * 2, MaxLineBytes + 1));
     }
     ssize_t got = 0;
     do {
@@ -106,9 +108,16 @@ TextFileBuf::int_type TextFileBuf::underflow()
             cut = newline + 1;
             break;
         }
-        // A line longer than any reader accepts is handed out as it is, for the reader
-        // to refuse, rather than held whole.
-        if (held.size() >= MaxLineBytes || !readMore()) {
+        // A line longer than any reader accepts ends the text with an error rather than
+        // being held whole, however long it goes on.
+        if (held.size() > MaxLineBytes) {
+            m_readFailed = true;
+            m_readError = "line " + std::to_string(m_linesHanded + 1) + " is longer than 64 MiB";
+            m_atEnd = true;
+            m_rawBegin = m_rawEnd;
+            return traits_type::eof();
+        }
+        if (!readMore()) {
             cut = m_rawEnd - m_rawBegin;
             break;
         }
@@ -118,6 +127,7 @@ TextFileBuf::int_type TextFileBuf::underflow()
     }
     std::string_view lines(m_raw.data() + m_rawBegin, cut);
     m_rawBegin += cut;
+    m_linesHanded += static_cast<size_t>(std::count(lines.begin(), lines.end(), '\n'));
     if (m_first) {
         m_first = false;
         if (lines.substr(0, 3) == "\xEF\xBB\xBF") {

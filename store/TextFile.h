@@ -27,8 +27,8 @@ public:
     // bare reason. With `htmlCharset`, a charset the file declares in a <meta> tag
     // within its first bytes decides how every line is decoded.
     [[nodiscard]] Status open(const std::string& path, bool htmlCharset);
-    // True when reading stopped at an error rather than at the end of the file; the
-    // error's text.
+    // True when reading stopped at an error rather than at the end of the file (a line
+    // longer than MaxLineBytes is one); the error's text.
     bool readFailed() const { return m_readFailed; }
     const std::string& readError() const { return m_readError; }
     Charset charset() const { return m_charset; }
@@ -52,6 +52,7 @@ private:
     std::vector<char> m_raw;  // bytes read from the file
     size_t m_rawBegin = 0;  // the first byte not yet handed out
     size_t m_rawEnd = 0;
+    size_t m_linesHanded = 0;  // line ends handed out so far, to name a line too long
     std::string m_decoded;  // the lines handed out, when they had to be decoded
 };
 

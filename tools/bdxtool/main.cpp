@@ -85,4 +85,3 @@ int main(int argc, char** argv)
     std::cerr << "bdxtool: unknown command " << command << " (try bdxtool help)\n";
     return 2;
 }
-
