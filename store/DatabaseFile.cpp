@@ -273,8 +273,20 @@ template <typename Lines> Error lineError(const Lines& lines, const Error& error
     return formatError("line " + std::to_string(lines.number()) + ": " + error.message);
 }
 
+// True when the lines stopped at one too long to read (a file's lines, not a text held).
+template <typename Lines> bool stoppedTooLong(const Lines& lines)
+{
+    if constexpr (requires { lines.tooLong(); }) {
+        return lines.tooLong();
+    }
+    return false;
+}
+
 template <typename Lines> Error endError(const Lines& lines)
 {
+    if (stoppedTooLong(lines)) {
+        return formatError("line " + std::to_string(lines.number() + 1) + " is longer than 64 MiB");
+    }
     return formatError("the file ends early, after line " + std::to_string(lines.number()));
 }
 
@@ -380,6 +392,7 @@ public:
     }
     size_t number() const { return m_number; }
     bool notUtf8() const { return m_notUtf8; }
+    bool tooLong() const { return m_lines.tooLong(); }
 
 private:
     LineStream m_lines;
@@ -439,6 +452,9 @@ template <typename Lines> Result<ParsedDatabase> parseDatabase(Lines& lines)
         if (!isBlank(line)) {
             return formatError("line " + std::to_string(lines.number()) + ": more records than the counts say");
         }
+    }
+    if (stoppedTooLong(lines)) {
+        return endError(lines);
     }
     return db;
 }

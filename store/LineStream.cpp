@@ -1,8 +1,10 @@
 #include "store/LineStream.h"
 
+#include <algorithm>
 #include <cstring>
 #include <istream>
 
+#include "store/Limits.h"
 #include "store/TextFile.h"
 
 namespace brindlex {
@@ -38,6 +40,10 @@ bool LineStream::nextFromBlocks(std::string_view& line)
             m_buffer.insert(m_buffer.end(), m_block.begin(), m_block.end());
             carried = m_buffer.size();
             m_block = {};
+            if (carried > MaxLineBytes) {
+                m_tooLong = true;
+                return false;
+            }
         }
         if (!m_file->nextBlock(m_block)) {
             if (carried == 0) {
@@ -55,6 +61,9 @@ bool LineStream::nextFromBlocks(std::string_view& line)
 
 bool LineStream::next(std::string_view& line)
 {
+    if (m_tooLong) {
+        return false;
+    }
     if (m_file != nullptr) {
         return nextFromBlocks(line);
     }
@@ -66,6 +75,10 @@ bool LineStream::next(std::string_view& line)
             line = std::string_view(begin, static_cast<size_t>(newline - begin));
             m_begin += line.size() + 1;
             break;
+        }
+        if (available > MaxLineBytes) {
+            m_tooLong = true;
+            return false;
         }
         if (m_atEnd) {
             if (available == 0) {
@@ -92,7 +105,8 @@ void LineStream::fill()
         m_begin = 0;
     }
     if (m_end == m_buffer.size()) {
-        m_buffer.resize(m_buffer.size() * 2);
+        // Room for one more byte than the longest line accepted, to see that it is longer.
+        m_buffer.resize(std::min(m_buffer.size() * 2, MaxLineBytes + 1));
     }
     m_in.read(m_buffer.data() + m_end, static_cast<std::streamsize>(m_buffer.size() - m_end));
     const auto got = static_cast<size_t>(m_in.gcount());

@@ -20,8 +20,12 @@ public:
     LineStream(const LineStream&) = delete;
     LineStream& operator=(const LineStream&) = delete;
 
-    // The next line, or false at the end of the stream (or when it cannot be read).
+    // The next line, or false at the end of the stream (or when it cannot be read, or at
+    // a line longer than MaxLineBytes).
     bool next(std::string_view& line);
+    // True when reading stopped at a line longer than MaxLineBytes, which is never held
+    // whole.
+    bool tooLong() const { return m_tooLong; }
 
 private:
     void fill();
@@ -34,6 +38,7 @@ private:
     size_t m_begin = 0;  // first unread byte
     size_t m_end = 0;  // end of the bytes read
     bool m_atEnd = false;
+    bool m_tooLong = false;
 };
 
 }  // namespace brindlex

@@ -10,6 +10,7 @@
 #include "fakes/FakePlatform.h"
 #include "fakes/StoreHelpers.h"
 #include "store/DatabaseFile.h"
+#include "store/FileAccess.h"
 #include "store/Limits.h"
 #include "store/LinkStore.h"
 #include "store/TextRules.h"
@@ -335,6 +336,18 @@ TEST_F(DatabaseFileTest, HugeLineFailsWithoutQuadraticWork)
         commas += "\",#";
     }
     EXPECT_FALSE(read(commas).ok());
+
+    // A line past the line limit is refused by its number, never held whole.
+    std::string tooLong = "\"Version: 1.1\"\r\n\"Root\",\"RootFolder\",\"\",#1996-12-07#,\"\",1,0\r\n\"";
+    tooLong.append(MaxLineBytes, 'x');
+    tooLong += "\",\"http://x/\",#FALSE#,\"i1\",1,#1996-12-07#,\"Bookmark\",\"\",\"\"\r\n\r\n";
+    const std::string path = file("long.bdx", tooLong);
+    tooLong = std::string();
+    InputFile in;
+    ASSERT_TRUE(in.open(path).ok());
+    const Result<DatabaseLayout> refused = readDatabase(in, store, false);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().message, "line 3 is longer than 64 MiB");
 }
 
 TEST_F(DatabaseFileTest, FoldersThatCannotBePlacedEndUpUnderTheRoot)
