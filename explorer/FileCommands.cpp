@@ -60,6 +60,7 @@ DatabaseCommandHooks FileCommands::hooks()
         },
         [this] { m_panes.RefreshPanes(true); },
         m_services.programDir,
+        &m_guard,
     };
 }
 
@@ -137,7 +138,12 @@ void FileCommands::Load(const std::string& path)
 {
     WaitCursor wait;
     const DatabaseContext context { m_services.platform.messages, m_services.platform.events, m_services.programDir };
-    LoadDatabase(m_services.store, path, false, context);
+    // Locked before it is read, so that no other copy writes it meanwhile; a database
+    // another copy holds opens read-only.
+    m_guard.opening(path);
+    if (!LoadDatabase(m_services.store, path, false, context)) {
+        m_guard.clear();  // a new database took its place
+    }
 }
 
 }  // namespace brindlex

@@ -2,6 +2,8 @@
 #include <optional>
 #include <string>
 
+#include "store/DatabaseGuard.h"
+
 namespace brindlex {
 
 class CommandTable;
@@ -39,6 +41,10 @@ public:
     // False when the database must stay open: cancelled, or a save that did not happen.
     bool OfferSaveAtExit();
 
+    // True when another process has the open database locked: it is saved only under
+    // another name.
+    bool readOnly() const { return m_guard.readOnly(); }
+
     // "Cancel" when the last Save As dialog was cancelled.
     const std::string& saveMarker() const { return m_saveMarker; }
 
@@ -51,6 +57,7 @@ private:
     const DialogHost& m_dialogs;
     const ProgramSettings& m_settings;
     std::string m_saveMarker;
+    DatabaseGuard m_guard;  // the lock on the open database and what its file was like
 };
 
 }  // namespace brindlex

@@ -321,7 +321,12 @@ const std::string& frmTarnwell::saveMarker() const
 
 void frmTarnwell::showTitle(const QString& path)
 {
-    setWindowTitle(m_settings.options.DisplayPath == 1 ? tr("Brindlex - ") + path : tr("Brindlex"));
+    QString title = m_settings.options.DisplayPath == 1 ? tr("Brindlex - ") + path : tr("Brindlex");
+    // Another copy of the program has the database open for writing.
+    if (m_files && m_files->readOnly()) {
+        title += tr(" (read-only)");
+    }
+    setWindowTitle(title);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "platform/MessageBoxes.h"
 #include "store/DatabaseFile.h"
+#include "store/DatabaseGuard.h"
 #include "store/LinkStore.h"
 #include "store/Text.h"
 
@@ -15,15 +16,48 @@ size_t nameStart(const std::string& path)
     return slash == std::string::npos ? 0 : slash + 1;
 }
 
-CommandOutcome save(LinkStore& store, const DatabaseCommandHooks& hooks)
+CommandOutcome failed(const DatabaseCommandHooks& hooks, const std::string& path, const std::string& reason)
 {
-    const Status saved = SaveDatabase(store);
-    if (saved.ok()) {
-        return CommandOutcome::Done;
-    }
-    hooks.messages.show(
-        "Error", "Error saving " + store.DatabasePath() + "...\n" + saved.error().message, MessageIcon::Critical);
+    hooks.messages.show("Error", "Error saving " + path + "...\n" + reason, MessageIcon::Critical);
     return CommandOutcome::Failed;
+}
+
+// Writes the database to its path. `chosen`: the path was just chosen in Save As.
+CommandOutcome save(LinkStore& store, const DatabaseCommandHooks& hooks, std::string& marker, bool chosen)
+{
+    const std::string path = store.DatabasePath();
+    if (DatabaseGuard* guard = hooks.guard) {
+        if (!chosen && guard->readOnly() && path == guard->path()) {
+            hooks.messages.show("Read-Only Database",
+                path + " is in use by another process and is open read-only.\nSave it under another name.",
+                MessageIcon::Information);
+            return SaveFileAs(store, hooks, marker);
+        }
+        if (Status claimed = guard->claim(path); !claimed.ok()) {
+            return failed(hooks, path, claimed.error().message);
+        }
+        if (guard->changedOnDisk(path)) {
+            const Answer answer = hooks.messages.show("Database Changed",
+                path
+                    + " was changed on disk since it was opened here.\nYes overwrites it with this database, No saves "
+                      "this database under another name.",
+                MessageIcon::Exclamation, MessageButtons::YesNoCancel);
+            if (answer == Answer::Cancel) {
+                return CommandOutcome::Cancelled;
+            }
+            if (answer != Answer::Yes) {
+                return SaveFileAs(store, hooks, marker);
+            }
+        }
+    }
+    const Status saved = SaveDatabase(store);
+    if (!saved.ok()) {
+        return failed(hooks, path, saved.error().message);
+    }
+    if (hooks.guard != nullptr) {
+        hooks.guard->saved(path);
+    }
+    return CommandOutcome::Done;
 }
 
 }  // namespace
@@ -62,7 +96,7 @@ CommandOutcome SaveFileAs(LinkStore& store, const DatabaseCommandHooks& hooks, s
     store.SetDatabasePath(path);
     const std::string& title = store.DatabaseTitle();
     store.Root().Caption = title.substr(0, title.find('.'));
-    const CommandOutcome outcome = save(store, hooks);
+    const CommandOutcome outcome = save(store, hooks, marker, true);
     if (hooks.refresh) {
         hooks.refresh();
     }
@@ -74,7 +108,7 @@ CommandOutcome SaveFile(LinkStore& store, const DatabaseCommandHooks& hooks, std
     if (isUnsavedTitle(store.DatabaseTitle())) {
         return SaveFileAs(store, hooks, marker);
     }
-    return save(store, hooks);
+    return save(store, hooks, marker, false);
 }
 
 CommandOutcome OfferSave(LinkStore& store, const DatabaseCommandHooks& hooks, bool autoSave, std::string& marker)
@@ -100,6 +134,9 @@ CommandOutcome NewFile(LinkStore& store, const DatabaseCommandHooks& hooks, bool
         return offered;
     }
     store.NewDatabase(hooks.programDir);
+    if (hooks.guard != nullptr) {
+        hooks.guard->clear();
+    }
     if (hooks.refresh) {
         hooks.refresh();
     }

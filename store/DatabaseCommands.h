@@ -5,6 +5,7 @@
 
 namespace brindlex {
 
+class DatabaseGuard;
 class LinkStore;
 class MessageBoxes;
 
@@ -19,6 +20,10 @@ struct DatabaseCommandHooks
     // Refreshes title, tree and list after the database changed name or was replaced.
     std::function<void()> refresh;
     std::string programDir;  // where NewDB.BDX lives
+    // The window's hold on its database, when it keeps one: a database open read-only is
+    // saved through Save As, and a file changed on disk since it was read is overwritten
+    // only when the user says so.
+    DatabaseGuard* guard = nullptr;
 };
 
 enum class CommandOutcome { Done, Cancelled, Failed };
@@ -30,7 +35,9 @@ inline constexpr const char* CancelMarker = "Cancel";
 // database and its root, saves and refreshes. Cancelled sets `marker` to "Cancel". A
 // failed save is reported in a box and gives Failed.
 CommandOutcome SaveFileAs(LinkStore& store, const DatabaseCommandHooks& hooks, std::string& marker);
-// "Save": a database never saved (title "newdb.bdx" in any case) goes through Save As.
+// "Save": a database never saved (title "newdb.bdx" in any case) goes through Save As, and
+// so does one the guard holds read-only. A file the guard sees changed on disk asks
+// "Database Changed": Yes overwrites it, No goes through Save As, Cancel saves nothing.
 CommandOutcome SaveFile(LinkStore& store, const DatabaseCommandHooks& hooks, std::string& marker);
 // The save question of "New", "Open" and the closing sequence: asks "Save Database ?"
 // unless autoSave, and saves when told to (through Save As for a database never saved).

@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
 
 #include "fakes/FakePlatform.h"
 #include "store/DatabaseCommands.h"
 #include "store/DatabaseFile.h"
+#include "store/DatabaseGuard.h"
+#include "store/FileAccess.h"
 #include "store/LinkStore.h"
 #include "store/ProgramDirectory.h"
 
@@ -31,10 +37,23 @@ protected:
         store.NewDatabase(dir.string());
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
-    DatabaseCommandHooks hooks()
+    DatabaseCommandHooks hooks(DatabaseGuard* guard = nullptr)
     {
-        return DatabaseCommandHooks { world.messages, [this] { return answer; }, [this] { ++refreshes; },
-            dir.string() };
+        return DatabaseCommandHooks { world.messages, [this] { return answer; }, [this] { ++refreshes; }, dir.string(),
+            guard };
+    }
+    // A database of one link saved at dir/NAME; its bytes.
+    std::string savedDatabase(const std::string& name)
+    {
+        store.SetDatabasePath((dir / name).string());
+        store.CreateEntry(false, "http://a/", 5, "A", "Http", "");
+        EXPECT_TRUE(SaveDatabase(store).ok());
+        return bytesOf(store.DatabasePath());
+    }
+    static std::string bytesOf(const std::string& path)
+    {
+        const Result<std::string> bytes = readFileBytes(path);
+        return bytes.ok() ? bytes.value() : "(unreadable)";
     }
 };
 
@@ -119,6 +138,99 @@ TEST_F(DatabaseCommandsTest, NewAsksThenSavesAndKeepsTheDatabaseWhenTheSaveDidNo
     EXPECT_EQ(NewFile(store, hooks(), false, marker), CommandOutcome::Done);
     EXPECT_TRUE(store.Root().FolderItems.empty());
     EXPECT_FALSE(std::filesystem::exists(dir / "NewDB.BDX"));
+}
+
+TEST_F(DatabaseCommandsTest, DatabaseLockedByAnotherHolderIsSavedOnlyUnderAnotherName)
+{
+    const std::string path = (dir / "links.bdx").string();
+    const std::string before = savedDatabase("links.bdx");
+    DatabaseGuard first;
+    first.opening(path);
+    EXPECT_FALSE(first.readOnly());
+    DatabaseGuard second;
+    second.opening(path);
+    EXPECT_TRUE(second.readOnly());
+    store.CreateEntry(false, "http://b/", 5, "B", "Http", "");
+
+    // Save asks for another name; the same one again is refused while the other holds it.
+    answer = path;
+    EXPECT_EQ(SaveFile(store, hooks(&second), marker), CommandOutcome::Failed);
+    ASSERT_EQ(world.messages.shown.size(), 2u);
+    EXPECT_EQ(world.messages.shown[0].title, "Read-Only Database");
+    EXPECT_EQ(world.messages.shown[0].text,
+        path + " is in use by another process and is open read-only.\nSave it under another name.");
+    EXPECT_EQ(world.messages.shown[1].text, "Error saving " + path + "...\n" + path + " is in use by another process");
+    EXPECT_EQ(bytesOf(path), before);
+
+    // Another name is saved, and that file is now held here.
+    const std::string copy = (dir / "copy.bdx").string();
+    answer = copy;
+    EXPECT_EQ(SaveFile(store, hooks(&second), marker), CommandOutcome::Done);
+    EXPECT_EQ(bytesOf(path), before);
+    EXPECT_NE(bytesOf(copy), before);
+    EXPECT_FALSE(second.readOnly());
+    EXPECT_EQ(second.path(), copy);
+    DatabaseGuard third;
+    third.opening(copy);
+    EXPECT_TRUE(third.readOnly());
+
+    // Once the first holder lets go, the file can be had again.
+    first.clear();
+    third.opening(path);
+    EXPECT_FALSE(third.readOnly());
+}
+
+TEST_F(DatabaseCommandsTest, FileChangedOnDiskIsOverwrittenOnlyWhenTheUserSaysSo)
+{
+    const std::string path = (dir / "links.bdx").string();
+    const std::string ours = savedDatabase("links.bdx");
+    DatabaseGuard guard;
+    guard.opening(path);
+    EXPECT_FALSE(guard.changedOnDisk(path));
+
+    // Another program rewrites it: same size, same time, other bytes.
+    struct stat was
+    {
+    };
+    ASSERT_EQ(::stat(path.c_str(), &was), 0);
+    std::string theirs = ours;
+    theirs[theirs.find("http://a/") + 7] = 'z';
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << theirs;
+    const struct timespec times[2] = { was.st_atim, was.st_mtim };
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    EXPECT_TRUE(guard.changedOnDisk(path));
+
+    const std::string question = path
+        + " was changed on disk since it was opened here.\nYes overwrites it with this database, No saves this "
+          "database under another name.";
+    world.messages.answerNext(Answer::Cancel);
+    EXPECT_EQ(SaveFile(store, hooks(&guard), marker), CommandOutcome::Cancelled);
+    ASSERT_EQ(world.messages.shown.size(), 1u);
+    EXPECT_EQ(world.messages.shown[0].title, "Database Changed");
+    EXPECT_EQ(world.messages.shown[0].text, question);
+    EXPECT_EQ(world.messages.shown[0].buttons, MessageButtons::YesNoCancel);
+    EXPECT_EQ(bytesOf(path), theirs);
+
+    // No: saved under another name, theirs left alone.
+    world.messages.answerNext(Answer::No);
+    answer = (dir / "mine.bdx").string();
+    EXPECT_EQ(SaveFile(store, hooks(&guard), marker), CommandOutcome::Done);
+    EXPECT_EQ(bytesOf(path), theirs);
+    EXPECT_NE(bytesOf(*answer).find("http://a/"), std::string::npos);
+
+    // Yes: overwritten; the next save asks nothing.
+    store.SetDatabasePath(path);
+    guard.opening(path);
+    std::ofstream(path, std::ios::binary | std::ios::app) << "\r\n";
+    world.messages.shown.clear();
+    world.messages.answerNext(Answer::Yes);
+    EXPECT_EQ(SaveFile(store, hooks(&guard), marker), CommandOutcome::Done);
+    EXPECT_EQ(world.messages.shown.size(), 1u);
+    std::ostringstream written;
+    ASSERT_TRUE(writeDatabase(written, store).ok());
+    EXPECT_EQ(bytesOf(path), written.str());
+    EXPECT_EQ(SaveFile(store, hooks(&guard), marker), CommandOutcome::Done);
+    EXPECT_EQ(world.messages.shown.size(), 1u);
 }
 
 TEST_F(DatabaseCommandsTest, ProgramDirectoryFollowsTheEnvironment)
