@@ -11,6 +11,7 @@
 #include "explorer/WindowFixture.h"
 #include "explorer/frmTarnwell.h"
 #include "store/DatabaseFile.h"
+#include "store/DatabaseLock.h"
 #include "store/LinkStore.h"
 
 using namespace brindlex;
@@ -154,7 +155,65 @@ private Q_SLOTS:
         QCOMPARE(m_world->store.Root().FolderItems.size(), size_t(1));
     }
 
+    void databaseAnotherCopyHoldsOpensReadOnlyAndIsSavedUnderAnotherName()
+    {
+        const std::string path = savedDatabaseWithOneLink();
+        const std::string before = bytesOf(path);
+        DatabaseLock otherCopy;
+        QVERIFY(otherCopy.acquire(path).ok());
+        open();
+        QVERIFY(m_window->windowTitle().endsWith(QStringLiteral(" (read-only)")));
+        QCOMPARE(m_world->store.Root().FolderItems.size(), size_t(1));
+
+        m_world->store.CreateEntry(false, "http://example.net/", 5, "Two", "HTTP", "");
+        const std::string copy = m_world->homePath() + "/Copy.bdx";
+        m_world->fileDialogs.answerNext(copy);
+        m_world->fakes.messages.shown.clear();
+        trigger(Command::SaveFile);
+        QCOMPARE(m_world->fakes.messages.shown.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(m_world->fakes.messages.shown[0].title), QStringLiteral("Read-Only Database"));
+        QCOMPARE(bytesOf(path), before);
+        QVERIFY(bytesOf(copy).find("http://example.net/") != std::string::npos);
+        QVERIFY(!m_window->windowTitle().contains(QStringLiteral("read-only")));
+    }
+
+    void saveOverAFileChangedOnDiskAsksFirst()
+    {
+        const std::string path = savedDatabaseWithOneLink();
+        open();
+        QVERIFY(!m_window->windowTitle().contains(QStringLiteral("read-only")));
+        // While the window has it open, no other copy may take it for writing.
+        DatabaseLock otherCopy;
+        QVERIFY(!otherCopy.acquire(path).ok());
+
+        const std::string theirs = bytesOf(path) + "\r\n";
+        QVERIFY(writeFileBytes(path, theirs));
+        m_world->store.CreateEntry(false, "http://example.net/", 5, "Two", "HTTP", "");
+        m_world->fakes.messages.shown.clear();
+        m_world->fakes.messages.answerNext(Answer::Cancel);
+        trigger(Command::SaveFile);
+        QCOMPARE(m_world->fakes.messages.shown.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(m_world->fakes.messages.shown[0].title), QStringLiteral("Database Changed"));
+        QCOMPARE(bytesOf(path), theirs);
+
+        m_world->fakes.messages.answerNext(Answer::Yes);
+        trigger(Command::SaveFile);
+        QVERIFY(bytesOf(path).find("http://example.net/") != std::string::npos);
+    }
+
 private:
+    static std::string bytesOf(const std::string& path)
+    {
+        const Result<std::string> bytes = readFileBytes(path);
+        return bytes.ok() ? bytes.value() : std::string("(unreadable)");
+    }
+    static bool writeFileBytes(const std::string& path, const std::string& bytes)
+    {
+        QFile file(QString::fromStdString(path));
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            && file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+    }
+
     // A database file with one link at the root; returns its path.
     std::string savedDatabaseWithOneLink()
     {

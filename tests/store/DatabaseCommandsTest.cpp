@@ -11,7 +11,6 @@
 #include "store/DatabaseCommands.h"
 #include "store/DatabaseFile.h"
 #include "store/DatabaseGuard.h"
-#include "store/FileAccess.h"
 #include "store/LinkStore.h"
 #include "store/ProgramDirectory.h"
 
