@@ -90,6 +90,8 @@ bool hasMarks(ImportKind kind, std::string_view text)
         return false;
     case ImportKind::Database:
     case ImportKind::Shortcuts:
+    case ImportKind::Firefox:  // read by SQLite and JSON, which refuse what is not theirs
+    case ImportKind::Chromium:
         break;
     }
     return true;
@@ -110,6 +112,10 @@ const char* formatName(ImportKind kind)
         return "an HTML file";
     case ImportKind::Shortcuts:
         return "an Internet shortcut file";
+    case ImportKind::Firefox:
+        return "a Firefox bookmarks file";
+    case ImportKind::Chromium:
+        return "a Chromium bookmarks file";
     case ImportKind::Database:
         break;
     }
