@@ -334,7 +334,9 @@ size_t LinkStore::PlaceDeepFolders(int maxDepth)
         leaving[move.holder].emplace(move.folder->id, move.folder);
     }
     std::unordered_map<const Folder*, std::shared_ptr<FolderItem>> entryOf;
-    for (auto& [holder, folders] : leaving) {
+    for (auto& leavingOne : leaving) {
+        Folder* holder = leavingOne.first;
+        const auto& folders = leavingOne.second;
         std::erase_if(holder->FolderItems, [&](const std::shared_ptr<FolderItem>& item) {
             if (!item->IsFolder) {
                 return false;
