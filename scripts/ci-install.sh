@@ -185,5 +185,6 @@ if [ "$(id -u)" -ne 0 ]; then
     command -v sudo >/dev/null || fail "the fresh Debian check needs root: run as root or install sudo"
     as_root=(sudo)
 fi
-"${as_root[@]}" bash scripts/fresh-debian-check.sh "$deb" || fail "the package on a fresh Debian 12"
+# It bounds its own network steps; this is the ceiling for the whole check.
+"${as_root[@]}" timeout 1500 bash scripts/fresh-debian-check.sh "$deb" || fail "the package on a fresh Debian 12"
 echo "ci-install: all checks passed"
