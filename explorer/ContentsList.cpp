@@ -15,12 +15,15 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QStackedLayout>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
 #include "explorer/ContentsModel.h"
 #include "explorer/DragDrop.h"
 #include "platform/qt/QtString.h"
+#include "store/Clients.h"
+#include "store/TextRules.h"
 
 namespace brindlex {
 
@@ -374,6 +377,47 @@ bool ContentsList::editRow(int row)
 int ContentsList::columnWidth(int column) const
 {
     return m_details->columnWidth(column);
+}
+
+int ContentsList::typicalColumnWidth(int column) const
+{
+    const QFontMetrics metrics = m_details->fontMetrics();
+    const int average = metrics.averageCharWidth();
+    int content = 0;
+    switch (column) {
+    case 0:
+        content = 24 * average + m_details->iconSize().width() + 4;
+        break;
+    case 1:
+        // The widest day and month numbers and a four-digit year, in the short form.
+        for (const DateTime& date : { DateTime { 2028, 12, 28 }, DateTime { 2028, 9, 30 } }) {
+            content = std::max(content, metrics.horizontalAdvance(ContentsModel::dateText(date)));
+        }
+        break;
+    case 2:
+        content = metrics.horizontalAdvance(QStringLiteral("Folder"));
+        for (std::string_view word : URLKinds()) {
+            content = std::max(content,
+                metrics.horizontalAdvance(QString::fromUtf8(word.data(), static_cast<qsizetype>(word.size()))));
+        }
+        break;
+    case 3:
+        for (const ClientRow& client : allClients()) {
+            content = std::max(content, metrics.horizontalAdvance(QString::fromUtf8(client.Service)));
+        }
+        break;
+    case 4:
+        content = 16 * average;
+        break;
+    case 5:
+        content = 12 * average;
+        break;
+    default:
+        return 0;
+    }
+    // A cell's text has the style's focus margins on both sides, and one character to spare.
+    const int margins = 2 * (m_details->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_details) + 1);
+    return std::max(m_details->header()->sectionSizeHint(column), content + margins + average);
 }
 
 void ContentsList::setColumnWidth(int column, int width)

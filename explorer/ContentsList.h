@@ -61,6 +61,11 @@ public:
 
     // Column widths of the details view, in pixels.
     int columnWidth(int column) const;
+    // The width column `column` (0..5) needs at the list's present font to show its
+    // header and typical contents: a name of some 24 characters, any date, the widest
+    // kind word and client; for the URL and the Description, which take what the others
+    // leave, at least 16 and 12 characters.
+    int typicalColumnWidth(int column) const;
     void setColumnWidth(int column, int width);
     // Sorts by a column's text, ascending, and shows the sort mark in the header.
     void sortByColumn(int column);

@@ -16,9 +16,7 @@
 
 namespace brindlex {
 
-namespace {
-
-QString shortDate(const DateTime& value)
+QString ContentsModel::dateText(const DateTime& value)
 {
     if (value.isNull()) {
         return {};
@@ -26,8 +24,6 @@ QString shortDate(const DateTime& value)
     const QDate date(value.year, value.month, value.day);
     return date.isValid() ? QLocale::system().toString(date, QLocale::ShortFormat) : QString();
 }
-
-}  // namespace
 
 ContentsModel::ContentsModel(QObject* parent)
     : QAbstractTableModel(parent)
@@ -38,7 +34,7 @@ ContentsModel::Row ContentsModel::makeRow(ListRow row)
 {
     Row made;
     made.texts[0] = toQString(row.Name);
-    made.texts[1] = shortDate(row.MDate);
+    made.texts[1] = dateText(row.MDate);
     made.texts[2] = toQString(row.Type);
     made.texts[3] = toQString(row.Client);
     made.texts[4] = toQString(row.URL);

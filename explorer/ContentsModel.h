@@ -34,6 +34,8 @@ public:
     const ListRow& row(int index) const { return m_rows[static_cast<size_t>(index)]; }
     // The text shown in a cell (the date in the system's short date form).
     QString text(int row, int column) const;
+    // A date as the Date Added column shows it.
+    static QString dateText(const DateTime& value);
     // The row whose ID column equals `id`, or -1.
     int findId(const QString& id) const;
 

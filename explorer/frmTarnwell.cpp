@@ -6,11 +6,14 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolBar>
@@ -32,6 +35,7 @@
 #include "explorer/Icons.h"
 #include "explorer/ImportExportCommands.h"
 #include "explorer/PaneInput.h"
+#include "explorer/ScreenPlacement.h"
 #include "explorer/UndoCommands.h"
 #include "explorer/dialogs/frmAbout.h"
 #include "platform/EventPump.h"
@@ -84,6 +88,8 @@ frmTarnwell::frmTarnwell(const Services& services, QWidget* parent)
     buildPanes();
     buildStatusBar();
     connectOwnCommands();
+    // Room for the menu bar, the start of the toolbar and both panes with a few rows.
+    setMinimumSize(toPixels(6600), toPixels(4800));
 
     m_sizeTimer = new QTimer(this);
     m_sizeTimer->setObjectName(QStringLiteral("SizeTimer"));
@@ -197,6 +203,9 @@ void frmTarnwell::buildPanes()
     m_rightSide = side("RightPane", SSPanel2(), ListView1());
     m_split->addWidget(m_leftSide);
     m_split->addWidget(m_rightSide);
+    // Neither pane is squeezed to nothing.
+    m_leftSide->setMinimumWidth(toPixels(1200));
+    m_rightSide->setMinimumWidth(toPixels(2400));
     m_split->setStretchFactor(0, 0);
     m_split->setStretchFactor(1, 1);
     m_splitter = std::make_unique<CVSplitter>(*m_split);
@@ -544,17 +553,46 @@ void frmTarnwell::showTrayPopup()
 void frmTarnwell::sizeTimerTick()
 {
     if (windowState() == Qt::WindowNoState && isVisible() && !m_isRestoring) {
-        const QRect frame = frameGeometry();
-        WindowGeometry& geometry = m_settings.geometry;
-        geometry.Top = static_cast<int>(std::lround(toTwips(frame.top())));
-        geometry.Left = static_cast<int>(std::lround(toTwips(frame.left())));
-        geometry.Height = static_cast<int>(std::lround(toTwips(height())));
-        geometry.Width = static_cast<int>(std::lround(toTwips(width())));
+        settlePlacement();
+        const QRect shown(frameGeometry().topLeft(), size());
+        if (m_placement == Placement::Settled && shown != m_shownGeometry) {
+            m_shownGeometry = shown;
+            WindowGeometry& geometry = m_settings.geometry;
+            geometry.Top = static_cast<int>(std::lround(toTwips(shown.top())));
+            geometry.Left = static_cast<int>(std::lround(toTwips(shown.left())));
+            geometry.Height = static_cast<int>(std::lround(toTwips(shown.height())));
+            geometry.Width = static_cast<int>(std::lround(toTwips(shown.width())));
+        }
     }
     if (m_trayCommand == 1 && !inLongWork()) {
         m_trayCommand = -1;
         close();
     }
+}
+
+void frmTarnwell::settlePlacement()
+{
+    if (m_placement == Placement::Settled) {
+        return;
+    }
+    const QRect frame = frameGeometry();
+    if (!m_placementChecked) {
+        // The frame the window manager gave may be larger than the one allowed for.
+        m_placementChecked = true;
+        if (const QScreen* screen = screenFor(frame)) {
+            const QRect placed = pulledOntoScreen(frame, screen->availableGeometry());
+            if (placed != frame) {
+                resize(placed.size() - (frame.size() - size()));
+                move(placed.topLeft());
+                m_placement = Placement::Placed;
+                return;  // settled at the next look, where the window manager put it
+            }
+        }
+    }
+    // Restored: the stored twips describe this place, and stay exactly as they are until
+    // the user moves or resizes the window. Placed: stored from here on.
+    m_shownGeometry = m_placement == Placement::Restored ? QRect(frame.topLeft(), size()) : QRect();
+    m_placement = Placement::Settled;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -569,16 +607,70 @@ void frmTarnwell::applyColumnWidths()
     m_columnPixels[6] = toPixels(m_settings.Columns[6]);
 }
 
+void frmTarnwell::sizeUnstoredColumns()
+{
+    ContentsList* list = ListView1();
+    int widths[6];
+    bool sized[6];
+    for (int n = 0; n < 6; ++n) {
+        sized[n] = !m_settings.columnStored(n);
+        widths[n] = sized[n] ? list->typicalColumnWidth(n) : m_columnPixels[n];
+    }
+    // The list's width once the window is shown: the window's less the tree beside it,
+    // the list's frame and a vertical scroll bar.
+    int rest = width() - 2 * list->detailsView()->frameWidth() - style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    if (!m_settings.PaneMode) {
+        rest -= qMax(1, toPixels(m_settings.geometry.TreeWidth)) + m_split->handleWidth();
+    }
+    for (int n = 0; n < 4; ++n) {
+        rest -= widths[n];
+    }
+    if (sized[4] && sized[5]) {
+        const int url = qMax(widths[4], rest * 11 / 20);
+        widths[5] = qMax(widths[5], rest - url);
+        widths[4] = url;
+    } else if (sized[4]) {
+        widths[4] = qMax(widths[4], rest - widths[5]);
+    } else if (sized[5]) {
+        widths[5] = qMax(widths[5], rest - widths[4]);
+    }
+    for (int n = 0; n < 6; ++n) {
+        if (sized[n]) {
+            list->setColumnWidth(n, widths[n]);
+            m_columnPixels[n] = widths[n];
+            m_settings.Columns[n] = toTwips(widths[n]);
+        }
+    }
+}
+
 void frmTarnwell::applyWindowGeometry()
 {
     const WindowGeometry& geometry = m_settings.geometry;
     m_isRestoring = true;
-    const int width = toPixels(geometry.Width);
-    const int height = toPixels(geometry.Height);
-    if (width > 0 && height > 0) {
-        resize(width, height);
+    m_placementChecked = false;
+    if (!m_settings.sizeStored()) {
+        // The first run: a share of the screen, in its middle.
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
+        resize(QSize(area.width() * 3 / 5, area.height() * 3 / 5).expandedTo(minimumSize()).boundedTo(area.size()));
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+        m_placement = Placement::Placed;
+    } else {
+        QSize size(toPixels(geometry.Width), toPixels(geometry.Height));
+        if (size.width() <= 0 || size.height() <= 0) {
+            size = this->size();
+        }
+        size = size.expandedTo(minimumSize());
+        // Stored on a larger screen, or at another scale: the frame (its title bar allowed
+        // for, the window manager has not framed the window yet) is pulled onto the screen.
+        const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+        const QRect frame(QPoint(toPixels(geometry.Left), toPixels(geometry.Top)), size + QSize(0, title));
+        const QScreen* screen = screenFor(frame);
+        const QRect placed = screen ? pulledOntoScreen(frame, screen->availableGeometry()) : frame;
+        resize(placed.size() - QSize(0, title));
+        move(placed.topLeft());
+        m_placement = placed == frame ? Placement::Restored : Placement::Placed;
     }
-    move(toPixels(geometry.Left), toPixels(geometry.Top));
     const int state = geometry.WindowState;
     setWindowState(state == 2 ? Qt::WindowMaximized : state == 1 ? Qt::WindowMinimized : Qt::WindowNoState);
     m_isRestoring = false;
@@ -630,6 +722,7 @@ void frmTarnwell::Load(const std::function<void(int)>& progress)
     step(75);
 
     m_dialogs.ApplyProgramFont(this);
+    sizeUnstoredColumns();
     if (!m_settings.ShowToolbar) {
         m_toolbar->hide();
         cbxFolders()->hide();

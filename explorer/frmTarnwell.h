@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <QMainWindow>
+#include <QRect>
 
 #include "explorer/Commands.h"
 #include "explorer/FolderPanes.h"
@@ -199,8 +200,14 @@ private:
     void showTrayPopup();
     void sizeTimerTick();
     void applyColumnWidths();
+    // Columns whose widths no earlier run stored: their header and typical contents, the
+    // URL and the Description sharing what the others leave of the list's width.
+    void sizeUnstoredColumns();
     void writeSettings();
     void applyWindowGeometry();
+    // Once the window manager has framed the shown window: a frame that reaches off the
+    // screen is brought onto it, and the place the twips describe is noted.
+    void settlePlacement();
     void setViewChecks(int mode);
     // The client button and status picture of the default client.
     void showClient(int BrowserID);
@@ -227,6 +234,14 @@ private:
     QTimer* m_sizeTimer = nullptr;  // SizeTimer
     PaneInput* m_input = nullptr;  // a child of the window
     bool m_isRestoring = false;
+    // Where the window stands against its stored geometry: placed as the twips say
+    // (they stay exactly as stored while it stays there), placed by the program (the
+    // first run's size, a pull onto the screen: stored as soon as it is shown), or
+    // settled, when every move and resize by the user is stored.
+    enum class Placement { Restored, Placed, Settled };
+    Placement m_placement = Placement::Settled;
+    bool m_placementChecked = false;  // the shown frame was checked against the screen
+    QRect m_shownGeometry;  // frame position and size the stored twips describe
     int m_trayCommand = -1;
     int m_columnPixels[7] = {};  // the widths set from the stored twips, to tell a user's change
     bool m_unloaded = false;

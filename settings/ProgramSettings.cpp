@@ -1,6 +1,8 @@
 #include "settings/ProgramSettings.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
@@ -33,6 +35,7 @@ void ProgramSettings::read()
     for (int n = 0; n < 7; ++n) {
         const double width = readNumber(stored, *setting::Columns[n]);
         Columns[n] = width < 1 ? 1 : width;
+        m_columnStored[n] = storedNumber(stored, *setting::Columns[n]).has_value();
     }
     // An "AutoAssign" that is not a number is repaired by its leading numeric value and
     // written back.
@@ -51,6 +54,7 @@ void ProgramSettings::read()
     geometry.Height = readInteger(stored, setting::Height);
     geometry.Width = readInteger(stored, setting::Width);
     geometry.WindowState = readInteger(stored, setting::WindowState);
+    m_sizeStored = storedNumber(stored, setting::Width) && storedNumber(stored, setting::Height);
     options.IncludeDesc = readInteger(stored, setting::IncludeDesc);
     options.DisplayPath = readInteger(stored, setting::DisplayPath);
     ShowToolbar = readBool(stored, setting::ShowToolbar);
@@ -100,6 +104,8 @@ void ProgramSettings::write(const std::string& lastDB)
     writeInteger(m_store, setting::Width, geometry.Width);
     writeInteger(m_store, setting::WindowState, geometry.WindowState);
     writeBool(m_store, setting::PaneMode, PaneMode);
+    m_sizeStored = true;
+    std::fill(std::begin(m_columnStored), std::end(m_columnStored), true);
 }
 
 void ProgramSettings::markLoaded()

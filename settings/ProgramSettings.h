@@ -70,6 +70,12 @@ public:
     void markLoaded();
     // "StartMin" 1: the window starts hidden in the tray (with the tray icon on).
     bool StartMin() const { return m_startMin; }
+    // Whether an earlier run stored the window's size ("Width" and "Height"); until one
+    // has, the window is sized by the screen it opens on.
+    bool sizeStored() const { return m_sizeStored; }
+    // Whether an earlier run stored the width of column `n` (0..6); until one has, the
+    // column is as wide as its header and typical contents need.
+    bool columnStored(int n) const { return n >= 0 && n < 7 && m_columnStored[n]; }
     // The go-to history as stored now, most recent first, and its saving.
     std::vector<std::string> pathHistory() const;
     void savePathHistory(const std::vector<std::string>& rows);
@@ -91,6 +97,8 @@ private:
     std::string m_lastDB;
     bool m_firstLoad = true;
     bool m_startMin = false;
+    bool m_sizeStored = false;
+    bool m_columnStored[7] = {};
 };
 
 }  // namespace brindlex

@@ -200,6 +200,11 @@ std::string numberText(double value)
     return buffer;
 }
 
+std::optional<double> storedNumber(const SettingsStore& store, const SettingKey& key)
+{
+    return parseNumber(store.get(key.section, key.key, ""));
+}
+
 std::string readText(const SettingsStore& store, const SettingKey& key)
 {
     return store.get(key.section, key.key, key.fallback);

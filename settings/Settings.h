@@ -82,6 +82,9 @@ const SettingKey* findSetting(std::string_view section, std::string_view key);
 // programDir + "/Brindlex.bdx": the database used when none was named or stored.
 std::string lastDatabaseDefault(const std::string& programDir);
 
+// The stored value as a number; nothing when none is stored or it is no number (the
+// key's default does not count).
+std::optional<double> storedNumber(const SettingsStore& store, const SettingKey& key);
 // The stored text, or the key's default when the store has none.
 std::string readText(const SettingsStore& store, const SettingKey& key);
 // The stored text as a number; an absent or unreadable value gives the default's number.

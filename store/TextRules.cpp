@@ -1,5 +1,7 @@
 #include "store/TextRules.h"
 
+#include <algorithm>
+
 namespace brindlex {
 
 std::string QuotesToApostrophes(std::string_view text)
@@ -80,6 +82,26 @@ bool schemeEndsAt(std::string_view url, size_t colon, std::string_view name, boo
     return true;
 }
 
+// The schemes ClassifyURL knows, with their kind words.
+struct Rule
+{
+    std::string_view name;  // the scheme before its colon, upper case
+    bool slashes;  // the colon is followed by "//"
+    int order;
+    const char* word;
+};
+constexpr Rule Rules[] = {
+    { "HTTP", true, 1, "Http" },
+    { "HTTPS", true, 1, "Http" },
+    { "FTP", true, 2, "Ftp" },
+    { "FILE", false, 3, "File" },
+    { "GOPHER", true, 4, "Gopher" },
+    { "AFS", true, 5, "Archie" },
+    { "MAILTO", false, 6, "EMail" },
+    { "NEWS", false, 7, "News" },
+    { "TELNET", true, 8, "Telnet" },
+};
+
 }  // namespace
 
 std::string ClassifyURL(std::string_view url)
@@ -88,24 +110,6 @@ std::string ClassifyURL(std::string_view url)
     // colon; the rule with the lowest number among all that match anywhere wins, as a
     // test of each rule in turn over the whole URL would have it. "HTTPS://" counts as
     // "HTTP://" (today's links are links); nothing else is added.
-    struct Rule
-    {
-        std::string_view name;  // the scheme before its colon, upper case
-        bool slashes;  // the colon is followed by "//"
-        int order;
-        const char* word;
-    };
-    static constexpr Rule Rules[] = {
-        { "HTTP", true, 1, "Http" },
-        { "HTTPS", true, 1, "Http" },
-        { "FTP", true, 2, "Ftp" },
-        { "FILE", false, 3, "File" },
-        { "GOPHER", true, 4, "Gopher" },
-        { "AFS", true, 5, "Archie" },
-        { "MAILTO", false, 6, "EMail" },
-        { "NEWS", false, 7, "News" },
-        { "TELNET", true, 8, "Telnet" },
-    };
     const Rule* best = nullptr;
     for (size_t colon = url.find(':'); colon != std::string_view::npos; colon = url.find(':', colon + 1)) {
         for (const Rule& rule : Rules) {
@@ -119,6 +123,18 @@ std::string ClassifyURL(std::string_view url)
         }
     }
     return best == nullptr ? "Unknown" : best->word;
+}
+
+std::vector<std::string_view> URLKinds()
+{
+    std::vector<std::string_view> words;
+    for (const Rule& rule : Rules) {
+        if (std::find(words.begin(), words.end(), rule.word) == words.end()) {
+            words.push_back(rule.word);
+        }
+    }
+    words.push_back("Unknown");
+    return words;
 }
 
 }  // namespace brindlex

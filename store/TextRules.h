@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace brindlex {
 
@@ -17,5 +18,7 @@ std::string LineBreaksToBlank(std::string_view text);
 // "Telnet" or "Unknown", by the first scheme the URL contains in any letter case
 // ("HTTPS://" counts as "HTTP://").
 std::string ClassifyURL(std::string_view url);
+// Every word ClassifyURL gives, each once, "Unknown" last.
+std::vector<std::string_view> URLKinds();
 
 }  // namespace brindlex

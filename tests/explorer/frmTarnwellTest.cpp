@@ -1,10 +1,15 @@
+#include <cmath>
 #include <memory>
+#include <string>
 
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTemporaryFile>
 #include <QToolBar>
 #include <QTreeView>
 #include <QtTest>
@@ -37,6 +42,22 @@ class frmTarnwellTest : public QObject, protected test::WindowFixture
 {
     Q_OBJECT
 
+public:
+    // The offscreen screen is 1600 by 1000 pixels, a common laptop's, instead of 800 by 800.
+    static void initMain()
+    {
+        if (qgetenv("QT_QPA_PLATFORM") != "offscreen") {
+            return;
+        }
+        static QTemporaryFile config;
+        if (config.open()) {
+            config.write(R"({"screens": [{"name": "Laptop", "x": 0, "y": 0, "width": 1600, "height": 1000,
+                "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+            config.flush();
+            qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
+        }
+    }
+
 private Q_SLOTS:
     void init() { makeWorld(); }
     void cleanup() { close(); }
@@ -54,7 +75,15 @@ private Q_SLOTS:
         QVERIFY(m_window->Toolbar1()->isVisible());
         QVERIFY(m_window->statusBar()->isVisible());
         QVERIFY(action("mnuView1_0")->isChecked() && action("mnuView1_1")->isChecked());
-        QCOMPARE(m_window->size(), QSize(m_window->toPixels(9855), m_window->toPixels(5865)));
+        // No size stored: a share of the screen, in its middle.
+        const QRect area = m_window->screen()->availableGeometry();
+        QCOMPARE(area.size(), QSize(1600, 1000));
+        QCOMPARE(
+            m_window->size(), QSize(area.width() * 3 / 5, area.height() * 3 / 5).expandedTo(m_window->minimumSize()));
+        // (centred before the window manager framed it: off by half the frame at most)
+        const QPoint off = m_window->frameGeometry().center() - area.center();
+        QVERIFY(std::abs(off.x()) <= m_window->frameGeometry().width() - m_window->width() + 1);
+        QVERIFY(std::abs(off.y()) <= m_window->frameGeometry().height() - m_window->height() + 1);
         QCOMPARE(m_window->windowTitle(), QStringLiteral("Brindlex"));
         QCOMPARE(m_window->statusPanel(1)->text(), QStringLiteral("0 object(s)"));
         QCOMPARE(m_window->TreeView1()->topLevelItemCount(), 1);
@@ -97,11 +126,11 @@ private Q_SLOTS:
         QCOMPARE(storedValue(*m_world, "ListSort"), QStringLiteral("4"));
         QCOMPARE(storedValue(*m_world, "ShowToolbar"), QStringLiteral("False"));
         QCOMPARE(storedValue(*m_world, "PaneMode"), QStringLiteral("True"));
-        QCOMPARE(storedValue(*m_world, "Column2"), QStringLiteral("824.882"));
+        const QString date = storedValue(*m_world, "Column2");  // the width it was shown at
         // The hidden ID column's default is below 1, so it is read as 1.
         QCOMPARE(storedValue(*m_world, "Column7"), QStringLiteral("1"));
         QCOMPARE(storedValue(*m_world, "TreeWidth"), QStringLiteral("2685"));
-        QCOMPARE(storedValue(*m_world, "Width"), QStringLiteral("9855"));
+        const QString width = storedValue(*m_world, "Width");
         QCOMPARE(storedValue(*m_world, "Method"), QStringLiteral("True"));
 
         open();
@@ -112,6 +141,102 @@ private Q_SLOTS:
         QVERIFY(m_window->PaneMode());
         QVERIFY(!m_window->TreeView1()->isVisible());
         QVERIFY(action("mnuView1_2")->isChecked());
+        // Stored sizes win over the first run's.
+        QCOMPARE(m_window->width(), m_window->toPixels(width.toDouble()));
+        QCOMPARE(m_window->ListView1()->columnWidth(1), m_window->toPixels(date.toDouble()));
+    }
+
+    // Nothing stored: every column shows its header and the texts of a typical row, and the
+    // columns together fit the list, with no horizontal scroll bar.
+    void firstRunColumnsShowTheirContents()
+    {
+        const std::string path = m_world->homePath() + "/Links.bdx";
+        m_world->store.NewDatabase(m_world->homePath());
+        m_world->store.CreateEntry(false, "gopher://gopher.example.org/1/world", 1, "A link of a typical length here",
+            "Gopher", "Its description");
+        m_world->store.SetDatabasePath(path);
+        QVERIFY(SaveDatabase(m_world->store).ok());
+        m_world->commandLine = path;
+        open();
+        ContentsList* list = m_window->ListView1();
+        QVERIFY(list->model().rowCount() == 1);
+        const QFontMetrics metrics = list->detailsView()->fontMetrics();
+        QHeaderView* header = list->detailsView()->header();
+        QVERIFY(!list->model().text(0, 1).isEmpty() && !list->model().text(0, 2).isEmpty());
+        for (int column = 1; column < 4; ++column) {
+            const QString text = list->model().text(0, column);
+            QVERIFY2(list->columnWidth(column) > metrics.horizontalAdvance(text) + 4, qPrintable(text));
+            QVERIFY(list->columnWidth(column) >= header->sectionSizeHint(column));
+        }
+        int total = 0;
+        for (int column = 0; column < 6; ++column) {
+            total += list->columnWidth(column);
+        }
+        QVERIFY2(total <= list->detailsView()->viewport()->width(),
+            qPrintable(QStringLiteral("%1 > %2").arg(total).arg(list->detailsView()->viewport()->width())));
+        QVERIFY(!list->detailsView()->horizontalScrollBar()->isVisible());
+        // Stored widths are honoured as they are, even narrow ones.
+        closeWindow();
+        m_world->settings->set("Browser", "Column2", "300");
+        open();
+        QCOMPARE(m_window->ListView1()->columnWidth(1), m_window->toPixels(300));
+    }
+
+    // The window cannot be shrunk until a pane disappears.
+    void theWindowKeepsASensibleMinimumSize()
+    {
+        open();
+        m_window->resize(100, 100);
+        QVERIFY(m_window->width() >= 400 && m_window->height() >= 300);
+        QVERIFY(m_window->ListView1()->width() >= 100 && m_window->TreeView1()->width() >= 50);
+    }
+
+    // A position stored on a larger screen is pulled onto this one, and the size shrunk to
+    // it; a place on the screen is kept to the twip.
+    void restoredPlacesStayOnTheScreen()
+    {
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        auto storePlace = [this](int left, int top, int width, int height) {
+            m_world->settings->set("Browser", "Left", std::to_string(left));
+            m_world->settings->set("Browser", "Top", std::to_string(top));
+            m_world->settings->set("Browser", "Width", std::to_string(width));
+            m_world->settings->set("Browser", "Height", std::to_string(height));
+        };
+        auto waitTicks = [this] {
+            QSignalSpy tick(m_window->findChild<QTimer*>(QStringLiteral("SizeTimer")), &QTimer::timeout);
+            QVERIFY(tick.wait());
+            QVERIFY(tick.wait());
+        };
+        // Off the right and the bottom.
+        open();
+        const int twips = static_cast<int>(std::lround(m_window->toTwips(1)));
+        closeWindow();
+        storePlace((area.right() - 100) * twips, (area.bottom() - 50) * twips, 9855, 5865);
+        open();
+        waitTicks();
+        QVERIFY2(area.contains(m_window->frameGeometry()),
+            qPrintable(QStringLiteral("%1,%2").arg(m_window->x()).arg(m_window->y())));
+        QCOMPARE(m_window->size(), QSize(m_window->toPixels(9855), m_window->toPixels(5865)));
+        closeWindow();
+        QVERIFY(storedValue(*m_world, "Left").toInt() < (area.right() - 100) * twips);
+
+        // Larger than the screen, above and left of it.
+        storePlace(-3000, -3000, (area.width() + 300) * twips, (area.height() + 300) * twips);
+        open();
+        waitTicks();
+        QVERIFY(area.contains(m_window->frameGeometry()));
+        QVERIFY(m_window->width() <= area.width() && m_window->height() <= area.height());
+        closeWindow();
+
+        // Within the screen: stored back exactly as it was.
+        storePlace(1507, 1493, 9857, 5863);
+        open();
+        waitTicks();
+        closeWindow();
+        QCOMPARE(storedValue(*m_world, "Left"), QStringLiteral("1507"));
+        QCOMPARE(storedValue(*m_world, "Top"), QStringLiteral("1493"));
+        QCOMPARE(storedValue(*m_world, "Width"), QStringLiteral("9857"));
+        QCOMPARE(storedValue(*m_world, "Height"), QStringLiteral("5863"));
     }
 
     void cancelInTheSavePromptKeepsTheWindowAndWritesNothing()

@@ -148,6 +148,35 @@ TEST_F(ProgramSettingsTest, ShutdownWritesEveryValueAndTheNextStartReadsThemBack
     EXPECT_EQ(store.batches, 0);
 }
 
+// The first run sizes the window and the columns itself; a size or width stored by a run
+// (even one of the defaults) is what later runs use.
+TEST_F(ProgramSettingsTest, KnowsWhatAnEarlierRunStored)
+{
+    settings.read();
+    EXPECT_FALSE(settings.sizeStored());
+    for (int n = 0; n < 7; ++n) {
+        EXPECT_FALSE(settings.columnStored(n)) << n;
+    }
+    store.set("Browser", "Width", "9855");
+    store.set("Browser", "Column2", "824.882");
+    store.set("Browser", "Column3", "wide");  // no width: sized as if none were stored
+    settings.read();
+    EXPECT_FALSE(settings.sizeStored());  // a width without a height is no size
+    EXPECT_TRUE(settings.columnStored(1));
+    EXPECT_FALSE(settings.columnStored(2));
+    EXPECT_FALSE(settings.columnStored(7));
+    store.set("Browser", "height", " 5865 ");
+    settings.read();
+    EXPECT_TRUE(settings.sizeStored());
+    EXPECT_EQ(settings.geometry.Height, 5865);
+
+    ProgramSettings fresh(store);
+    fresh.read();
+    fresh.write("");
+    EXPECT_TRUE(fresh.sizeStored());
+    EXPECT_TRUE(fresh.columnStored(2) && fresh.columnStored(6));
+}
+
 TEST_F(ProgramSettingsTest, ValuesWrittenAtOnce)
 {
     settings.read();

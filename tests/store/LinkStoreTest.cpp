@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <string_view>
+#include <vector>
 
 #include "fakes/FakePlatform.h"
 #include "fakes/StoreHelpers.h"
@@ -55,6 +58,19 @@ TEST(ClassifyURLTest, FirstContainedSchemeWins)
         SCOPED_TRACE(url);
         EXPECT_EQ(ClassifyURL(url), kind);
     }
+    // The list of kind words (what the contents list's Type column can show) is exactly
+    // what the rows above give.
+    std::vector<std::string_view> seen;
+    for (const auto& row : rows) {
+        if (std::find(seen.begin(), seen.end(), row.second) == seen.end()) {
+            seen.emplace_back(row.second);
+        }
+    }
+    std::vector<std::string_view> kinds = URLKinds();
+    EXPECT_EQ(kinds.back(), "Unknown");
+    std::sort(kinds.begin(), kinds.end());
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(kinds, seen);
 }
 
 TEST(TextRulesTest, QuotesLineBreaksAndQuoteMarks)
