@@ -39,6 +39,7 @@ TEST(ClassifyURLTest, FirstContainedSchemeWins)
         { "file:C|/a.htm", "File" },
         { "gopher://g", "Gopher" },
         { "telnet://t", "Telnet" },
+        { "ftp://f/", "Ftp" },
         { "javascript:void(0)", "Unknown" },
         // https was not yet a link kind: such links came out "Unknown" and were not
         // taken for URLs by the clipboard paste.
