@@ -73,6 +73,14 @@ FolderPanes::FolderPanes(QWidget& window, LinkStore& store, EventPump& events, c
     }
     connect(m_tree, &QTreeWidget::currentItemChanged, this,
         [this](QTreeWidgetItem* node, QTreeWidgetItem*) { folderNodeClicked(node); });
+    // A left click on the node that is already current shows its folder as well: the
+    // list may show another one (after a popup menu, say), and a click always shows the
+    // folder clicked.
+    connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node, int) {
+        if (node && folderByKey(FolderTree::key(node)) != &m_store.CurrentFolder()) {
+            folderNodeClicked(node);
+        }
+    });
     connect(m_list->header(), &QHeaderView::sectionClicked, this, [this](int section) {
         if (section >= 0 && section < 6) {
             Q_EMIT arrangeRequested(section);
@@ -223,6 +231,9 @@ void FolderPanes::SelectFolderNode()
     }
     m_events.processEvents();
     showPath(FolderTree::fullPath(m_tree->currentItem()));
+    // The folder box and the object count show the same folder as the tree.
+    m_objectCount->setText(QString::number(m_store.CurrentFolder().FolderItems.size()) + tr(" object(s)"));
+    UpdateFolderDropDowns();
 }
 
 void FolderPanes::AddEntryToPanes(const FolderItem& item)

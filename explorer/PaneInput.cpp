@@ -60,6 +60,19 @@ PaneInput::PaneInput(
         view->installEventFilter(this);
         view->viewport()->installEventFilter(this);
     }
+    // The send commands follow the selected row however it changes: a click, a key, a move
+    // to another folder, a refill of the list.
+    ContentsList* list = panes.ListView1();
+    const auto follow = [this] { followSelection(); };
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, follow);
+    connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this, follow);
+    connect(&list->model(), &QAbstractItemModel::modelReset, this, follow);
+}
+
+void PaneInput::followSelection()
+{
+    const int row = m_panes.selectedRow();
+    SetSendCommands(row >= 0 && m_panes.ListView1()->model().row(row).Icon != Image::Folder);
 }
 
 void PaneInput::SetSendCommands(bool on)

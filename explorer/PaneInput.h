@@ -38,6 +38,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The send commands on when the selected row is a link, off otherwise.
+    void followSelection();
     void listMousePressed(int row, Qt::MouseButton button);
     void showListPopup();
 

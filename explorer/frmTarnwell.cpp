@@ -41,6 +41,7 @@
 #include "platform/EventPump.h"
 #include "platform/MessageBoxes.h"
 #include "platform/qt/QtString.h"
+#include "settings/SettingsStore.h"
 #include "store/Clients.h"
 #include "store/Editing.h"
 #include "store/Images.h"
@@ -790,9 +791,13 @@ bool frmTarnwell::QueryUnload()
         return false;
     }
     store().Clear();
-    writeSettings();
-    m_sizeTimer->stop();
-    Q_EMIT unloading();
+    {
+        // Every value written at exit reaches the settings file in one write.
+        const SettingsBatch batch(settings());
+        writeSettings();
+        m_sizeTimer->stop();
+        Q_EMIT unloading();
+    }
     platform().events.processEvents();
     m_unloaded = true;
     if (m_tray) {

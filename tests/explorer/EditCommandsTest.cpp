@@ -194,6 +194,8 @@ private Q_SLOTS:
         // The folders below carry the new path, for Go To Folder.
         QCOMPARE(QString::fromStdString(store.FindFolder(m_deep)->Path), rootText + "\\My 'Docs'\\Sub\\Deep");
         QCOMPARE(m_window->ListView1()->rowCount(), 2);  // Docs' own contents
+        QCOMPARE(m_window->TreeView3()->topLevelItem(0)->text(0), QStringLiteral("My 'Docs'"));
+        QCOMPARE(m_window->statusPanel(1)->text(), QStringLiteral("2 object(s)"));
     }
 
     void cancelledTreeEditsChangeNothing_data()
@@ -231,6 +233,7 @@ private Q_SLOTS:
         QTest::keyClick(treeEditor(), Qt::Key_Return);
         QTRY_COMPARE(root().Caption, std::string("Links"));
         QCOMPARE(tree()->topLevelItem(0)->text(0), QStringLiteral("Links"));
+        QCOMPARE(m_window->TreeView3()->topLevelItem(0)->text(0), QStringLiteral("Links"));
         QCOMPARE(QString::fromStdString(m_world->store.FindFolder(m_sub)->Path), QStringLiteral("Links\\Docs\\Sub"));
     }
 

@@ -178,6 +178,9 @@ private Q_SLOTS:
 
         QCOMPARE(m_world->store.CurrentFolder().id, m_deepest);
         QCOMPARE(m_window->selectedNodeKey(), m_deepest);
+        // The folder box and the object count show it too.
+        QCOMPARE(m_window->TreeView3()->topLevelItem(0)->text(0), QStringLiteral("Deepest"));
+        QCOMPARE(m_window->statusPanel(1)->text(), QStringLiteral("2 object(s)"));
         QCOMPARE(m_window->ListView1()->selectedIds(), std::vector<std::string> { m_target });
         // The dialog's own refill leaves Description empty and keeps the list's order.
         const ContentsModel& model = m_window->ListView1()->model();
@@ -234,6 +237,9 @@ private Q_SLOTS:
         const std::string id = expected == "deep" ? m_deep : std::string("RootFolder");
         QCOMPARE(store.CurrentFolder().id, id);
         QCOMPARE(m_window->selectedNodeKey(), id);
+        QCOMPARE(m_window->TreeView3()->topLevelItem(0)->text(0).toStdString(), store.CurrentFolder().Caption);
+        QCOMPARE(m_window->statusPanel(1)->text(),
+            QString::number(store.CurrentFolder().FolderItems.size()) + QStringLiteral(" object(s)"));
         QCOMPARE(GoToHistory::load(m_window->settings()).front(), typed.toStdString());
     }
 

@@ -11,9 +11,11 @@
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
 #include "explorer/ExplorerWorld.h"
+#include "explorer/FolderPanes.h"
 #include "explorer/FolderTree.h"
 #include "explorer/WindowFixture.h"
 #include "explorer/frmTarnwell.h"
+#include "store/Images.h"
 #include "store/LinkStore.h"
 
 using namespace brindlex;
@@ -139,6 +141,43 @@ private Q_SLOTS:
         QTest::mouseRelease(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(beta).center());
         QTRY_VERIFY(m_window->popupMenu(3)->isVisible());
         m_window->popupMenu(3)->hide();
+        // A left click on that node, already the tree's current one, shows its folder.
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(beta).center());
+        QCOMPARE(&m_world->store.CurrentFolder(), m_world->store.FindFolder(m_beta));
+        QCOMPARE(m_window->TreeView3()->topLevelItem(0)->text(0), beta->text(0));
+        QCOMPARE(m_window->statusPanel(1)->text(), QStringLiteral("0 object(s)"));
+    }
+
+    // The send commands are on exactly while a link row is selected, whatever changed it.
+    void sendCommandsFollowTheSelection()
+    {
+        ContentsList* list = m_window->ListView1();
+        QAction* send = action(Command::SendURL);
+        const auto linkSelected = [list] {
+            const int row = list->currentRow();
+            return row >= 0 && list->isRowSelected(row) && list->model().row(row).Icon != Image::Folder;
+        };
+        const auto follows = [&] {
+            return send->isEnabled() == linkSelected() && action(Command::ListSendURL)->isVisible() == linkSelected();
+        };
+        QTest::keyClick(list->currentView(), Qt::Key_Home);
+        QVERIFY(follows());
+        int links = 0;
+        int folders = 0;
+        for (int n = 0; n < list->rowCount(); ++n) {
+            (linkSelected() ? links : folders) += 1;
+            QVERIFY2(follows(), qPrintable(QString::number(n)));
+            QTest::keyClick(list->currentView(), Qt::Key_Down);
+        }
+        QVERIFY(links == 2 && folders == 2);
+        selectRows({ m_alpha });
+        QVERIFY(follows() && !send->isEnabled());
+        m_window->panes().ShowFolder(*m_world->store.FindFolder(m_alpha));  // folders only
+        QVERIFY(follows() && !send->isEnabled());
+        m_window->panes().GoBack();
+        QVERIFY(follows());
+        list->clearSelection();
+        QVERIFY(follows() && !send->isEnabled());
     }
 
     void doubleClickBackAndKeysNavigate()

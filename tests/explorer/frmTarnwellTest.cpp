@@ -22,6 +22,7 @@
 #include "explorer/WindowFixture.h"
 #include "explorer/frmTarnwell.h"
 #include "settings/Settings.h"
+#include "settings/SettingsStore.h"
 #include "store/DatabaseFile.h"
 
 using namespace brindlex;
@@ -35,6 +36,50 @@ QString storedValue(const ExplorerWorld& world, const char* key)
     QSettings raw(QDir(world.config.path()).filePath(QStringLiteral("Tarnwell.ini")), QSettings::IniFormat);
     return raw.value(QStringLiteral("Browser/") + QLatin1String(key), QStringLiteral("<none>")).toString();
 }
+
+// The settings store of a window test, counting the writes that reach the file one by one
+// (outside a batch) and the batches that end.
+class CountingSettings : public SettingsStore
+{
+public:
+    explicit CountingSettings(SettingsStore& file)
+        : m_file(file)
+    {
+    }
+    std::string get(const std::string& section, const std::string& key, const std::string& fallback) const override
+    {
+        return m_file.get(section, key, fallback);
+    }
+    void set(const std::string& section, const std::string& key, const std::string& value) override
+    {
+        m_file.set(section, key, value);
+        lone += m_depth == 0 ? 1 : 0;
+    }
+    void remove(const std::string& section, const std::string& key) override
+    {
+        m_file.remove(section, key);
+        lone += m_depth == 0 ? 1 : 0;
+    }
+    void beginBatch() override
+    {
+        ++m_depth;
+        m_file.beginBatch();
+    }
+    void endBatch() override
+    {
+        m_file.endBatch();
+        if (--m_depth == 0) {
+            ++batches;
+        }
+    }
+
+    int lone = 0;
+    int batches = 0;
+
+private:
+    SettingsStore& m_file;
+    int m_depth = 0;
+};
 
 }  // namespace
 
@@ -237,6 +282,23 @@ private Q_SLOTS:
         QCOMPARE(storedValue(*m_world, "Top"), QStringLiteral("1493"));
         QCOMPARE(storedValue(*m_world, "Width"), QStringLiteral("9857"));
         QCOMPARE(storedValue(*m_world, "Height"), QStringLiteral("5863"));
+    }
+
+    // Closing writes every setting in one go, not with a write of the file per value.
+    void exitWritesTheSettingsInOneBatch()
+    {
+        CountingSettings counting(*m_world->settings);
+        const Services services = m_world->services();
+        open(Services { services.store, services.platform, counting, services.fileDialogs, services.programDir,
+            services.commandLine });
+        m_window->SetViewMode(0);
+        counting.lone = 0;
+        counting.batches = 0;
+        closeWindow();
+        QCOMPARE(counting.lone, 0);
+        QCOMPARE(counting.batches, 1);
+        QCOMPARE(storedValue(*m_world, "ListViewMode"), QStringLiteral("0"));
+        QCOMPARE(storedValue(*m_world, "PaneMode"), QStringLiteral("False"));
     }
 
     void cancelInTheSavePromptKeepsTheWindowAndWritesNothing()
