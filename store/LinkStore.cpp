@@ -790,9 +790,14 @@ void LinkStore::RemoveFromFlatList(const std::unordered_set<const Folder*>& fold
 
 void LinkStore::IndexesChanged()
 {
+    IndexesChangedKeepingIds();
+    m_idSetValid = false;
+}
+
+void LinkStore::IndexesChangedKeepingIds()
+{
     m_folderIndexValid = false;
     m_itemIndexFolder = nullptr;
-    m_idSetValid = false;
 }
 
 }  // namespace brindlex

@@ -144,6 +144,11 @@ public:
     void AppendToFlatList(std::shared_ptr<Folder> folder);
     void RemoveFromFlatList(const std::unordered_set<const Folder*>& folders);
     void IndexesChanged();
+    // The same after the model was put back to a state it had (an undo or redo): the set
+    // of ids in use is kept, and the caller registers the ids that came back (RegisterId),
+    // so that the next new entry does not walk the whole model to rebuild it. The set may
+    // then still hold ids that left, which only makes it skip them.
+    void IndexesChangedKeepingIds();
 
 private:
     void releaseModel();

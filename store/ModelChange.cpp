@@ -389,7 +389,31 @@ bool ModelChange::apply(bool forward)
     for (const FolderFieldsRecord& record : m_folderFields) {
         assignFields(*record.folder, forward ? record.after : record.before);
     }
-    m_store->IndexesChanged();
+    // The objects that came back keep their ids; only those are added to the set of ids
+    // in use (a folder coming back into the flat list brings its entries).
+    m_store->IndexesChangedKeepingIds();
+    for (const EntriesRecord& record : m_entries) {
+        for (const auto& [position, item] : forward ? record.edit.inserted : record.edit.removed) {
+            m_store->RegisterId(item->IID);
+        }
+    }
+    for (const SubFoldersRecord& record : m_subFolders) {
+        if (record.folder.get() != &m_store->Root()) {
+            continue;  // an index into the flat list
+        }
+        for (const auto& [position, folder] : forward ? record.edit.inserted : record.edit.removed) {
+            m_store->RegisterId(folder->id);
+            for (const auto& item : folder->FolderItems) {
+                m_store->RegisterId(item->IID);
+            }
+        }
+    }
+    for (const EntryFieldsRecord& record : m_entryFields) {
+        m_store->RegisterId(record.item->IID);
+    }
+    for (const FolderFieldsRecord& record : m_folderFields) {
+        m_store->RegisterId(record.folder->id);
+    }
     const std::shared_ptr<Folder>& current = forward ? m_currentAfter : m_currentBefore;
     Folder* present = m_store->FindFolderOrRoot(current->id);
     m_store->SetCurrentFolder(present == current.get() ? *current : m_store->Root());
