@@ -12,6 +12,13 @@ namespace brindlex {
 
 namespace {
 
+constexpr const char* HistorySection = "GoToFolder";
+
+std::string historyKey(size_t n)
+{
+    return "PathHistory" + std::to_string(n);
+}
+
 // A value that must be 0 or 1; anything else is 0.
 int zeroOrOne(int value)
 {
@@ -116,12 +123,22 @@ void ProgramSettings::markLoaded()
 
 std::vector<std::string> ProgramSettings::pathHistory() const
 {
-    return GoToHistory::load(m_store);
+    std::vector<std::string> rows;
+    for (size_t n = 0; n < GoToHistory::MaxRows; ++n) {
+        std::string path = m_store.get(HistorySection, historyKey(n), "");
+        if (!path.empty()) {
+            rows.push_back(std::move(path));
+        }
+    }
+    return rows;
 }
 
 void ProgramSettings::savePathHistory(const std::vector<std::string>& rows)
 {
-    GoToHistory::save(m_store, rows);
+    const SettingsBatch batch(m_store);
+    for (size_t n = 0; n < GoToHistory::MaxRows; ++n) {
+        m_store.set(HistorySection, historyKey(n), n < rows.size() ? rows[n] : std::string());
+    }
 }
 
 }  // namespace brindlex

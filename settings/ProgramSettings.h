@@ -76,7 +76,9 @@ public:
     // Whether an earlier run stored the width of column `n` (0..6); until one has, the
     // column is as wide as its header and typical contents need.
     bool columnStored(int n) const { return n >= 0 && n < 7 && m_columnStored[n]; }
-    // The go-to history as stored now, most recent first, and its saving.
+    // The go-to history as stored now ("PathHistory0" ... "PathHistory9" of section
+    // "GoToFolder"), most recent first, empty rows left out; and its saving, a missing
+    // row stored empty, in one batch.
     std::vector<std::string> pathHistory() const;
     void savePathHistory(const std::vector<std::string>& rows);
 

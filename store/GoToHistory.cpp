@@ -1,41 +1,10 @@
 #include "store/GoToHistory.h"
 
-#include "settings/SettingsStore.h"
 #include "store/CaseFold.h"
 #include "store/Folder.h"
 #include "store/LinkStore.h"
 
 namespace brindlex {
-
-namespace {
-
-constexpr const char* Section = "GoToFolder";
-
-std::string key(size_t n)
-{
-    return "PathHistory" + std::to_string(n);
-}
-
-}  // namespace
-
-std::vector<std::string> GoToHistory::load(const SettingsStore& settings)
-{
-    std::vector<std::string> rows;
-    for (size_t n = 0; n < MaxRows; ++n) {
-        std::string path = settings.get(Section, key(n), "");
-        if (!path.empty()) {
-            rows.push_back(std::move(path));
-        }
-    }
-    return rows;
-}
-
-void GoToHistory::save(SettingsStore& settings, const std::vector<std::string>& rows)
-{
-    for (size_t n = 0; n < MaxRows; ++n) {
-        settings.set(Section, key(n), n < rows.size() ? rows[n] : std::string());
-    }
-}
 
 void GoToHistory::remember(std::vector<std::string>& rows, const std::string& path)
 {

@@ -7,19 +7,14 @@ namespace brindlex {
 
 class Folder;
 class LinkStore;
-class SettingsStore;
 
-// The Go To Folder path history: at most ten paths, the most recent first, kept in the
-// settings section "GoToFolder" under "PathHistory0" ... "PathHistory9".
+// The Go To Folder path history: at most ten paths, the most recent first (stored by
+// ProgramSettings).
 class GoToHistory
 {
 public:
     static constexpr size_t MaxRows = 10;
 
-    // The stored paths, empty ones left out.
-    static std::vector<std::string> load(const SettingsStore& settings);
-    // Stores `rows` as "PathHistory0" ... "PathHistory9"; a missing row is stored empty.
-    static void save(SettingsStore& settings, const std::vector<std::string>& rows);
     // A path that is not yet a row (exact, case-sensitive comparison) becomes row 0; when
     // ten rows are already held the last one goes first. A path already held stays where it is.
     static void remember(std::vector<std::string>& rows, const std::string& path);

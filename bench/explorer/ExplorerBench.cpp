@@ -5,47 +5,18 @@
 #include <memory>
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
+#include "bench/WindowWorld.h"
 #include "explorer/ContentsList.h"
-#include "explorer/Services.h"
 #include "explorer/frmTarnwell.h"
-#include "fakes/FakeFileDialogs.h"
-#include "fakes/FakePlatform.h"
-#include "settings/SettingsStore.h"
 #include "store/DatabaseFile.h"
 #include "store/LinkStore.h"
 
 using namespace brindlex;
 
 namespace {
-
-struct BenchWorld
-{
-    BenchWorld()
-    {
-        qputenv("BRINDLEX_HOME", home.path().toLocal8Bit());
-        settings.set("Browser", "FirstLoad", "999");
-    }
-    Services services()
-    {
-        return Services { store, fakes.platform(), settings, dialogs, home.path().toStdString(), commandLine };
-    }
-    void close(frmTarnwell& window)
-    {
-        fakes.messages.answerNext(Answer::No);
-        window.close();
-    }
-
-    QTemporaryDir home;
-    test::FakeWorld fakes;
-    test::FakeFileDialogs dialogs;
-    MemorySettings settings;
-    LinkStore store { fakes.clock };
-    std::string commandLine;
-};
 
 // `folders` folders, each a level below the one before in groups of ten, with
 // `links` links spread over the root and the folders.
@@ -69,9 +40,9 @@ void fill(LinkStore& store, int folders, int links)
 
 void BM_StartupWith100000Entries(benchmark::State& state)
 {
-    BenchWorld world;
+    bench::WindowWorld world;
     fill(world.store, 1000, 99000);
-    const std::string path = world.home.path().toStdString() + "/Big.bdx";
+    const std::string path = world.homePath() + "/Big.bdx";
     world.store.SetDatabasePath(path);
     if (!SaveDatabase(world.store).ok()) {
         state.SkipWithError("could not write the database");
@@ -98,8 +69,8 @@ void BM_StartupWithGivenDatabase(benchmark::State& state)
         state.SkipWithError("BRINDLEX_BENCH_DATABASE names no database");
         return;
     }
-    BenchWorld world;
-    const std::string path = world.home.path().toStdString() + "/Given.bdx";
+    bench::WindowWorld world;
+    const std::string path = world.homePath() + "/Given.bdx";
     std::error_code error;
     std::filesystem::copy_file(given, path, error);
     if (error) {
@@ -121,7 +92,7 @@ BENCHMARK(BM_StartupWithGivenDatabase)->Unit(benchmark::kMillisecond)->Iteration
 
 void BM_FillListOf20000Entries(benchmark::State& state)
 {
-    BenchWorld world;
+    bench::WindowWorld world;
     frmTarnwell window(world.services());
     window.Load();
     fill(world.store, 0, 20000);
@@ -135,7 +106,7 @@ BENCHMARK(BM_FillListOf20000Entries)->Unit(benchmark::kMillisecond);
 
 void BM_BuildTreeOf5000Folders(benchmark::State& state)
 {
-    BenchWorld world;
+    bench::WindowWorld world;
     frmTarnwell window(world.services());
     window.Load();
     fill(world.store, 5000, 0);
@@ -151,12 +122,5 @@ BENCHMARK(BM_BuildTreeOf5000Folders)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM")) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runWindowBenchmarks(argc, argv);
 }

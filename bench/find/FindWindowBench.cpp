@@ -1,52 +1,24 @@
 // Find through the window over 100,000 entries in 10,000 folders: the Find button of the
 // find dialog, with the real event pump between folders, the status texts and the result
 // rows. Runs on the offscreen platform unless another one is chosen.
-#include <cstdlib>
 #include <string>
 
 #include <QAction>
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include <benchmark/benchmark.h>
 
+#include "bench/WindowWorld.h"
 #include "explorer/FindCommands.h"
-#include "explorer/Services.h"
 #include "explorer/dialogs/frmFind.h"
 #include "explorer/frmTarnwell.h"
-#include "fakes/FakeFileDialogs.h"
-#include "fakes/FakePlatform.h"
-#include "platform/qt/QtEventPump.h"
-#include "settings/SettingsStore.h"
 #include "store/LinkStore.h"
 
 using namespace brindlex;
 
 namespace {
-
-struct BenchWorld
-{
-    BenchWorld()
-    {
-        qputenv("BRINDLEX_HOME", home.path().toLocal8Bit());
-        settings.set("Browser", "FirstLoad", "999");
-    }
-    Services services()
-    {
-        return Services { store, Platform { fakes.clipboard, fakes.messages, fakes.clock, fakes.programs, events },
-            settings, dialogs, home.path().toStdString(), {} };
-    }
-
-    QTemporaryDir home;
-    test::FakeWorld fakes;
-    QtEventPump events;
-    test::FakeFileDialogs dialogs;
-    MemorySettings settings;
-    LinkStore store { fakes.clock };
-};
 
 // 1,000 top folders with 9 sub-folders each; every folder holds 10 links, ten of each
 // top folder's captioned "News n".
@@ -74,8 +46,8 @@ void fill(LinkStore& store)
 
 void BM_FindButtonOverHundredThousandEntries(benchmark::State& state)
 {
-    BenchWorld world;
-    frmTarnwell window(world.services());
+    bench::WindowWorld world;
+    frmTarnwell window(world.services(true));
     window.Load();
     fill(world.store);
     window.RefreshPanes(true);
@@ -87,8 +59,7 @@ void BM_FindButtonOverHundredThousandEntries(benchmark::State& state)
     }
     state.counters["rows"] = find->ListView1()->topLevelItemCount();
     find->close();
-    world.fakes.messages.answerNext(Answer::No);
-    window.close();
+    world.close(window);
 }
 BENCHMARK(BM_FindButtonOverHundredThousandEntries)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
@@ -96,12 +67,5 @@ BENCHMARK(BM_FindButtonOverHundredThousandEntries)->Arg(0)->Arg(1)->Unit(benchma
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM")) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runWindowBenchmarks(argc, argv);
 }

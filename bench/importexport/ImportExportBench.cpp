@@ -12,45 +12,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/WindowWorld.h"
 #include "explorer/ContentsList.h"
-#include "explorer/Services.h"
 #include "explorer/frmTarnwell.h"
-#include "fakes/FakeFileDialogs.h"
-#include "fakes/FakePlatform.h"
-#include "platform/qt/QtEventPump.h"
-#include "settings/SettingsStore.h"
 #include "store/LinkStore.h"
 
 using namespace brindlex;
 
 namespace {
-
-struct BenchWorld
-{
-    BenchWorld()
-    {
-        qputenv("BRINDLEX_HOME", home.path().toLocal8Bit());
-        settings.set("Browser", "FirstLoad", "999");
-    }
-    Services services()
-    {
-        const Platform fake = fakes.platform();
-        return Services { store, Platform { fake.clipboard, fake.messages, fake.clock, fake.programs, events },
-            settings, dialogs, home.path().toStdString(), "" };
-    }
-    void close(frmTarnwell& window)
-    {
-        fakes.messages.answerNext(Answer::No);
-        window.close();
-    }
-
-    QTemporaryDir home;
-    test::FakeWorld fakes;
-    QtEventPump events;
-    test::FakeFileDialogs dialogs;
-    MemorySettings settings;
-    LinkStore store { fakes.clock };
-};
 
 // A bookmark file of `links` links: `topLinks` of them at the top, the rest in folders of
 // 100 links, every tenth folder holding the next nine.
@@ -90,8 +59,8 @@ std::string writeBookmarks(const std::string& path, int links, int topLinks)
 
 void importThroughTheMenu(benchmark::State& state, const std::string& path)
 {
-    BenchWorld world;
-    frmTarnwell window(world.services());
+    bench::WindowWorld world;
+    frmTarnwell window(world.services(true));
     window.Load();
     QAction* command = window.action(QStringLiteral("mnuImpNetscape"));
     for (auto _ : state) {
@@ -104,7 +73,7 @@ void importThroughTheMenu(benchmark::State& state, const std::string& path)
             break;
         }
         state.counters["rows"] = window.ListView1()->rowCount();
-        world.store.NewDatabase(world.home.path().toStdString());
+        world.store.NewDatabase(world.homePath());
         window.RefreshPanes(true);
         QApplication::processEvents();
         state.ResumeTiming();
@@ -145,12 +114,5 @@ BENCHMARK(BM_ImportNetscapeGivenFile)->Unit(benchmark::kMillisecond)->Iterations
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM")) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runWindowBenchmarks(argc, argv);
 }

@@ -17,9 +17,7 @@ class ContentsCellsTest : public QObject, protected test::WindowFixture
 private Q_SLOTS:
     void init()
     {
-        makeWorld();
-        m_world->settings->set("Browser", "ProgramFont", "DejaVu Sans");
-        m_world->settings->set("Browser", "ProgramFontSize", "9");
+        storeProgramFont("DejaVu Sans", 9);
         open();
         LinkStore& store = m_world->store;
         for (const char* name : { "The Debian Administrator's Handbook, the complete reference", "Short",

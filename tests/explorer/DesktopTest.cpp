@@ -1,5 +1,4 @@
 #include <cstdlib>
-#include <functional>
 #include <memory>
 
 #include <QAction>
@@ -11,7 +10,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTimer>
 #include <QtTest>
 
 #include "browser/ui/frmBLoad.h"
@@ -21,23 +19,9 @@
 #include "settings/OptionsHost.h"
 
 using namespace brindlex;
+using test::whenModal;
 
 namespace {
-
-// Runs `act` on the modal dialog as soon as one is shown; `act` must close it.
-void whenModal(std::function<void(QWidget*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act = std::move(act)] {
-        if (QWidget* dialog = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        }
-    });
-    timer->start();
-}
 
 const char* const LongURL = "https://www.debian.org/releases/bookworm/amd64/release-notes/ch-whats-new.en.html";
 
@@ -52,9 +36,7 @@ class DesktopTest : public QObject, protected test::WindowFixture
 private Q_SLOTS:
     void init()
     {
-        makeWorld();
-        m_world->settings->set("Browser", "ProgramFont", "DejaVu Sans");
-        m_world->settings->set("Browser", "ProgramFontSize", "9");
+        storeProgramFont("DejaVu Sans", 9);
         open();
     }
     void cleanup() { close(); }

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <functional>
 #include <memory>
 
 #include <QAction>
@@ -25,26 +24,9 @@
 #include "store/LinkStore.h"
 
 using namespace brindlex;
+using test::whenModal;
 
 namespace {
-
-// Runs `act` on the modal dialog as soon as one is shown. The dialog must be closed by
-// `act` for the command that opened it to return. The watch ends when it has acted;
-// a test that expects no dialog deletes it.
-QTimer* whenModal(std::function<void(QWidget*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act = std::move(act)] {
-        if (QWidget* dialog = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        }
-    });
-    timer->start();
-    return timer;
-}
 
 template <class T> T* child(QWidget* dialog, const char* name)
 {

@@ -23,7 +23,7 @@
 #include "explorer/dialogs/frmFind.h"
 #include "explorer/dialogs/frmGoToFolder.h"
 #include "explorer/frmTarnwell.h"
-#include "store/GoToHistory.h"
+#include "settings/ProgramSettings.h"
 
 using namespace brindlex;
 
@@ -240,7 +240,7 @@ private Q_SLOTS:
         QCOMPARE(m_window->TreeView3()->topLevelItem(0)->text(0).toStdString(), store.CurrentFolder().Caption);
         QCOMPARE(m_window->statusPanel(1)->text(),
             QString::number(store.CurrentFolder().FolderItems.size()) + QStringLiteral(" object(s)"));
-        QCOMPARE(GoToHistory::load(m_window->settings()).front(), typed.toStdString());
+        QCOMPARE(m_window->programSettings().pathHistory().front(), typed.toStdString());
     }
 
     void goToUnknownPathSaysSoAndStaysOpen()
@@ -257,7 +257,7 @@ private Q_SLOTS:
         QCOMPARE(box.title, std::string("Go To Folder"));
         QCOMPARE(box.text, std::string("Cannot find 'NewDB\\Nowhere'. Make sure path and filename are correct."));
         QVERIFY(box.icon == MessageIcon::Critical);
-        QVERIFY(GoToHistory::load(m_window->settings()).empty());
+        QVERIFY(m_window->programSettings().pathHistory().empty());
     }
 
     void goToHistoryIsReadAndKeptToTen()
@@ -266,7 +266,7 @@ private Q_SLOTS:
         for (int n = 0; n < 10; ++n) {
             rows.push_back("NewDB\\Sport" + std::string(n == 0 ? "" : "\\x" + std::to_string(n)));
         }
-        GoToHistory::save(m_window->settings(), rows);
+        m_window->programSettings().savePathHistory(rows);
         {
             frmGoToFolder dialog(
                 m_window->panes(), m_window->dialogs(), m_window->programSettings(), m_world->fakes.messages);
@@ -280,7 +280,7 @@ private Q_SLOTS:
             QVERIFY(dialog.Command1()->isEnabled());
             dialog.Command1()->click();  // already held: nothing moves
         }
-        QCOMPARE(GoToHistory::load(m_window->settings()), rows);
+        QCOMPARE(m_window->programSettings().pathHistory(), rows);
         {
             frmGoToFolder dialog(
                 m_window->panes(), m_window->dialogs(), m_window->programSettings(), m_world->fakes.messages);
@@ -292,7 +292,7 @@ private Q_SLOTS:
         QCOMPARE(reopened->get("GoToFolder", "PathHistory0", "?"), std::string("brindlexes"));
         QCOMPARE(reopened->get("GoToFolder", "PathHistory1", "?"), rows[0]);
         QCOMPARE(reopened->get("GoToFolder", "PathHistory9", "?"), rows[8]);
-        QCOMPARE(GoToHistory::load(*reopened).size(), size_t(10));
+        QCOMPARE(ProgramSettings(*reopened).pathHistory().size(), size_t(10));
     }
 
     void findClosesWhenTheMainWindowUnloads()

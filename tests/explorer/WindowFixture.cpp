@@ -1,7 +1,9 @@
 #include "explorer/WindowFixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QtTest>
 
 #include "explorer/CommandTable.h"
@@ -12,10 +14,34 @@
 
 namespace brindlex::test {
 
+QTimer* whenModal(std::function<void(QWidget*)> act)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act = std::move(act)] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            act(dialog);
+        }
+    });
+    timer->start();
+    return timer;
+}
+
 void WindowFixture::makeWorld()
 {
     m_world = std::make_unique<ExplorerWorld>();
     QVERIFY(m_world->home.isValid() && m_world->config.isValid());
+}
+
+void WindowFixture::storeProgramFont(const char* name, int size)
+{
+    if (!m_world) {
+        makeWorld();
+    }
+    m_world->settings->set("Browser", "ProgramFont", name);
+    m_world->settings->set("Browser", "ProgramFontSize", std::to_string(size));
 }
 
 void WindowFixture::open(EventPump* events)

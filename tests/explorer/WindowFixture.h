@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -11,12 +12,19 @@
 #include "explorer/frmTarnwell.h"
 
 class QAction;
+class QTimer;
+class QWidget;
 
 namespace brindlex {
 class EventPump;
 }
 
 namespace brindlex::test {
+
+// Runs `act` on the modal dialog as soon as one is shown. The dialog must be closed by
+// `act` for the command that opened it to return. The watch ends when it has acted; a
+// test that expects no dialog deletes the returned timer.
+QTimer* whenModal(std::function<void(QWidget*)> act);
 
 // What every window test shares: a fresh world (m_world) and the main window on it
 // (m_window), with the steps tests take on them. A Qt test class derives from it beside
@@ -30,6 +38,9 @@ class WindowFixture
 protected:
     // A new world: fakes, a settings file and an application directory of its own.
     void makeWorld();
+    // Stores a program font in the world's settings (made first when there is none), for
+    // the next open().
+    void storeProgramFont(const char* name, int size);
     // Makes the main window on the world (made first when there is none), loads it and
     // waits until it is shown (unless it started hidden in the tray). With `events`, the
     // window lets events run through it instead of the fake.

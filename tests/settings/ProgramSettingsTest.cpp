@@ -17,11 +17,15 @@ public:
     void set(const std::string& section, const std::string& key, const std::string& value) override
     {
         ++writes;
+        if (batches == 0) {
+            ++unbatchedWrites;
+        }
         MemorySettings::set(section, key, value);
     }
     void beginBatch() override { ++batches; }
     void endBatch() override { --batches; }
     int writes = 0;
+    int unbatchedWrites = 0;  // each one a sync of a file-backed store
     int batches = 0;
 };
 
@@ -190,6 +194,23 @@ TEST_F(ProgramSettingsTest, ValuesWrittenAtOnce)
     // The history is read as stored now, not as it was at start-up.
     store.set("GoToFolder", "PathHistory0", "Root\\C");
     EXPECT_EQ(settings.pathHistory(), (std::vector<std::string> { "Root\\C", "Root\\B" }));
+}
+
+TEST_F(ProgramSettingsTest, GoToHistoryLeavesGapsOutAndIsSavedWholeInOneBatch)
+{
+    store.set("GoToFolder", "PathHistory0", "a");
+    store.set("GoToFolder", "PathHistory3", "b");
+    store.set("GoToFolder", "PathHistory10", "beyond ten");
+    EXPECT_EQ(settings.pathHistory(), (std::vector<std::string> { "a", "b" }));
+
+    store.unbatchedWrites = 0;
+    settings.savePathHistory({ "x", "y" });
+    EXPECT_EQ(store.unbatchedWrites, 0);
+    EXPECT_EQ(store.batches, 0);
+    EXPECT_EQ(store.get("GoToFolder", "PathHistory1", "?"), "y");
+    EXPECT_EQ(store.get("GoToFolder", "PathHistory3", "?"), "");  // a missing row is stored empty
+    EXPECT_EQ(store.get("GoToFolder", "PathHistory9", "?"), "");
+    EXPECT_EQ(settings.pathHistory(), (std::vector<std::string> { "x", "y" }));
 }
 
 }  // namespace
