@@ -9,6 +9,7 @@
 #include "formats/NestedListFormat.h"
 #include "platform/EventPump.h"
 #include "platform/Progress.h"
+#include "store/DateTime.h"
 #include "store/Limits.h"
 #include "store/LineStream.h"
 #include "store/LinkStore.h"
@@ -118,7 +119,7 @@ std::string_view decoded(std::string_view raw, std::string& storage)
 // The date of a Unix time stamp as bookmark files write it: seconds, or milliseconds and
 // microseconds (as some exports write them), told apart by size. Zero, negative values
 // and years beyond 9999 are no date.
-std::optional<DateTime> stampDate(long long value)
+std::optional<DateTime> stampDate(long long value, LocalTimes& times)
 {
     if (value <= 0) {
         return std::nullopt;
@@ -128,7 +129,7 @@ std::optional<DateTime> stampDate(long long value)
     } else if (value >= 100000000000LL) {
         value /= 1000;
     }
-    std::optional<DateTime> date = fromUnixSeconds(value);
+    std::optional<DateTime> date = times.fromUnixSeconds(value);
     // Local midnight is what the writer makes of a date without a time of day; reading it
     // back as such keeps such dates as they were.
     if (date && date->hour == 0 && date->minute == 0 && date->second == 0) {
@@ -140,7 +141,7 @@ std::optional<DateTime> stampDate(long long value)
 // The date of the attribute `name` (ADD_DATE, LAST_MODIFIED) of `tag`, its value quoted
 // or not. Browsers write the names in capitals; other letter cases are looked for only
 // when that finds nothing.
-std::optional<DateTime> dateAttribute(std::string_view tag, std::string_view name)
+std::optional<DateTime> dateAttribute(std::string_view tag, std::string_view name, LocalTimes& times)
 {
     size_t at = tag.find(name);
     if (at == npos) {
@@ -172,7 +173,7 @@ std::optional<DateTime> dateAttribute(std::string_view tag, std::string_view nam
             }
             value = value * 10 + (tag[i] - '0');
         }
-        return digits == 0 ? std::nullopt : stampDate(value);
+        return digits == 0 ? std::nullopt : stampDate(value, times);
     }
     return std::nullopt;
 }
@@ -247,6 +248,7 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
     std::string description;  // the raw text of a <DD> that runs over several lines
     bool haveLine = false;  // a line read ahead, still to be handled
     FolderItem* described = nullptr;  // the link made on the line before, which a <DD> line describes
+    LocalTimes times;  // the file's stamps, mostly close together, share the zone's look-ups
 
     // Reads the lines of a description that goes on past the line it started on, up to
     // the line that ends it, which is then handled as a line of its own.
@@ -320,9 +322,9 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
             }
             const std::string name = decodeHtml(rawName);
             const std::string_view tag = line.substr(p, gt - p);
-            std::optional<DateTime> date = dateAttribute(tag, "ADD_DATE");
+            std::optional<DateTime> date = dateAttribute(tag, "ADD_DATE", times);
             if (!date) {
-                date = dateAttribute(tag, "LAST_MODIFIED");
+                date = dateAttribute(tag, "LAST_MODIFIED", times);
             }
             context.progress.setValue(50);
             context.progress.setLabel("Creating subfolder " + name);
@@ -427,7 +429,7 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
             context.events.processEvents();
             store.CreateEntry(false, url, 5, name, ClassifyURL(url), "");
             FolderItem& item = *store.CurrentFolder().FolderItems.back();
-            setDate(item, nullptr, dateAttribute(line.substr(p, gt - p), "ADD_DATE"));
+            setDate(item, nullptr, dateAttribute(line.substr(p, gt - p), "ADD_DATE", times));
             context.progress.setValue(100);
             // Most files put the description on the next line; some on the anchor's own.
             const size_t dd = line.find("<DD>", gt);

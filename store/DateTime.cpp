@@ -136,14 +136,11 @@ long long localOffset(long long seconds)
 // Years 100 to 9999 fit easily; the bound keeps the arithmetic far from overflow.
 constexpr long long SecondsLimit = 400000000000LL;
 
-}  // namespace
-
-std::optional<DateTime> fromUnixSeconds(long long seconds)
+// The date-time of `seconds` in a zone `offset` seconds east of UTC, or nothing outside
+// the years 100 to 9999.
+std::optional<DateTime> shiftedDateTime(long long seconds, long long offset)
 {
-    if (seconds < -SecondsLimit || seconds > SecondsLimit) {
-        return std::nullopt;
-    }
-    const long long local = seconds + localOffset(seconds);
+    const long long local = seconds + offset;
     const long long days = floorDiv(local, 86400);
     const long long rest = local - days * 86400;
     DateTime value;
@@ -156,6 +153,36 @@ std::optional<DateTime> fromUnixSeconds(long long seconds)
     value.second = static_cast<int>(rest % 60);
     value.hasTime = true;
     return value;
+}
+
+}  // namespace
+
+std::optional<DateTime> fromUnixSeconds(long long seconds)
+{
+    if (seconds < -SecondsLimit || seconds > SecondsLimit) {
+        return std::nullopt;
+    }
+    return shiftedDateTime(seconds, localOffset(seconds));
+}
+
+std::optional<DateTime> LocalTimes::fromUnixSeconds(long long seconds)
+{
+    if (seconds < -SecondsLimit || seconds > SecondsLimit) {
+        return std::nullopt;
+    }
+    const long long hour = floorDiv(seconds, 3600) * 3600;
+    if (!m_known || hour != m_hour) {
+        // The zone's offset holds for the whole hour when it is the same at both ends:
+        // no zone changes its offset twice within an hour.
+        const long long first = localOffset(hour);
+        if (localOffset(hour + 3599) != first) {
+            return shiftedDateTime(seconds, localOffset(seconds));  // a change within this hour
+        }
+        m_hour = hour;
+        m_offset = first;
+        m_known = true;
+    }
+    return shiftedDateTime(seconds, m_offset);
 }
 
 long long toUnixSeconds(const DateTime& value)

@@ -35,6 +35,20 @@ std::string idDateText(const DateTime& value);
 // The local date and time of `seconds` since 1970-01-01 00:00 UTC (the form of ADD_DATE in
 // bookmark files), or nothing when that is not a date from the year 100 to 9999.
 std::optional<DateTime> fromUnixSeconds(long long seconds);
+// fromUnixSeconds for a reader that converts many stamps in one go, as bookmark files hold
+// them: stamps of the same hour share one look-up of the zone's offset. The time zone
+// (TZ, tzset) must not change while one of these is in use.
+class LocalTimes
+{
+public:
+    std::optional<DateTime> fromUnixSeconds(long long seconds);
+
+private:
+    long long m_hour = 0;  // the first second of the hour m_offset holds for
+    long long m_offset = 0;  // seconds east of UTC
+    bool m_known = false;
+};
+
 // The seconds since 1970-01-01 00:00 UTC of the local date-time `value` (local midnight
 // when it has no time of day); 0 for no date. Inverse of fromUnixSeconds.
 long long toUnixSeconds(const DateTime& value);

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <unistd.h>
 
+#include "store/ByteScan.h"
 #include "store/FileAccess.h"
 #include "store/Limits.h"
 
@@ -127,7 +128,7 @@ TextFileBuf::int_type TextFileBuf::underflow()
     }
     std::string_view lines(m_raw.data() + m_rawBegin, cut);
     m_rawBegin += cut;
-    m_linesHanded += static_cast<size_t>(std::count(lines.begin(), lines.end(), '\n'));
+    m_linesHanded += countByte(lines, '\n');
     if (m_first) {
         m_first = false;
         if (lines.substr(0, 3) == "\xEF\xBB\xBF") {

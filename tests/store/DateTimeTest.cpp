@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/ScopedTimeZone.h"
+
 namespace brindlex {
 namespace {
 
@@ -44,6 +46,36 @@ TEST(DateTimeTest, WrittenFormsReadBack)
         { date(100, 1, 1), date(9999, 12, 31), dateTime(2024, 3, 9, 23, 59, 59), dateTime(1970, 1, 1, 0, 0, 1) }) {
         EXPECT_EQ(parseFileDate(formatFileDate(value)), value) << formatFileDate(value);
     }
+}
+
+// The offset a reader's LocalTimes keeps for an hour gives what a look-up per stamp gives,
+// in zones whose offset changes on the hour (Berlin), within an hour (Lord Howe's half-hour
+// change at 15:30 UTC) and by 15 minutes (Kathmandu in 1986), stamps close together and
+// far apart, each zone set while the program runs.
+TEST(DateTimeTest, LocalTimesOfAReaderMatchEachLookUp)
+{
+    struct Case
+    {
+        const char* zone;
+        long long change;  // a change of the zone's offset, in Unix seconds
+    };
+    for (const Case& c : { Case { "Europe/Berlin", 1711846800 }, Case { "Europe/Berlin", 1729990800 },
+             Case { "Australia/Lord_Howe", 1728142200 }, Case { "Asia/Kathmandu", 504901800 } }) {
+        const test::ScopedTimeZone zone(c.zone);
+        LocalTimes times;
+        for (long long s = c.change - 2 * 3600 - 13; s < c.change + 2 * 3600; s += 97) {
+            ASSERT_EQ(times.fromUnixSeconds(s), fromUnixSeconds(s)) << c.zone << " " << s;
+        }
+        for (const long long s : { c.change - 1, c.change, c.change + 1, c.change - 86400 * 200, c.change - 1, 0LL }) {
+            ASSERT_EQ(times.fromUnixSeconds(s), fromUnixSeconds(s)) << c.zone << " " << s;
+        }
+    }
+    // The change moves the clock as the zone says (Berlin: 01:59:59 + 1 s = 03:00:00).
+    const test::ScopedTimeZone berlin("Europe/Berlin");
+    LocalTimes times;
+    EXPECT_EQ(times.fromUnixSeconds(1711846799), dateTime(2024, 3, 31, 1, 59, 59));
+    EXPECT_EQ(times.fromUnixSeconds(1711846800), dateTime(2024, 3, 31, 3, 0, 0));
+    EXPECT_FALSE(times.fromUnixSeconds(400000000001LL).has_value());
 }
 
 }  // namespace
