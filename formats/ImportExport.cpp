@@ -337,6 +337,10 @@ Status importFile(LinkStore& store, ImportKind kind, const std::string& path, co
     }
     size_t placed = 0;
     const ReadContext context { services.progress, services.events, &placed };
+    // The Netscape reader places folders at the limit itself as it makes them, when it
+    // starts above the limit; then the pass below, which looks at every entry of the
+    // model, would find nothing among them.
+    const bool placesItself = kind == ImportKind::Netscape && store.FolderDepth(store.CurrentFolder()) < MaxFolderDepth;
     Status read = runReader(store, kind, in, context);
     // A read error (or a line too long to take) is what went wrong, whatever the reader
     // made of the text ending early.
@@ -344,7 +348,9 @@ Status importFile(LinkStore& store, ImportKind kind, const std::string& path, co
         read = Error { ErrorKind::Io, text.readError() };
     }
     store.SetCurrentFolder(remembered);
-    placed += store.PlaceDeepFolders(MaxFolderDepth);
+    if (!placesItself) {
+        placed += store.PlaceDeepFolders(MaxFolderDepth);
+    }
     if (placed > 0) {
         services.messages.show(NestingLimitTitle, nestingLimitMessage(path), MessageIcon::Information);
     }

@@ -127,6 +127,19 @@ TEST_F(ReaderBoundsTest, ImportIntoADeepFolderKeepsTheLimitToo)
     EXPECT_EQ(shape(w.store), (std::pair<int, size_t> { MaxFolderDepth, 270u }));
     expectInvariants(w.store);
     EXPECT_EQ(&w.store.CurrentFolder(), at);
+
+    // A Netscape file imported into a folder already past the limit (editing can nest
+    // that deep) is placed by the pass over the whole model, as the reader cannot.
+    FormatsWorld past;
+    Folder* below = &past.store.Root();
+    for (int i = 0; i < MaxFolderDepth + 4; ++i) {
+        below = &past.addFolder(*below, "P" + std::to_string(i));
+    }
+    past.store.SetCurrentFolder(*below);
+    const std::string netscape = dir.write("past.htm", deepNetscape(3));
+    ASSERT_TRUE(importFile(past.store, ImportKind::Netscape, netscape, services()).ok());
+    EXPECT_EQ(shape(past.store), (std::pair<int, size_t> { MaxFolderDepth, MaxFolderDepth + 7u }));
+    expectInvariants(past.store);
 }
 
 TEST_F(ReaderBoundsTest, ExportIndentationStopsGrowingAtTheLimit)
