@@ -143,8 +143,18 @@ std::optional<DateTime> shiftedDateTime(long long seconds, long long offset)
     const long long local = seconds + offset;
     const long long days = floorDiv(local, 86400);
     const long long rest = local - days * 86400;
+    // The stamps of a bookmark file come a day at a time: the calendar date of the day
+    // before is kept.
+    thread_local long long lastDays = 0;
+    thread_local DateTime lastDate { 1970, 1, 1, 0, 0, 0, false };  // day 0
+    if (days != lastDays) {
+        civilFromDays(days, lastDate.year, lastDate.month, lastDate.day);
+        lastDays = days;
+    }
     DateTime value;
-    civilFromDays(days, value.year, value.month, value.day);
+    value.year = lastDate.year;
+    value.month = lastDate.month;
+    value.day = lastDate.day;
     if (!validDate(value.year, value.month, value.day)) {
         return std::nullopt;
     }
