@@ -11,6 +11,9 @@
 #include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QSet>
+#include <QTreeWidgetItemIterator>
 
 #include "explorer/CommandTable.h"
 #include "explorer/ContentsList.h"
@@ -79,6 +82,41 @@ void selectRows(ContentsList& list, const std::vector<std::string>& ids)
     list.scrollToRow(chosen.front());
 }
 
+// The folders open in the tree (every expanded node, also below a closed one, which opens
+// with it) and its scroll position.
+TreeState treeState(const FolderTree& tree)
+{
+    TreeState state;
+    for (QTreeWidgetItemIterator it(const_cast<FolderTree*>(&tree)); *it; ++it) {
+        if ((*it)->isExpanded()) {
+            state.openFolders.push_back(toUtf8(FolderTree::key(*it)));
+        }
+    }
+    state.scroll = tree.verticalScrollBar()->value();
+    return state;
+}
+
+// Opens the folders of `state` and closes every other; folders that are no longer there
+// are passed over. The scroll position is taken back last, once the rows are laid out.
+void showTreeState(FolderTree& tree, const TreeState& state)
+{
+    QSet<QString> open;
+    open.reserve(static_cast<qsizetype>(state.openFolders.size()));
+    for (const std::string& id : state.openFolders) {
+        open.insert(toQString(id));
+    }
+    tree.setUpdatesEnabled(false);
+    for (QTreeWidgetItemIterator it(&tree); *it; ++it) {
+        const bool expand = open.contains(FolderTree::key(*it));
+        if ((*it)->isExpanded() != expand) {
+            (*it)->setExpanded(expand);
+        }
+    }
+    tree.setUpdatesEnabled(true);
+    tree.doItemsLayout();
+    tree.verticalScrollBar()->setValue(state.scroll);
+}
+
 }  // namespace
 
 UndoCommands::UndoCommands(FolderPanes& panes, CommandTable& commands, const LongWork& work, MessageBoxes& messages)
@@ -92,13 +130,17 @@ UndoCommands::UndoCommands(FolderPanes& panes, CommandTable& commands, const Lon
     commands.action(Command::Undo)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     commands.action(Command::Redo)
         ->setShortcuts({ QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y) });
-    panes.store().History().SetOnChange([this] { showState(); });
+    UndoHistory& history = panes.store().History();
+    history.SetOnChange([this] { showState(); });
+    history.SetTreeSource([this] { return treeState(*m_panes.TreeView1()); });
     showState();
 }
 
 UndoCommands::~UndoCommands()
 {
-    m_panes.store().History().SetOnChange({});
+    UndoHistory& history = m_panes.store().History();
+    history.SetOnChange({});
+    history.SetTreeSource({});
 }
 
 void UndoCommands::Undo()
@@ -133,6 +175,11 @@ void UndoCommands::showStep(const ModelChange& change, bool forward)
     LinkStore& store = m_panes.store();
     m_panes.RefreshPanes(change.ChangesFolders());
     m_panes.SelectFolderNode();
+    // Selecting the folder's node opens the folders above it; the tree is then shown as
+    // it was on this side of the step.
+    if (const auto& tree = forward ? change.TreeAfter() : change.TreeBefore()) {
+        showTreeState(*m_panes.TreeView1(), *tree);
+    }
     const Folder& current = store.CurrentFolder();
     selectRows(*m_panes.ListView1(), forward ? change.EntriesAdded(current) : change.EntriesRemoved(current));
     m_panes.focusPane(m_panes.lastFocus());

@@ -12,7 +12,8 @@ class ModelChange;
 // The Edit menu's Undo (Ctrl+Z) and Redo (Ctrl+Shift+Z, Ctrl+Y) over the store's undo
 // history. Their captions name the step they would take back or make again ("&Undo
 // Delete 5 items") and they are enabled only while there is one. After a step the panes
-// show the folder that was current then, the tree is rebuilt when folders changed, and
+// show the folder that was current then, the tree is rebuilt when folders changed and
+// shows the folders open and the scroll position it had on that side of the step, and
 // the entries that came back (or were made again) are selected.
 //
 // Neither runs while long work lets events run (an import between two of its entries)

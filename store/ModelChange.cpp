@@ -4,6 +4,7 @@
 #include <cassert>
 
 #include "store/LinkStore.h"
+#include "store/UndoHistory.h"
 
 namespace brindlex {
 
@@ -238,6 +239,7 @@ ModelChange::ModelChange(LinkStore& store, std::string caption)
     , m_caption(std::move(caption))
     , m_currentBefore(store.CurrentFolderPtr())
     , m_snapshots(std::make_unique<Snapshots>())
+    , m_treeBefore(store.History().CurrentTree())
 {
 }
 
@@ -307,7 +309,7 @@ bool ModelChange::Finish()
     assert(m_snapshots);
     const std::unique_ptr<Snapshots> snapshots = std::move(m_snapshots);
     m_currentAfter = m_store->CurrentFolderPtr();
-    m_bytes = sizeof(ModelChange) + m_caption.capacity();
+    m_bytes = sizeof(ModelChange) + m_caption.capacity() + treeBytes(m_treeBefore) + treeBytes(m_treeAfter);
     for (auto& [folder, before] : snapshots->entries) {
         ListEdit<FolderItem> edit = diffLists(before, folder->FolderItems);
         if (!edit.empty()) {
@@ -444,6 +446,30 @@ std::vector<std::string> ModelChange::EntriesRemoved(const Folder& folder) const
         }
     }
     return ids;
+}
+
+void ModelChange::SetTreeBefore(std::optional<TreeState> tree)
+{
+    m_bytes = m_bytes - treeBytes(m_treeBefore) + treeBytes(tree);
+    m_treeBefore = std::move(tree);
+}
+
+void ModelChange::SetTreeAfter(std::optional<TreeState> tree)
+{
+    m_bytes = m_bytes - treeBytes(m_treeAfter) + treeBytes(tree);
+    m_treeAfter = std::move(tree);
+}
+
+size_t ModelChange::treeBytes(const std::optional<TreeState>& tree)
+{
+    if (!tree) {
+        return 0;
+    }
+    size_t bytes = tree->openFolders.capacity() * sizeof(std::string);
+    for (const std::string& id : tree->openFolders) {
+        bytes += textBytes(id);
+    }
+    return bytes;
 }
 
 bool ModelChange::ChangesFolders() const

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <utility>
@@ -52,6 +53,17 @@ struct FolderFields
         return Caption == other.Caption && id == other.id && parent == other.parent && MDate == other.MDate
             && Description == other.Description;
     }
+};
+
+// What a window's folder tree showed: the folders open in it (by id, the root's
+// included) and how far it was scrolled. The model never reads it; a step keeps it for
+// each of its sides so that undo and redo show the tree as it was there.
+struct TreeState
+{
+    std::vector<std::string> openFolders;
+    int scroll = 0;
+
+    bool operator==(const TreeState&) const = default;
 };
 
 // One change of the model, kept so that it can be undone and redone exactly.
@@ -115,6 +127,14 @@ public:
     // rebuilt after undoing or redoing it.
     bool ChangesFolders() const;
 
+    // The window's tree before the change (as the history's source gave it when the
+    // recording began, or when the change was last redone) and after it (when it was
+    // last undone); none without a source.
+    const std::optional<TreeState>& TreeBefore() const { return m_treeBefore; }
+    const std::optional<TreeState>& TreeAfter() const { return m_treeAfter; }
+    void SetTreeBefore(std::optional<TreeState> tree);
+    void SetTreeAfter(std::optional<TreeState> tree);
+
 private:
     struct EntriesRecord
     {
@@ -150,6 +170,7 @@ private:
     };
 
     bool apply(bool forward);
+    static size_t treeBytes(const std::optional<TreeState>& tree);
 
     LinkStore* m_store;
     std::string m_caption;
@@ -160,6 +181,8 @@ private:
     std::vector<SubFoldersRecord> m_subFolders;
     std::vector<EntryFieldsRecord> m_entryFields;
     std::vector<FolderFieldsRecord> m_folderFields;
+    std::optional<TreeState> m_treeBefore;
+    std::optional<TreeState> m_treeAfter;
     size_t m_bytes = 0;
 };
 

@@ -43,10 +43,15 @@ const ModelChange* UndoHistory::Undo()
     if (m_done.empty()) {
         return nullptr;
     }
-    if (!m_done.back().Undo()) {
+    std::optional<TreeState> tree = CurrentTree();
+    ModelChange& change = m_done.back();
+    if (!change.Undo()) {
         Clear();
         return nullptr;
     }
+    m_bytes -= change.Bytes();
+    change.SetTreeAfter(std::move(tree));
+    m_bytes += change.Bytes();
     m_undone.push_back(std::move(m_done.back()));
     m_done.pop_back();
     changed();
@@ -58,14 +63,27 @@ const ModelChange* UndoHistory::Redo()
     if (m_undone.empty()) {
         return nullptr;
     }
-    if (!m_undone.back().Redo()) {
+    std::optional<TreeState> tree = CurrentTree();
+    ModelChange& change = m_undone.back();
+    if (!change.Redo()) {
         Clear();
         return nullptr;
     }
+    m_bytes -= change.Bytes();
+    change.SetTreeBefore(std::move(tree));
+    m_bytes += change.Bytes();
     m_done.push_back(std::move(m_undone.back()));
     m_undone.pop_back();
     changed();
     return &m_done.back();
+}
+
+std::optional<TreeState> UndoHistory::CurrentTree() const
+{
+    if (!m_treeSource) {
+        return std::nullopt;
+    }
+    return m_treeSource();
 }
 
 void UndoHistory::Clear()

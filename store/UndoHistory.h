@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,11 @@ public:
     // Called after every change of what can be undone or redone (a window's Undo and
     // Redo items follow it).
     void SetOnChange(std::function<void()> listener) { m_onChange = std::move(listener); }
+    // Where the state of a window's folder tree comes from: asked when a change begins
+    // and before each undo and redo, so that every step knows the tree on both of its
+    // sides. Without a source (an empty function) steps keep no tree.
+    void SetTreeSource(std::function<TreeState()> source) { m_treeSource = std::move(source); }
+    std::optional<TreeState> CurrentTree() const;
     size_t Steps() const { return m_done.size() + m_undone.size(); }
     size_t Bytes() const { return m_bytes; }
 
@@ -58,6 +64,7 @@ private:
     std::deque<ModelChange> m_undone;  // the next to redo last
     size_t m_bytes = 0;
     std::function<void()> m_onChange;
+    std::function<TreeState()> m_treeSource;
 };
 
 // Runs `command` and keeps what it did to the model as one step named `caption`: for

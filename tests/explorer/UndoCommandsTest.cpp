@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidgetItemIterator>
 #include <QtTest>
@@ -65,6 +66,8 @@ private Q_SLOTS:
                              "B = http://b.example/\n"
                              "C = http://c.example/\n");
         m_docs = ids["Docs"];
+        m_sub = ids["Sub"];
+        m_news = ids["News"];
         m_inDocs = ids["in docs"];
         m_a = ids["A"];
         // The steps of building the tree are not the user's.
@@ -184,6 +187,51 @@ private Q_SLOTS:
         QCOMPARE(selectedCount(), 1);
     }
 
+    // The tree comes back with the folders open and closed as they were on that side of the
+    // step: also one open inside a closed folder, and those the step itself took away; and
+    // scrolled as far as it was.
+    void undoAndRedoShowTheTreeAsItWas()
+    {
+        LinkStore& store = m_world->store;
+        store.SetCurrentFolder(*store.FindFolder(m_news));
+        for (int i = 0; i < 40; ++i) {
+            store.CreateEntry(true, "", 6, "Many " + std::to_string(i), "Folder", "");
+        }
+        store.SetCurrentFolder(store.Root());
+        m_window->RefreshPanes(true);
+        store.History().Clear();
+        FolderTree* tree = m_window->TreeView1();
+        const auto node = [tree](const std::string& id) { return tree->nodeByKey(toQString(id)); };
+        node(m_docs)->setExpanded(true);
+        node(m_sub)->setExpanded(true);
+        node(m_docs)->setExpanded(false);
+        node(m_news)->setExpanded(true);
+        m_window->panes().ShowFolder(*store.FindFolder(m_docs));
+        m_window->setLastFocus("TreeView1");
+        QTRY_VERIFY(tree->verticalScrollBar()->maximum() > 1);
+        tree->verticalScrollBar()->setValue(tree->verticalScrollBar()->maximum());
+        const QStringList before = openNodes();
+        QCOMPARE(before, (QStringList { RootFolderId, toQString(m_sub), toQString(m_news) }));
+        const int scrolled = tree->verticalScrollBar()->value();
+        QVERIFY(scrolled > 1);
+        QCOMPARE(FolderTree::key(tree->currentItem()), toQString(m_docs));
+        whenModal([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Return); });
+        trigger(Command::Delete);
+        QVERIFY(node(m_sub) == nullptr);
+        node(m_news)->setExpanded(false);
+        const QStringList after = openNodes();
+        QVERIFY(!after.contains(toQString(m_news)));
+
+        trigger(Command::Undo);
+        QCOMPARE(openNodes(), before);
+        QCOMPARE(FolderTree::key(tree->currentItem()), toQString(m_docs));
+        QCOMPARE(tree->verticalScrollBar()->value(), scrolled);
+        trigger(Command::Redo);
+        QCOMPARE(openNodes(), after);
+        trigger(Command::Undo);
+        QCOMPARE(openNodes(), before);
+    }
+
     // Ctrl+Z while a name is edited in place is the editor's own; the model stays.
     void keysWhileRenamingInPlaceBelongToTheEditor()
     {
@@ -224,6 +272,17 @@ private:
         QStringList keys;
         for (QTreeWidgetItemIterator it(m_window->TreeView1()); *it; ++it) {
             keys << FolderTree::key(*it);
+        }
+        return keys;
+    }
+    // The keys of the expanded nodes, in tree order.
+    QStringList openNodes() const
+    {
+        QStringList keys;
+        for (QTreeWidgetItemIterator it(m_window->TreeView1()); *it; ++it) {
+            if ((*it)->isExpanded()) {
+                keys << FolderTree::key(*it);
+            }
         }
         return keys;
     }
@@ -270,6 +329,8 @@ private:
     }
 
     std::string m_docs;
+    std::string m_sub;
+    std::string m_news;
     std::string m_inDocs;
     std::string m_a;
 };
