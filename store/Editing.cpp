@@ -276,7 +276,9 @@ size_t Editing::removeMarked(Folder& parentFolder, const std::vector<char>& mark
     }
     items.resize(kept);
     m_store.RemoveFromFlatList(gone);
-    m_store.IndexesChanged();
+    // Only ids left the model: the set of ids in use stays right (holding ids that left
+    // only makes new ids skip them), so the next new entry need not rebuild it.
+    m_store.IndexesChangedKeepingIds();
     return count;
 }
 
@@ -776,7 +778,9 @@ PasteOutcome Editing::paste(bool parentCounts, ModelChange& change)
     m_systemClipboard.clear();
     ClearCutMarks();
     m_store.LinkFolders();
-    m_store.IndexesChanged();
+    // Every id the paste added was issued by NewId or came in through AppendToFlatList,
+    // which both note it; the set of ids in use is kept.
+    m_store.IndexesChangedKeepingIds();
     return outcome;
 }
 
