@@ -79,16 +79,23 @@ size_t elementBytes(const Folder& folder)
     return folderBytes(folder);
 }
 
+// The positions, and with `deep` the elements the model does not hold: those that left it
+// while the change is done, those that joined it while it is undone; whichever is larger
+// (a move keeps the entries that left and makes new ones, but only one side is ever out
+// of the model).
 template <typename T> size_t editBytes(const ListEdit<T>& edit, bool deep)
 {
     size_t bytes = sizeof(ListEdit<T>) + (edit.removed.size() + edit.inserted.size()) * (sizeof(size_t) + 16);
     if (deep) {
+        size_t removed = 0;
+        size_t inserted = 0;
         for (const auto& [position, element] : edit.removed) {
-            bytes += elementBytes(*element);
+            removed += elementBytes(*element);
         }
         for (const auto& [position, element] : edit.inserted) {
-            bytes += elementBytes(*element);
+            inserted += elementBytes(*element);
         }
+        bytes += std::max(removed, inserted);
     }
     return bytes;
 }

@@ -105,8 +105,9 @@ public:
     bool Finish();
 
     const std::string& Caption() const { return m_caption; }
-    // About how much memory the change keeps alive: the objects that left or joined the
-    // model and the copies of fields.
+    // About how much memory the change keeps alive: the positions it records, the objects
+    // that are out of the model on one of its sides (the larger side) and the copies of
+    // fields.
     size_t Bytes() const { return m_bytes; }
 
     // Put the model back as it was before the change, or as the change left it. A change
