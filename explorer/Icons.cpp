@@ -1,6 +1,7 @@
 #include "explorer/Icons.h"
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 
 #include <QIcon>
@@ -68,50 +69,43 @@ QPen outline(const QColor& color, qreal width = 0.8)
     return pen;
 }
 
+// The closed outline through `corners`, in order.
+QPainterPath polygon(std::initializer_list<QPointF> corners)
+{
+    QPainterPath path;
+    path.moveTo(*corners.begin());
+    for (auto corner = corners.begin() + 1; corner != corners.end(); ++corner) {
+        path.lineTo(*corner);
+    }
+    path.closeSubpath();
+    return path;
+}
+
+// A fill shading from `top` at height `from` to `bottom` at height `to`.
+QLinearGradient shading(qreal from, qreal to, const QColor& top, const QColor& bottom)
+{
+    QLinearGradient fill(0, from, 0, to);
+    fill.setColorAt(0, top);
+    fill.setColorAt(1, bottom);
+    return fill;
+}
+
 void folderClosed(QPainter& p)
 {
-    QPainterPath back;
-    back.moveTo(1.5, 3.5);
-    back.lineTo(6, 3.5);
-    back.lineTo(7.5, 5);
-    back.lineTo(14.5, 5);
-    back.lineTo(14.5, 13.5);
-    back.lineTo(1.5, 13.5);
-    back.closeSubpath();
-    QLinearGradient fill(0, 3, 0, 14);
-    fill.setColorAt(0, QColor(0xfd, 0xd8, 0x6a));
-    fill.setColorAt(1, QColor(0xe8, 0xa8, 0x2a));
     p.setPen(outline(QColor(0xa0, 0x70, 0x10)));
-    p.setBrush(fill);
-    p.drawPath(back);
+    p.setBrush(shading(3, 14, QColor(0xfd, 0xd8, 0x6a), QColor(0xe8, 0xa8, 0x2a)));
+    p.drawPath(polygon({ { 1.5, 3.5 }, { 6, 3.5 }, { 7.5, 5 }, { 14.5, 5 }, { 14.5, 13.5 }, { 1.5, 13.5 } }));
     p.setPen(outline(QColor(0xff, 0xf0, 0xb8), 0.6));
     p.drawLine(QPointF(2.3, 6.2), QPointF(13.7, 6.2));
 }
 
 void folderOpen(QPainter& p)
 {
-    QPainterPath back;
-    back.moveTo(1.5, 3.5);
-    back.lineTo(6, 3.5);
-    back.lineTo(7.5, 5);
-    back.lineTo(13, 5);
-    back.lineTo(13, 7);
-    back.lineTo(1.5, 13.5);
-    back.closeSubpath();
     p.setPen(outline(QColor(0xa0, 0x70, 0x10)));
     p.setBrush(QColor(0xe0, 0xa0, 0x28));
-    p.drawPath(back);
-    QPainterPath front;
-    front.moveTo(4, 7);
-    front.lineTo(15.5, 7);
-    front.lineTo(13, 13.5);
-    front.lineTo(1.5, 13.5);
-    front.closeSubpath();
-    QLinearGradient fill(0, 7, 0, 14);
-    fill.setColorAt(0, QColor(0xff, 0xe8, 0x90));
-    fill.setColorAt(1, QColor(0xf0, 0xb8, 0x40));
-    p.setBrush(fill);
-    p.drawPath(front);
+    p.drawPath(polygon({ { 1.5, 3.5 }, { 6, 3.5 }, { 7.5, 5 }, { 13, 5 }, { 13, 7 }, { 1.5, 13.5 } }));
+    p.setBrush(shading(7, 14, QColor(0xff, 0xe8, 0x90), QColor(0xf0, 0xb8, 0x40)));
+    p.drawPath(polygon({ { 4, 7 }, { 15.5, 7 }, { 13, 13.5 }, { 1.5, 13.5 } }));
 }
 
 void globe(QPainter& p, const QRectF& r, const QColor& colour)
@@ -132,10 +126,7 @@ void root(QPainter& p)
 {
     // A card-file cabinet: the whole database.
     p.setPen(outline(QColor(0x30, 0x40, 0x70)));
-    QLinearGradient fill(0, 1, 0, 15);
-    fill.setColorAt(0, QColor(0x8c, 0xa8, 0xe0));
-    fill.setColorAt(1, QColor(0x40, 0x60, 0xb0));
-    p.setBrush(fill);
+    p.setBrush(shading(1, 15, QColor(0x8c, 0xa8, 0xe0), QColor(0x40, 0x60, 0xb0)));
     p.drawRoundedRect(QRectF(2.5, 1.5, 11, 13), 1.2, 1.2);
     p.setBrush(QColor(0xf4, 0xf6, 0xfc));
     p.drawRect(QRectF(4, 3.5, 8, 4));
@@ -147,16 +138,10 @@ void root(QPainter& p)
 
 void page(QPainter& p, const QRectF& r)
 {
-    QPainterPath sheet;
-    sheet.moveTo(r.topLeft());
-    sheet.lineTo(r.right() - 3, r.top());
-    sheet.lineTo(r.right(), r.top() + 3);
-    sheet.lineTo(r.bottomRight());
-    sheet.lineTo(r.bottomLeft());
-    sheet.closeSubpath();
     p.setPen(outline(QColor(0x60, 0x60, 0x68)));
     p.setBrush(Qt::white);
-    p.drawPath(sheet);
+    p.drawPath(polygon(
+        { r.topLeft(), { r.right() - 3, r.top() }, { r.right(), r.top() + 3 }, r.bottomRight(), r.bottomLeft() }));
 }
 
 void link(QPainter& p)
@@ -181,21 +166,10 @@ Drawing badge(QColor colour, QString letter)
 
 void back(QPainter& p)
 {
-    QPainterPath arrow;
-    arrow.moveTo(1.5, 8);
-    arrow.lineTo(7.5, 2.5);
-    arrow.lineTo(7.5, 5.5);
-    arrow.lineTo(14.5, 5.5);
-    arrow.lineTo(14.5, 10.5);
-    arrow.lineTo(7.5, 10.5);
-    arrow.lineTo(7.5, 13.5);
-    arrow.closeSubpath();
-    QLinearGradient fill(0, 2, 0, 14);
-    fill.setColorAt(0, QColor(0x6c, 0xc0, 0x5c));
-    fill.setColorAt(1, QColor(0x2c, 0x8a, 0x2c));
     p.setPen(outline(QColor(0x1c, 0x5c, 0x1c)));
-    p.setBrush(fill);
-    p.drawPath(arrow);
+    p.setBrush(shading(2, 14, QColor(0x6c, 0xc0, 0x5c), QColor(0x2c, 0x8a, 0x2c)));
+    p.drawPath(polygon(
+        { { 1.5, 8 }, { 7.5, 2.5 }, { 7.5, 5.5 }, { 14.5, 5.5 }, { 14.5, 10.5 }, { 7.5, 10.5 }, { 7.5, 13.5 } }));
 }
 
 void cut(QPainter& p)
@@ -253,13 +227,19 @@ void properties(QPainter& p)
     lines(p, 4, 11.5, 9, 3, 1.8);
 }
 
-void squares(QPainter& p, int perRow, qreal size, qreal gap, qreal origin)
+// One blue square of the view pictures.
+void tile(QPainter& p, const QRectF& r)
 {
     p.setPen(outline(QColor(0x30, 0x50, 0x90), 0.6));
     p.setBrush(QColor(0x70, 0xa0, 0xe0));
+    p.drawRect(r);
+}
+
+void squares(QPainter& p, int perRow, qreal size, qreal gap, qreal origin)
+{
     for (int row = 0; row < perRow; ++row) {
         for (int column = 0; column < perRow; ++column) {
-            p.drawRect(QRectF(origin + column * (size + gap), origin + row * (size + gap), size, size));
+            tile(p, QRectF(origin + column * (size + gap), origin + row * (size + gap), size, size));
         }
     }
 }
@@ -269,32 +249,27 @@ void viewLargeIcons(QPainter& p)
     squares(p, 2, 5.5, 2, 1.75);
 }
 
-void viewSmallIcons(QPainter& p)
+// Two columns of `rows` small tiles, each with its caption line.
+void tileColumns(QPainter& p, int rows, qreal top, qreal step, qreal side)
 {
-    for (int row = 0; row < 3; ++row) {
-        for (int column = 0; column < 2; ++column) {
+    for (int column = 0; column < 2; ++column) {
+        for (int row = 0; row < rows; ++row) {
             const qreal x = 1.5 + column * 7.5;
-            const qreal y = 2 + row * 4.5;
-            p.setPen(outline(QColor(0x30, 0x50, 0x90), 0.6));
-            p.setBrush(QColor(0x70, 0xa0, 0xe0));
-            p.drawRect(QRectF(x, y, 2.5, 2.5));
-            lines(p, x + 3.5, x + 6, y + 1.25, 1, 0);
+            const qreal y = top + row * step;
+            tile(p, QRectF(x, y, side, side));
+            lines(p, x + side + 1, x + 6, y + side / 2, 1, 0);
         }
     }
 }
 
+void viewSmallIcons(QPainter& p)
+{
+    tileColumns(p, 3, 2, 4.5, 2.5);
+}
+
 void viewList(QPainter& p)
 {
-    for (int column = 0; column < 2; ++column) {
-        for (int row = 0; row < 4; ++row) {
-            const qreal x = 1.5 + column * 7.5;
-            const qreal y = 1.5 + row * 3.5;
-            p.setPen(outline(QColor(0x30, 0x50, 0x90), 0.6));
-            p.setBrush(QColor(0x70, 0xa0, 0xe0));
-            p.drawRect(QRectF(x, y, 2, 2));
-            lines(p, x + 3, x + 6, y + 1, 1, 0);
-        }
-    }
+    tileColumns(p, 4, 1.5, 3.5, 2);
 }
 
 void viewDetails(QPainter& p)
@@ -304,9 +279,7 @@ void viewDetails(QPainter& p)
     p.drawRect(QRectF(1, 1.5, 14, 2.5));
     for (int row = 0; row < 4; ++row) {
         const qreal y = 5.5 + row * 2.7;
-        p.setPen(outline(QColor(0x30, 0x50, 0x90), 0.6));
-        p.setBrush(QColor(0x70, 0xa0, 0xe0));
-        p.drawRect(QRectF(1.5, y, 1.8, 1.8));
+        tile(p, QRectF(1.5, y, 1.8, 1.8));
         lines(p, 4.5, 8.5, y + 0.9, 1, 0);
         lines(p, 10, 14.5, y + 0.9, 1, 0);
     }
@@ -326,18 +299,10 @@ void newFolder(QPainter& p)
 void getURL(QPainter& p)
 {
     globe(p, QRectF(1, 1, 11, 11), QColor(0x2a, 0x7a, 0xd0));
-    QPainterPath arrow;
-    arrow.moveTo(10.5, 8);
-    arrow.lineTo(14.5, 8);
-    arrow.lineTo(14.5, 11.5);
-    arrow.lineTo(16, 11.5);
-    arrow.lineTo(12.5, 15.5);
-    arrow.lineTo(9, 11.5);
-    arrow.lineTo(10.5, 11.5);
-    arrow.closeSubpath();
     p.setPen(outline(QColor(0x1c, 0x5c, 0x1c)));
     p.setBrush(QColor(0x4c, 0xb0, 0x3c));
-    p.drawPath(arrow);
+    p.drawPath(polygon(
+        { { 10.5, 8 }, { 14.5, 8 }, { 14.5, 11.5 }, { 16, 11.5 }, { 12.5, 15.5 }, { 9, 11.5 }, { 10.5, 11.5 } }));
 }
 
 const QColor NetscapeColour(0x10, 0x60, 0x70);
