@@ -12,17 +12,67 @@ namespace brindlex {
 
 namespace {
 
-constexpr const char* HistorySection = "GoToFolder";
+static_assert(std::size(setting::PathHistory) == GoToHistory::MaxRows);
 
-std::string historyKey(size_t n)
+// A value that is read and written back as it stands, by its type.
+void readInto(const SettingsStore& store, const SettingKey& key, int& value)
 {
-    return "PathHistory" + std::to_string(n);
+    value = readInteger(store, key);
+}
+
+void readInto(const SettingsStore& store, const SettingKey& key, bool& value)
+{
+    value = readBool(store, key);
+}
+
+void readInto(const SettingsStore& store, const SettingKey& key, std::string& value)
+{
+    value = readText(store, key);
+}
+
+void writeValue(SettingsStore& store, const SettingKey& key, int value)
+{
+    writeInteger(store, key, value);
+}
+
+void writeValue(SettingsStore& store, const SettingKey& key, bool value)
+{
+    writeBool(store, key, value);
+}
+
+void writeValue(SettingsStore& store, const SettingKey& key, const std::string& value)
+{
+    writeText(store, key, value);
 }
 
 // A value that must be 0 or 1; anything else is 0.
 int zeroOrOne(int value)
 {
     return value == 0 || value == 1 ? value : 0;
+}
+
+// The values that have no rule of their own: read() and write() both walk this one list,
+// so every value read at start-up is written back at shutdown.
+template <typename Settings, typename Visit> void eachPlainValue(Settings& settings, Visit visit)
+{
+    visit(setting::ListSort, settings.ListSort);
+    visit(setting::Top, settings.geometry.Top);
+    visit(setting::Left, settings.geometry.Left);
+    visit(setting::Height, settings.geometry.Height);
+    visit(setting::Width, settings.geometry.Width);
+    visit(setting::WindowState, settings.geometry.WindowState);
+    visit(setting::IncludeDesc, settings.options.IncludeDesc);
+    visit(setting::DisplayPath, settings.options.DisplayPath);
+    visit(setting::ShowToolbar, settings.ShowToolbar);
+    visit(setting::ShowStatusbar, settings.ShowStatusbar);
+    visit(setting::ListViewMode, settings.ListViewMode);
+    visit(setting::Name, settings.client.Browser);
+    visit(setting::Method, settings.client.Method);
+    visit(setting::OpenIfClosed, settings.client.OpenIfClosed);
+    visit(setting::ID, settings.client.BrowserID);
+    visit(setting::ProgramFont, settings.options.ProgramFont);
+    visit(setting::ProgramFontSize, settings.options.ProgramFontSize);
+    visit(setting::PaneMode, settings.PaneMode);
 }
 
 }  // namespace
@@ -55,33 +105,15 @@ void ProgramSettings::read()
         writeInteger(m_store, setting::AutoAssign, options.AutoAssign);
     }
     options.AutoSave = zeroOrOne(readInteger(stored, setting::AutoSave));
-    ListSort = readInteger(stored, setting::ListSort);
-    geometry.Top = readInteger(stored, setting::Top);
-    geometry.Left = readInteger(stored, setting::Left);
-    geometry.Height = readInteger(stored, setting::Height);
-    geometry.Width = readInteger(stored, setting::Width);
-    geometry.WindowState = readInteger(stored, setting::WindowState);
+    eachPlainValue(*this, [&](const SettingKey& key, auto& value) { readInto(stored, key, value); });
     m_sizeStored = storedNumber(stored, setting::Width) && storedNumber(stored, setting::Height);
-    options.IncludeDesc = readInteger(stored, setting::IncludeDesc);
-    options.DisplayPath = readInteger(stored, setting::DisplayPath);
-    ShowToolbar = readBool(stored, setting::ShowToolbar);
-    ShowStatusbar = readBool(stored, setting::ShowStatusbar);
-    ListViewMode = readInteger(stored, setting::ListViewMode);
-    client.Browser = readText(stored, setting::Name);
-    client.Method = readBool(stored, setting::Method);
-    client.OpenIfClosed = readInteger(stored, setting::OpenIfClosed);
-    client.BrowserID = readInteger(stored, setting::ID);
-    options.ProgramFont = readText(stored, setting::ProgramFont);
-    options.ProgramFontSize = readInteger(stored, setting::ProgramFontSize);
     m_lastDB = readText(stored, setting::LastDB);
     m_startMin = readInteger(stored, setting::StartMin) == 1;
     m_firstLoad = readNumber(stored, setting::FirstLoad) == 0;
-    PaneMode = readBool(stored, setting::PaneMode);
 }
 
 void ProgramSettings::write(const std::string& lastDB)
 {
-    writeInteger(m_store, setting::ListViewMode, ListViewMode);
     for (int n = 0; n < 7; ++n) {
         writeNumber(m_store, *setting::Columns[n], Columns[n]);
     }
@@ -90,27 +122,11 @@ void ProgramSettings::write(const std::string& lastDB)
     writeInteger(m_store, setting::TreeLeft, 0);
     writeNumber(m_store, setting::TreeWidth, std::round(geometry.TreeWidth));
     writeInteger(m_store, setting::TrayFlag, options.TrayFlag);
-    writeBool(m_store, setting::ShowToolbar, ShowToolbar);
-    writeBool(m_store, setting::ShowStatusbar, ShowStatusbar);
     writeText(m_store, setting::LastDB, lastDB);
     m_lastDB = lastDB;
     writeInteger(m_store, setting::AutoAssign, options.AutoAssign);
     writeInteger(m_store, setting::AutoSave, options.AutoSave);
-    writeInteger(m_store, setting::IncludeDesc, options.IncludeDesc);
-    writeInteger(m_store, setting::DisplayPath, options.DisplayPath);
-    writeText(m_store, setting::Name, client.Browser);
-    writeInteger(m_store, setting::ID, client.BrowserID);
-    writeBool(m_store, setting::Method, client.Method);
-    writeInteger(m_store, setting::OpenIfClosed, client.OpenIfClosed);
-    writeText(m_store, setting::ProgramFont, options.ProgramFont);
-    writeInteger(m_store, setting::ProgramFontSize, options.ProgramFontSize);
-    writeInteger(m_store, setting::ListSort, ListSort);
-    writeInteger(m_store, setting::Top, geometry.Top);
-    writeInteger(m_store, setting::Left, geometry.Left);
-    writeInteger(m_store, setting::Height, geometry.Height);
-    writeInteger(m_store, setting::Width, geometry.Width);
-    writeInteger(m_store, setting::WindowState, geometry.WindowState);
-    writeBool(m_store, setting::PaneMode, PaneMode);
+    eachPlainValue(*this, [&](const SettingKey& key, const auto& value) { writeValue(m_store, key, value); });
     m_sizeStored = true;
     std::fill(std::begin(m_columnStored), std::end(m_columnStored), true);
 }
@@ -125,7 +141,7 @@ std::vector<std::string> ProgramSettings::pathHistory() const
 {
     std::vector<std::string> rows;
     for (size_t n = 0; n < GoToHistory::MaxRows; ++n) {
-        std::string path = m_store.get(HistorySection, historyKey(n), "");
+        std::string path = readText(m_store, setting::PathHistory[n]);
         if (!path.empty()) {
             rows.push_back(std::move(path));
         }
@@ -137,7 +153,7 @@ void ProgramSettings::savePathHistory(const std::vector<std::string>& rows)
 {
     const SettingsBatch batch(m_store);
     for (size_t n = 0; n < GoToHistory::MaxRows; ++n) {
-        m_store.set(HistorySection, historyKey(n), n < rows.size() ? rows[n] : std::string());
+        writeText(m_store, setting::PathHistory[n], n < rows.size() ? rows[n] : std::string());
     }
 }
 
