@@ -267,6 +267,19 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
         }
     };
 
+    // Gives `item` the description whose text starts at `text` (just after its "<DD>");
+    // true when the description went on past this line, so that the line ending it has
+    // been read ahead and is to be handled next.
+    auto describe = [&](FolderItem& item, std::string_view text) -> bool {
+        const size_t end = descriptionEnd(text);
+        description.assign(text.substr(0, end));
+        if (end == npos) {
+            readDescriptionOn();
+        }
+        item.Description = descriptionText(description);
+        return end == npos;
+    };
+
     while (true) {
         if (!haveLine) {
             if (!lines.next(line)) {
@@ -286,16 +299,8 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
             FolderItem& item = *described;
             described = nullptr;
             const size_t dd = tags.description;
-            if (dd != npos) {
-                const std::string_view text = line.substr(dd + 4);
-                const size_t end = descriptionEnd(text);
-                description.assign(text.substr(0, end));
-                if (end == npos) {
-                    readDescriptionOn();
-                    item.Description = descriptionText(description);
-                    continue;
-                }
-                item.Description = descriptionText(description);
+            if (dd != npos && describe(item, line.substr(dd + 4))) {
+                continue;
             }
         }
 
@@ -435,16 +440,8 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
             const size_t dd = line.find("<DD>", gt);
             if (dd == npos) {
                 described = &item;
-            } else {
-                const std::string_view text = line.substr(dd + 4);
-                const size_t end = descriptionEnd(text);
-                description.assign(text.substr(0, end));
-                if (end == npos) {
-                    readDescriptionOn();
-                    item.Description = descriptionText(description);
-                    continue;
-                }
-                item.Description = descriptionText(description);
+            } else if (describe(item, line.substr(dd + 4))) {
+                continue;
             }
         }
 
