@@ -2,6 +2,7 @@
 // the tree. Runs on the offscreen platform unless another one is chosen.
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include <QApplication>
@@ -38,6 +39,37 @@ void fill(LinkStore& store, int folders, int links)
     store.SetCurrentFolder(store.Root());
 }
 
+// Opens the window on `world.commandLine` once an iteration and times its start-up;
+// `whileOpen` and the close that follows are not timed.
+void timeStartUps(benchmark::State& state, bench::WindowWorld& world, const std::function<void()>& whileOpen = {})
+{
+    for (auto _ : state) {
+        frmTarnwell window(world.services());
+        window.Load();
+        QApplication::processEvents();
+        state.PauseTiming();
+        if (whileOpen) {
+            whileOpen();
+        }
+        world.close(window);
+        state.ResumeTiming();
+    }
+}
+
+// Times `step` of a window whose database holds `folders` folders and `links` links.
+void timeWindowStep(benchmark::State& state, int folders, int links, void (frmTarnwell::*step)())
+{
+    bench::WindowWorld world;
+    frmTarnwell window(world.services());
+    window.Load();
+    fill(world.store, folders, links);
+    for (auto _ : state) {
+        (window.*step)();
+        QApplication::processEvents();
+    }
+    world.close(window);
+}
+
 void BM_StartupWith100000Entries(benchmark::State& state)
 {
     bench::WindowWorld world;
@@ -49,14 +81,7 @@ void BM_StartupWith100000Entries(benchmark::State& state)
         return;
     }
     world.commandLine = path;
-    for (auto _ : state) {
-        frmTarnwell window(world.services());
-        window.Load();
-        QApplication::processEvents();
-        state.PauseTiming();
-        world.close(window);
-        state.ResumeTiming();
-    }
+    timeStartUps(state, world);
 }
 BENCHMARK(BM_StartupWith100000Entries)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -78,43 +103,20 @@ void BM_StartupWithGivenDatabase(benchmark::State& state)
         return;
     }
     world.commandLine = path;
-    for (auto _ : state) {
-        frmTarnwell window(world.services());
-        window.Load();
-        QApplication::processEvents();
-        state.PauseTiming();
-        state.counters["folders"] = static_cast<double>(world.store.Root().SubFolders.size());
-        world.close(window);
-        state.ResumeTiming();
-    }
+    timeStartUps(
+        state, world, [&] { state.counters["folders"] = static_cast<double>(world.store.Root().SubFolders.size()); });
 }
 BENCHMARK(BM_StartupWithGivenDatabase)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_FillListOf20000Entries(benchmark::State& state)
 {
-    bench::WindowWorld world;
-    frmTarnwell window(world.services());
-    window.Load();
-    fill(world.store, 0, 20000);
-    for (auto _ : state) {
-        window.FillList();
-        QApplication::processEvents();
-    }
-    world.close(window);
+    timeWindowStep(state, 0, 20000, &frmTarnwell::FillList);
 }
 BENCHMARK(BM_FillListOf20000Entries)->Unit(benchmark::kMillisecond);
 
 void BM_BuildTreeOf5000Folders(benchmark::State& state)
 {
-    bench::WindowWorld world;
-    frmTarnwell window(world.services());
-    window.Load();
-    fill(world.store, 5000, 0);
-    for (auto _ : state) {
-        window.BuildTree();
-        QApplication::processEvents();
-    }
-    world.close(window);
+    timeWindowStep(state, 5000, 0, &frmTarnwell::BuildTree);
 }
 BENCHMARK(BM_BuildTreeOf5000Folders)->Unit(benchmark::kMillisecond);
 

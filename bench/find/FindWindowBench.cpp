@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/WindowWorld.h"
+#include "bench/find/FindWorld.h"
 #include "explorer/FindCommands.h"
 #include "explorer/dialogs/frmFind.h"
 #include "explorer/frmTarnwell.h"
@@ -20,36 +21,12 @@ using namespace brindlex;
 
 namespace {
 
-// 1,000 top folders with 9 sub-folders each; every folder holds 10 links, ten of each
-// top folder's captioned "News n".
-void fill(LinkStore& store)
-{
-    for (int top = 0; top < 1000; ++top) {
-        store.SetCurrentFolder(store.Root());
-        Folder& topFolder = *store.FindFolder(store.CreateEntry(true, "", 6, "Group " + std::to_string(top), "", ""));
-        for (int sub = 0; sub < 9; ++sub) {
-            store.SetCurrentFolder(topFolder);
-            store.SetCurrentFolder(
-                *store.FindFolder(store.CreateEntry(true, "", 6, "Sub " + std::to_string(sub), "", "")));
-            for (int n = 0; n < 10; ++n) {
-                store.CreateEntry(false, "http://example.com/" + std::to_string(n), 5,
-                    "Some Page Title " + std::to_string(top * 100 + sub * 10 + n), "Http", "");
-            }
-        }
-        store.SetCurrentFolder(topFolder);
-        for (int n = 0; n < 10; ++n) {
-            store.CreateEntry(false, "http://example.org/", 5, "News " + std::to_string(n), "Http", "");
-        }
-    }
-    store.SetCurrentFolder(store.Root());
-}
-
 void BM_FindButtonOverHundredThousandEntries(benchmark::State& state)
 {
     bench::WindowWorld world;
     frmTarnwell window(world.services(true));
     window.Load();
-    fill(world.store);
+    bench::fillFindWorld(world.store);
     window.RefreshPanes(true);
     window.action(QStringLiteral("mnuFind"))->trigger();
     frmFind* find = window.findChild<FindCommands*>()->findDialog();
