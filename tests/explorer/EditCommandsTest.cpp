@@ -44,8 +44,7 @@ void click(QWidget* dialog, const char* button)
 
 }  // namespace
 
-// The Edit commands on the real window, over this tree:
-//   root: Docs (Sub (Deep), link "in docs"), News, links "A", "B", "C"
+// The Edit commands on the real window, over the tree of buildEditTree().
 class EditCommandsTest : public QObject, protected test::WindowFixture
 {
     Q_OBJECT
@@ -54,14 +53,7 @@ private Q_SLOTS:
     void init()
     {
         open();
-        auto ids = buildTree("Docs/\n"
-                             "  Sub/\n"
-                             "    Deep/\n"
-                             "  in docs = http://in.example/\n"
-                             "News/\n"
-                             "A = http://a.example/\n"
-                             "B = http://b.example/\n"
-                             "C = ftp://c.example/\n");
+        auto ids = buildEditTree();
         m_docs = ids["Docs"];
         m_news = ids["News"];
         m_sub = ids["Sub"];

@@ -1,4 +1,3 @@
-#include <functional>
 #include <string>
 
 #include <QAction>
@@ -10,7 +9,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
-#include <QTimer>
 #include <QTreeWidgetItemIterator>
 #include <QtTest>
 
@@ -27,28 +25,9 @@
 #include "store/UndoHistory.h"
 
 using namespace brindlex;
+using test::whenModal;
 
-namespace {
-
-// Runs `act` on the next modal dialog shown; the dialog must be closed by `act`.
-void whenModal(std::function<void(QWidget*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act = std::move(act)] {
-        if (QWidget* dialog = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        }
-    });
-    timer->start();
-}
-
-}  // namespace
-
-// Edit > Undo and Redo on the real window, over this tree:
-//   root: Docs (Sub (Deep), link "in docs"), News, links "A", "B", "C"
+// Edit > Undo and Redo on the real window, over the tree of buildEditTree().
 class UndoCommandsTest : public QObject, protected test::WindowFixture
 {
     Q_OBJECT
@@ -57,14 +36,7 @@ private Q_SLOTS:
     void init()
     {
         open();
-        auto ids = buildTree("Docs/\n"
-                             "  Sub/\n"
-                             "    Deep/\n"
-                             "  in docs = http://in.example/\n"
-                             "News/\n"
-                             "A = http://a.example/\n"
-                             "B = http://b.example/\n"
-                             "C = http://c.example/\n");
+        auto ids = buildEditTree();
         m_docs = ids["Docs"];
         m_sub = ids["Sub"];
         m_news = ids["News"];

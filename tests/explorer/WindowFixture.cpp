@@ -132,4 +132,16 @@ std::map<std::string, std::string> WindowFixture::buildTree(const std::string& t
     return ids;
 }
 
+std::map<std::string, std::string> WindowFixture::buildEditTree()
+{
+    return buildTree("Docs/\n"
+                     "  Sub/\n"
+                     "    Deep/\n"
+                     "  in docs = http://in.example/\n"
+                     "News/\n"
+                     "A = http://a.example/\n"
+                     "B = http://b.example/\n"
+                     "C = ftp://c.example/\n");
+}
+
 }  // namespace brindlex::test

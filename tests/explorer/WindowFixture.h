@@ -63,6 +63,9 @@ protected:
     // Entries from a short text into CurrentFolder (see test::buildTree), then both panes
     // refreshed. Returns the ids by name.
     std::map<std::string, std::string> buildTree(const std::string& text);
+    // The tree the Edit and Undo tests work on, built the same way:
+    //   root: Docs (Sub (Deep), link "in docs"), News, links "A", "B", "C" (an ftp link)
+    std::map<std::string, std::string> buildEditTree();
 
     std::unique_ptr<ExplorerWorld> m_world;
     std::unique_ptr<frmTarnwell> m_window;
