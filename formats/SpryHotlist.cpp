@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <ostream>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/EventPump.h"
@@ -36,6 +37,45 @@ Status writeResult(std::ostream& out)
 void writeSpyglassLink(std::ostream& out, std::string_view url, std::string_view name)
 {
     out << "<a href=\"" << escapeHtmlAttribute(oneLine(url)) << "\">" << escapeHtmlText(oneLine(name)) << "</a><p>\r\n";
+}
+
+// The folders below `top` at any depth, in the order of the root's flat list, found by
+// following each folder's parent ids. A folder's own SubFolders index is not used: it
+// misses folders made inside its subfolders since the index was last rebuilt.
+std::vector<const Folder*> foldersBelow(LinkStore& store, const Folder& top)
+{
+    std::unordered_map<const Folder*, bool> below;  // settled folders: under `top` or not
+    std::vector<const Folder*> chain;
+    std::vector<const Folder*> found;
+    for (const auto& folder : store.Root().SubFolders) {
+        chain.clear();
+        bool under = false;
+        const Folder* at = folder.get();
+        // A chain of parents never has more links than there are folders; a longer one loops.
+        for (size_t steps = 0; steps <= store.Root().SubFolders.size(); ++steps) {
+            chain.push_back(at);
+            const Folder* up = store.FindFolder(at->parent);
+            if (up == nullptr) {
+                break;
+            }
+            if (up == &top) {
+                under = true;
+                break;
+            }
+            if (const auto known = below.find(up); known != below.end()) {
+                under = known->second;
+                break;
+            }
+            at = up;
+        }
+        for (const Folder* passed : chain) {
+            below.emplace(passed, under);
+        }
+        if (under && folder.get() != &top) {
+            found.push_back(folder.get());
+        }
+    }
+    return found;
 }
 
 void writeSpyglassLinks(std::ostream& out, const Folder& folder)
@@ -289,7 +329,7 @@ Status ExportSpyglassHotlist(
         break;
     case ExportRange::FolderItemsAndSubFolders:
         writeSpyglassLinks(out, store.CurrentFolder());
-        for (const auto& folder : store.CurrentFolder().SubFolders) {
+        for (const Folder* folder : foldersBelow(store, store.CurrentFolder())) {
             writeSpyglassLinks(out, *folder);
         }
         break;

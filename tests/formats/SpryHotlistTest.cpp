@@ -137,6 +137,13 @@ TEST_F(SpryHotlistTest, SpyglassFlattensTheTree)
     ASSERT_TRUE(readSpyglass(other, write(ExportSpyglassHotlist, ExportRange::EntireDatabase)).ok());
     EXPECT_EQ(describe(other.store),
         "|Top|http://top/\n|Last|http://last/\n|Tips & <b>|http://x/?a=1&b=2\n|In A|http://a/\n|Deep|http://deep/\n");
+
+    // A folder made inside a subfolder after the tree was linked is still below the top.
+    Folder& b = w.addFolder(w.store.Root(), "B");
+    w.addLink(w.addFolder(w.addFolder(b, "B1"), "B2"), "In B2", "http://b2/");
+    w.store.SetCurrentFolder(b);
+    EXPECT_EQ(write(ExportSpyglassHotlist, ExportRange::FolderItemsAndSubFolders),
+        head + crlf({ "<a href=\"http://b2/\">In B2</a><p>" }));
 }
 
 TEST_F(SpryHotlistTest, SpyglassAnchorRules)
