@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 #include "platform/Platform.h"
@@ -20,6 +21,9 @@ struct Services
     std::string programDir;  // the application directory: default database, NewDB.BDX, manual
     std::string commandLine;  // the database named when the program was started, or empty
     bool newDatabase = false;  // started to make a new database: nothing is loaded
+    // Whether the desktop shows a system tray now. Empty: asked of Qt
+    // (QSystemTrayIcon::isSystemTrayAvailable); a test chooses its own answer.
+    std::function<bool()> trayAvailable;
 };
 
 }  // namespace brindlex

@@ -351,8 +351,20 @@ void frmTarnwell::LayoutWindow()
         statusBar()->hide();
     }
     if (isMinimized() && m_settings.options.TrayFlag == 1) {
-        hide();
-        return;
+        // Hidden into the tray only while there is one to bring it back from. Hidden once
+        // the state change is over: showMinimized() shows the window after telling it.
+        followTray();
+        if (m_tray) {
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (isMinimized() && m_tray) {
+                        hide();
+                    }
+                },
+                Qt::QueuedConnection);
+            return;
+        }
     }
     const bool headers = m_settings.options.IncludeDesc == 1;
     SSPanel2()->setVisible(headers);
@@ -515,10 +527,33 @@ void frmTarnwell::setClientById(int BrowserID)
     showClient(BrowserID);
 }
 
+bool frmTarnwell::TrayAvailable() const
+{
+    return m_services.trayAvailable ? m_services.trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 void frmTarnwell::setTrayFlag(int flag)
 {
     m_settings.options.TrayFlag = flag;
-    if (flag == 1 && !m_tray) {
+    showTrayIcon(flag == 1 && TrayAvailable());
+}
+
+void frmTarnwell::followTray()
+{
+    const bool shown = m_settings.options.TrayFlag == 1 && TrayAvailable();
+    if (shown == (m_tray != nullptr)) {
+        return;
+    }
+    showTrayIcon(shown);
+    if (!shown && isHidden() && m_loaded && !m_unloaded) {
+        // The tray went away with the window in it: back on the task bar, minimised.
+        showMinimized();
+    }
+}
+
+void frmTarnwell::showTrayIcon(bool shown)
+{
+    if (shown && !m_tray) {
         m_tray = new QSystemTrayIcon(programIcon(), this);
         m_tray->setObjectName(QStringLiteral("TN1"));
         m_tray->setToolTip(tr("Brindlex"));
@@ -532,7 +567,7 @@ void frmTarnwell::setTrayFlag(int flag)
             }
         });
         m_tray->show();
-    } else if (flag != 1 && m_tray) {
+    } else if (!shown && m_tray) {
         m_tray->hide();
         m_tray->deleteLater();
         m_tray = nullptr;
@@ -564,6 +599,11 @@ void frmTarnwell::sizeTimerTick()
             geometry.Height = static_cast<int>(std::lround(toTwips(shown.height())));
             geometry.Width = static_cast<int>(std::lround(toTwips(shown.width())));
         }
+    }
+    // A tray can come or go while the program runs (a panel restarted, an extension
+    // switched off); it is looked for every couple of seconds while the option is on.
+    if (m_settings.options.TrayFlag == 1 && ++m_trayTicks % 8 == 0) {
+        followTray();
     }
     if (m_trayCommand == 1 && !inLongWork()) {
         m_trayCommand = -1;
@@ -757,9 +797,13 @@ void frmTarnwell::Load(const std::function<void(int)>& progress)
         HidePane();
         action(Command::SinglePane)->setChecked(true);
     }
-    if (m_settings.StartMin() && m_settings.options.TrayFlag == 1) {
+    m_loaded = true;
+    if (m_settings.StartMin() && m_tray) {
         // Minimised into the tray: the window is never shown until the tray icon asks.
         setWindowState(windowState() | Qt::WindowMinimized);
+    } else if (m_settings.StartMin() && m_settings.options.TrayFlag == 1) {
+        // No tray to start in: the window starts minimised on the task bar instead.
+        showMinimized();
     } else {
         show();
         ListView1()->setFocus();

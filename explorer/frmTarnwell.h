@@ -140,7 +140,9 @@ public:
 
     // Window-level options.
     int TrayFlag() const { return m_settings.options.TrayFlag; }
-    void setTrayFlag(int flag);  // adds or removes the tray icon
+    // Stores the flag; the tray icon is shown while it is 1 and the desktop has a tray.
+    // Without a tray the window acts as with the flag off, and the flag is kept.
+    void setTrayFlag(int flag);
     int AutoSave() const { return m_settings.options.AutoSave; }
     int IncludeDesc() const { return m_settings.options.IncludeDesc; }
     void setIncludeDesc(int value);  // shows or hides the header bars
@@ -178,6 +180,7 @@ public:
     PaneGeometry Panes() const override;
     void SetPanes(const PaneGeometry& panes) override;
     void SetTrayIcon(bool shown) override;
+    bool TrayAvailable() const override;
     // Shows a client's toolbar image and name on the client button and the status bar.
     void ShowDefaultClient(int toolbarImage, const std::string& name) override;
 
@@ -198,6 +201,10 @@ private:
     void connectOwnCommands();
     void showTitle(const QString& path);
     void showTrayPopup();
+    void showTrayIcon(bool shown);
+    // The tray icon follows the desktop's tray: gone with it (a window hidden in it is
+    // shown minimised), back with it.
+    void followTray();
     void sizeTimerTick();
     void applyColumnWidths();
     // Columns whose widths no earlier run stored: their header and typical contents, the
@@ -230,7 +237,8 @@ private:
     std::unique_ptr<CVSplitter> m_splitter;
     bool m_splitterActive = false;
     QLabel* m_panels[4] = {};
-    QSystemTrayIcon* m_tray = nullptr;  // TN1, present while TrayFlag is 1
+    QSystemTrayIcon* m_tray = nullptr;  // TN1, present while TrayFlag is 1 and there is a tray
+    int m_trayTicks = 0;  // size timer ticks, to look for the tray every eighth
     QTimer* m_sizeTimer = nullptr;  // SizeTimer
     PaneInput* m_input = nullptr;  // a child of the window
     bool m_isRestoring = false;
@@ -244,6 +252,7 @@ private:
     QRect m_shownGeometry;  // frame position and size the stored twips describe
     int m_trayCommand = -1;
     int m_columnPixels[7] = {};  // the widths set from the stored twips, to tell a user's change
+    bool m_loaded = false;  // Load has decided how the window is shown
     bool m_unloaded = false;
 
     // Controllers of the command groups (created in the constructor).

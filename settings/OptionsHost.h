@@ -34,6 +34,8 @@ public:
     virtual PaneGeometry Panes() const = 0;
     virtual void SetPanes(const PaneGeometry& panes) = 0;
     virtual void SetTrayIcon(bool shown) = 0;
+    // Whether the desktop has a system tray to show the icon in.
+    virtual bool TrayAvailable() const = 0;
     // The client button's image and tool tip, and the status bar's client picture.
     virtual void ShowDefaultClient(int toolbarImage, const std::string& tooltip) = 0;
 };

@@ -200,6 +200,11 @@ void frmOptions::load()
         step = 7;
         step = 8;
         chkTray->setCheckState(checkValue(options.TrayFlag));
+        if (!m_host.TrayAvailable()) {
+            // The stored choice is shown, and kept, but cannot be changed here.
+            chkTray->setEnabled(false);
+            chkTray->setToolTip("This desktop has no system tray: the window is minimised to the task bar");
+        }
         step = 9;
         chkStartMin->setEnabled(chkTray->isChecked());
         step = 10;

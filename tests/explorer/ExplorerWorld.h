@@ -34,7 +34,9 @@ public:
 
     Services services()
     {
-        return Services { store, fakes.platform(), *settings, fileDialogs, homePath(), commandLine };
+        Services services { store, fakes.platform(), *settings, fileDialogs, homePath(), commandLine };
+        services.trayAvailable = [this] { return trayAvailable; };
+        return services;
     }
     std::string homePath() const { return home.path().toStdString(); }
     // A second store on the same file, as the next start of the program sees it.
@@ -47,6 +49,7 @@ public:
     std::unique_ptr<QtSettingsStore> settings;
     LinkStore store { fakes.clock };
     std::string commandLine;
+    bool trayAvailable = true;  // whether the desktop has a system tray, at every look
 };
 
 }  // namespace brindlex::test

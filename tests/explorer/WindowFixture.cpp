@@ -56,7 +56,8 @@ void WindowFixture::open(EventPump* events)
     }
     const Platform& p = services.platform;
     open(Services { services.store, Platform { p.clipboard, p.messages, p.clock, p.programs, *events },
-        services.settings, services.fileDialogs, services.programDir, services.commandLine });
+        services.settings, services.fileDialogs, services.programDir, services.commandLine, services.newDatabase,
+        services.trayAvailable });
 }
 
 void WindowFixture::open(const Services& services)

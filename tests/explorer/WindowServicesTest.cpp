@@ -2,9 +2,11 @@
 #include <vector>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTextBrowser>
@@ -17,6 +19,7 @@
 #include "explorer/WindowFixture.h"
 #include "explorer/dialogs/frmAbout.h"
 #include "explorer/frmTarnwell.h"
+#include "settings/ui/frmOptions.h"
 
 using namespace brindlex;
 
@@ -76,6 +79,63 @@ private Q_SLOTS:
         load();
         QVERIFY(!m_window->TN1());
         QVERIFY(m_window->isVisible());
+    }
+
+    void withoutATrayTheWindowMinimisesAndTheStoredFlagStays()
+    {
+        m_world->trayAvailable = false;
+        m_world->settings->set("Browser", "TrayFlag", "1");
+        m_world->settings->set("Browser", "StartMin", "1");
+        load();
+        QVERIFY(!m_window->TN1());
+        QVERIFY(m_window->isVisible());
+        QVERIFY(m_window->isMinimized());
+
+        m_window->showNormal();
+        m_window->showMinimized();
+        QSignalSpy tick(m_window->findChild<QTimer*>(QStringLiteral("SizeTimer")), &QTimer::timeout);
+        QVERIFY(tick.wait());
+        QVERIFY(m_window->isVisible());
+
+        // Options shows the stored choice greyed, says why, and OK keeps it.
+        bool greyed = false;
+        bool checked = false;
+        QString why;
+        QTimer::singleShot(0, this, [&] {
+            auto* options = qobject_cast<frmOptions*>(QApplication::activeModalWidget());
+            if (options) {
+                greyed = !options->chkTray->isEnabled();
+                checked = options->chkTray->isChecked();
+                why = options->chkTray->toolTip();
+                options->Command1->click();
+            }
+        });
+        m_window->action(QStringLiteral("mnuView4_1"))->trigger();
+        QVERIFY(greyed && checked);
+        QVERIFY(why.contains(QStringLiteral("no system tray")));
+        QCOMPARE(m_window->TrayFlag(), 1);
+        QVERIFY(!m_window->TN1());
+        closeWindow();
+        QCOMPARE(m_world->settings->get("Browser", "TrayFlag", "?"), std::string("1"));
+    }
+
+    void aTrayThatGoesAwayGivesTheWindowBackAndOneThatComesIsUsed()
+    {
+        m_world->settings->set("Browser", "TrayFlag", "1");
+        load();
+        m_window->showMinimized();
+        QTRY_VERIFY(!m_window->isVisible());
+
+        m_world->trayAvailable = false;
+        QTRY_VERIFY(m_window->isVisible());
+        QVERIFY(m_window->isMinimized());
+        QVERIFY(!m_window->TN1());
+
+        m_world->trayAvailable = true;
+        QTRY_VERIFY(m_window->TN1());
+        m_window->showNormal();
+        m_window->showMinimized();
+        QTRY_VERIFY(!m_window->isVisible());
     }
 
     void trayPopupRestoresAndCloseUnloadsOnTheNextTimerTick()

@@ -48,6 +48,7 @@ public:
     PaneGeometry Panes() const override { return panes; }
     void SetPanes(const PaneGeometry& p) override { panes = p; }
     void SetTrayIcon(bool shown) override { tray = shown; }
+    bool TrayAvailable() const override { return trayAvailable; }
     void ShowDefaultClient(int image, const std::string& tooltip) override
     {
         clientImage = image;
@@ -60,6 +61,7 @@ public:
     bool toolbar = true;
     PaneGeometry panes;
     bool tray = false;
+    bool trayAvailable = true;
     int clientImage = -1;
     std::string clientTooltip;
 };
@@ -189,6 +191,19 @@ private Q_SLOTS:
         auto reopened = w.open();
         QVERIFY(reopened->chkStartMin->isChecked());
         QVERIFY(reopened->chkStartMin->isEnabled());
+    }
+
+    void withoutATrayTheTrayBoxIsGreyedAndKeepsTheStoredFlag()
+    {
+        World w;
+        w.host.trayAvailable = false;
+        w.host.options.TrayFlag = 1;
+        auto dialog = w.open();
+        QVERIFY(dialog->chkTray->isChecked());
+        QVERIFY(!dialog->chkTray->isEnabled());
+        QVERIFY(!dialog->chkTray->toolTip().isEmpty());
+        dialog->Command1->click();
+        QCOMPARE(w.host.options.TrayFlag, 1);
     }
 
     void openingStopsAtAValueItCannotShow()
