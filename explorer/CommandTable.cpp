@@ -1,6 +1,7 @@
 #include "explorer/CommandTable.h"
 
 #include <cassert>
+#include <new>
 #include <span>
 
 #include <QAction>
@@ -270,13 +271,41 @@ void CommandTable::follow(QAction& follower, Command leader)
     follower.setEnabled(to->isEnabled());
 }
 
+QString CommandTable::caption(Command id)
+{
+    QString text = translated(rowOf(id).caption);
+    text.remove(QLatin1Char('&'));
+    if (text.endsWith(QLatin1String(" ..."))) {
+        text.chop(4);
+    }
+    return text;
+}
+
 void CommandTable::connect(Command id, std::function<void()> handler)
 {
     assert(rowOf(id).follows == NoCommand && "a follower runs its leader's handler");
-    m_handlers[static_cast<size_t>(id)] = handler;
+    m_handlers[static_cast<size_t>(id)] = std::move(handler);
     QAction* target = action(id);
-    QObject::connect(target, &QAction::triggered, &m_owner, [handler = std::move(handler)] { handler(); });
+    QObject::connect(target, &QAction::triggered, &m_owner, [this, id] { invoke(id); });
     target->setEnabled(true);
+}
+
+void CommandTable::invoke(Command id) const
+{
+    const std::function<void()>& handler = m_handlers[static_cast<size_t>(id)];
+    if (!handler) {
+        return;
+    }
+    // An exception must not leave a slot: Qt's event loop cannot pass it on. Memory that
+    // runs out is the one failure every command can meet, so it is reported here, once.
+    try {
+        handler();
+    } catch (const std::bad_alloc&) {
+        if (!m_outOfMemory) {
+            throw;
+        }
+        m_outOfMemory(id);
+    }
 }
 
 void CommandTable::setEnabled(Command id, bool enabled)
@@ -286,11 +315,10 @@ void CommandTable::setEnabled(Command id, bool enabled)
 
 bool CommandTable::run(Command id) const
 {
-    const std::function<void()>& handler = m_handlers[static_cast<size_t>(id)];
-    if (!handler) {
+    if (!m_handlers[static_cast<size_t>(id)]) {
         return false;
     }
-    handler();
+    invoke(id);
     return true;
 }
 

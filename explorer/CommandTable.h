@@ -22,6 +22,8 @@ namespace brindlex {
 // handler to a command, which enables it. A command that follows another (a popup item
 // or toolbar button with a twin in the menu bar) triggers that one and is enabled with
 // it, so connecting the leader is enough; connecting a follower is a programming error.
+// A handler that runs out of memory (std::bad_alloc) ends there: the table hands the
+// command to its out-of-memory report instead of letting the exception reach Qt.
 class CommandTable
 {
 public:
@@ -43,6 +45,11 @@ public:
     // Runs the command's handler even while its action is disabled; false when none is
     // connected.
     bool run(Command id) const;
+    // Called with the command whose handler ran out of memory; without one, the handler's
+    // std::bad_alloc goes on to the caller.
+    void setOutOfMemoryReport(std::function<void(Command)> report) { m_outOfMemory = std::move(report); }
+    // A command's menu text without its "&" marks and trailing " ..." ("Save As", "Find").
+    static QString caption(Command id);
 
     // The menu bar's File, Edit, View, Tools and Help menus, in that order.
     std::vector<QMenu*> buildMenuBar(QMenuBar& bar);
@@ -55,11 +62,13 @@ public:
 private:
     void fill(QMenu& menu, int layout);
     void follow(QAction& follower, Command leader);
+    void invoke(Command id) const;
 
     QWidget& m_owner;
     std::array<QAction*, CommandCount> m_actions {};
     std::array<std::function<void()>, CommandCount> m_handlers;
     QHash<QString, QAction*> m_byName;
+    std::function<void(Command)> m_outOfMemory;
 };
 
 }  // namespace brindlex

@@ -1,6 +1,7 @@
 #include "explorer/ImportExportCommands.h"
 
 #include <exception>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -99,9 +100,15 @@ FileSelection selectionOf(const std::vector<std::string>& paths)
     return selection;
 }
 
-void reportUnexpected(MessageBoxes& messages, const std::string& what, const std::exception& error)
+// `doing` says what failed: "importing PATH". Memory that ran out is told as such rather
+// than by the exception's name.
+void reportUnexpected(MessageBoxes& messages, const std::string& doing, const std::exception& error)
 {
-    messages.show("Error", what + ": " + error.what(), MessageIcon::Information);
+    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) {
+        messages.show("Error", "Out of memory " + doing + "...", MessageIcon::Critical);
+        return;
+    }
+    messages.show("Error", "Error " + doing + ": " + error.what(), MessageIcon::Information);
 }
 
 }  // namespace
@@ -179,7 +186,7 @@ void ImportExportCommands::importSingleFile(ImportKind kind)
             }
         } catch (const std::exception& error) {
             store.SetCurrentFolder(remembered);
-            reportUnexpected(platform.messages, "Error importing " + *path, error);
+            reportUnexpected(platform.messages, "importing " + *path, error);
         }
     }
     refreshPanes();
@@ -205,7 +212,7 @@ void ImportExportCommands::importShortcuts()
             m_dialogs.closeTransient(&progress);
         } catch (const std::exception& error) {
             store.SetCurrentFolder(remembered);
-            reportUnexpected(platform.messages, "Error importing shortcuts", error);
+            reportUnexpected(platform.messages, "importing shortcuts", error);
         }
     }
     refreshPanes();
@@ -235,7 +242,7 @@ void ImportExportCommands::ExportShortcuts()
     try {
         (void)exportShortcuts(shownRows(), m_programDir, messages);
     } catch (const std::exception& error) {
-        reportUnexpected(messages, "Error exporting shortcuts", error);
+        reportUnexpected(messages, "exporting shortcuts", error);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "explorer/frmTarnwell.h"
 
 #include <cmath>
+#include <new>
 
 #include <QAction>
 #include <QCloseEvent>
@@ -246,6 +247,7 @@ void frmTarnwell::buildStatusBar()
 void frmTarnwell::connectOwnCommands()
 {
     CommandTable& commands = *m_commands;
+    commands.setOutOfMemoryReport([this](Command id) { reportOutOfMemory(id); });
     commands.connect(Command::Close, [this] { close(); });
     commands.connect(Command::ShowToolbar, [this] { setToolbarShown(action(Command::ShowToolbar)->isChecked()); });
     commands.connect(
@@ -282,6 +284,20 @@ void frmTarnwell::connectOwnCommands()
     commands.connect(Command::PageWizard, [this] { ShowPageWizard(); });
     commands.connect(Command::TrayRestore, [this] { m_trayCommand = 0; });
     commands.connect(Command::TrayClose, [this] { m_trayCommand = 1; });
+}
+
+void frmTarnwell::reportOutOfMemory(Command id)
+{
+    // The command stopped where memory ran out, and the window goes on. What it changed
+    // before that stays (an import or edit made as a step can still be undone) and a file
+    // it writes is replaced only once complete; the panes are shown again from the model.
+    platform().messages.show("Error",
+        "Out of memory...\n" + toUtf8(CommandTable::caption(id)) + " could not be completed.", MessageIcon::Critical);
+    try {
+        m_panes->RefreshPanes(true);
+    } catch (const std::bad_alloc&) {
+        // The panes keep what they showed; the next refresh shows the model.
+    }
 }
 
 void frmTarnwell::setViewChecks(int mode)

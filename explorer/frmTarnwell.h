@@ -199,6 +199,7 @@ private:
     void buildPanes();
     void buildStatusBar();
     void connectOwnCommands();
+    void reportOutOfMemory(Command id);
     void showTitle(const QString& path);
     void showTrayPopup();
     void showTrayIcon(bool shown);

@@ -29,6 +29,8 @@ case $target in
   mosaic) seeds=(tests/data/formats/*mosaic*.hot) ;;
   spry) seeds=(tests/data/formats/*spry*.hot) ;;
   shortcut) seeds=(tests/data/formats/*.url) ;;
+  chromium) seeds=(tests/data/profiles/Bookmarks) ;;
+  places) seeds=(tests/data/profiles/places.sqlite) ;;
 esac
 corpus="$build/corpus/$target"
 findings="$build/findings/$target"

@@ -7,6 +7,7 @@
 #include <istream>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <sstream>
 #include <unordered_map>
 #include <vector>
@@ -962,8 +963,29 @@ bool LoadDatabase(LinkStore& store, const std::string& path, bool import, const 
     Result<DatabaseLayout> read = Error {};
     InputFile in;
     size_t placed = 0;
-    if (in.open(path).ok()) {
-        read = readDatabase(in, store, import, &placed);
+    try {
+        if (in.open(path).ok()) {
+            read = readDatabase(in, store, import, &placed);
+        }
+    } catch (const std::bad_alloc&) {
+        // The file is read whole before it takes the model's place, so memory mostly runs
+        // out while nothing has changed yet. An import leaves the open database as it is;
+        // an open starts a new database rather than keep the old one under the new path,
+        // where a save would overwrite the file that could not be read.
+        if (import) {
+            // Folders an import had already appended are given their places.
+            try {
+                store.IndexesChanged();
+                store.AttachStrayFolders();
+            } catch (const std::bad_alloc&) {
+            }
+            context.messages.show("Error", "Out of memory loading " + path + "...", MessageIcon::Critical);
+            return false;
+        }
+        store.NewDatabase(context.programDir);
+        context.messages.show(
+            "Error", "Out of memory loading " + path + "...\nLoading New Database...", MessageIcon::Critical);
+        return false;
     }
     if (read.ok()) {
         if (placed > 0) {

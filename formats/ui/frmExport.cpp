@@ -1,6 +1,7 @@
 #include "formats/ui/frmExport.h"
 
 #include <exception>
+#include <new>
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -135,8 +136,11 @@ bool frmExport::SaveAs()
     Status written = Status::Ok();
     try {
         written = exportFile(m_store, kind, *path, range(), m_rows, messages);
+    } catch (const std::bad_alloc& error) {
+        // The atomic write has left any old file as it was.
+        written = Error { ErrorKind::Io, error.what() };
+        messages.show("Error", "Out of memory exporting " + *path + "...", MessageIcon::Critical);
     } catch (const std::exception& error) {
-        // Out of memory, mostly; the atomic write has left any old file as it was.
         written = Error { ErrorKind::Io, error.what() };
         messages.show("Error", "Error exporting " + *path + ": " + error.what(), MessageIcon::Information);
     }

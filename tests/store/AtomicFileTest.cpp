@@ -1,17 +1,39 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <ostream>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include "fakes/ChildProcess.h"
+#include "fakes/FakePlatform.h"
 #include "fakes/TempFolder.h"
 #include "store/AtomicFile.h"
+#include "store/DatabaseFile.h"
+#include "store/LinkStore.h"
+
+// A save puts its temporary in the target's place with renameat(). While this holds an
+// errno, the definition below, which the test program's link takes before the C
+// library's, fails every such call with it; otherwise it renames through the kernel.
+static std::atomic<int> failingRename { 0 };
+
+extern "C" int renameat(int oldFolder, const char* oldName, int newFolder, const char* newName) noexcept
+{
+    if (const int error = failingRename.load()) {
+        errno = error;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_renameat2, oldFolder, oldName, newFolder, newName, 0));
+}
 
 namespace brindlex {
 namespace {
@@ -173,6 +195,32 @@ TEST_F(AtomicFileTest, FailingWriterLeavesTheOldFileAndNoTemporary)
     EXPECT_EQ(message(failed), "the writer gave up");
     EXPECT_EQ(TempFolder::read(path), "old");
     EXPECT_EQ(dir.names(), std::set<std::string> { "db.htm" });
+}
+
+TEST_F(AtomicFileTest, FailedRenameOverTheDatabaseKeepsItsBytesAndRemovesTheTemporary)
+{
+    test::FakeWorld world;
+    LinkStore store { world.clock };
+    store.NewDatabase(dir.path().string());
+    const std::string path = dir / "db.bdx";
+    store.SetDatabasePath(path);
+    store.CreateEntry(false, "http://old.example/", 5, "Old", "HTTP", "");
+    ASSERT_TRUE(SaveDatabase(store).ok());
+    const std::string before = TempFolder::read(path);
+
+    store.CreateEntry(false, "http://new.example/", 5, "New", "HTTP", "");
+    for (const int error : { EIO, EBUSY }) {
+        failingRename = error;
+        const Status saved = SaveDatabase(store);
+        failingRename = 0;
+        EXPECT_EQ(message(saved), "Cannot write " + path + ": " + std::strerror(error));
+        EXPECT_EQ(TempFolder::read(path), before);
+        EXPECT_EQ(dir.names(), std::set<std::string> { "db.bdx" });
+    }
+    // The rename works again: the next save puts the new entry in.
+    ASSERT_TRUE(SaveDatabase(store).ok());
+    EXPECT_NE(TempFolder::read(path).find("http://new.example/"), std::string::npos);
+    EXPECT_EQ(dir.names(), std::set<std::string> { "db.bdx" });
 }
 
 // Fills a small file system: a tmpfs in a private mount namespace when the test may

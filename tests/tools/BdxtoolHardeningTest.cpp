@@ -149,8 +149,10 @@ TEST_F(BdxtoolHardeningTest, FifosAndDevicesAreRefusedAtOnce)
 TEST_F(BdxtoolHardeningTest, OutOfMemoryEndsTheCommandAndKeepsTheDatabase)
 {
 #if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "AddressSanitizer ends a process whose allocation fails instead of throwing; "
-                    "the plain build runs this test";
+    // Neither can be changed: allocator_may_return_null=1 makes malloc return null but not
+    // operator new throw, and the address-space limit leaves no room for the shadow memory.
+    GTEST_SKIP() << "AddressSanitizer ends a process whose operator new fails instead of throwing, and "
+                    "cannot start under the address-space limit; the plain build runs this test";
 #else
     const std::string links = dir.write("small.htm", bookmarks("http://a/", 2));
     const std::string db = dir / "db.bdx";
