@@ -194,24 +194,26 @@ size_t descriptionEnd(std::string_view line)
 
 // The text of a <DD> description as collected (lines joined by one blank), decoded, each
 // run of white space (line breaks and tabs too) one blank as HTML shows it, and without
-// double quotes like every text field.
+// double quotes like every text field. The decoded copy is cleaned in place: it only
+// gets shorter.
 std::string descriptionText(std::string_view raw)
 {
-    const std::string decodedText = QuotesToApostrophes(decodeHtml(raw));
-    std::string text;
-    text.reserve(decodedText.size());
-    for (const char c : decodedText) {
+    std::string text = decodeHtml(raw);
+    size_t kept = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         if (isBlank(c) || c == '\f') {
-            if (!text.empty() && text.back() != ' ') {
-                text += ' ';
+            if (kept > 0 && text[kept - 1] != ' ') {
+                text[kept++] = ' ';
             }
         } else {
-            text += c;
+            text[kept++] = c == '"' ? '\'' : c;
         }
     }
-    if (!text.empty() && text.back() == ' ') {
-        text.pop_back();
+    if (kept > 0 && text[kept - 1] == ' ') {
+        --kept;
     }
+    text.resize(kept);
     return text;
 }
 
@@ -272,12 +274,14 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
     // been read ahead and is to be handled next.
     auto describe = [&](FolderItem& item, std::string_view text) -> bool {
         const size_t end = descriptionEnd(text);
-        description.assign(text.substr(0, end));
-        if (end == npos) {
-            readDescriptionOn();
+        if (end != npos) {
+            item.Description = descriptionText(text.substr(0, end));  // no copy of a one-line text first
+            return false;
         }
+        description.assign(text);
+        readDescriptionOn();
         item.Description = descriptionText(description);
-        return end == npos;
+        return true;
     };
 
     while (true) {

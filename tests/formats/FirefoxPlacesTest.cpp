@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "fakes/ScopedTimeZone.h"
@@ -260,6 +261,71 @@ TEST_F(FirefoxPlacesTest, AHalfWrittenTransactionIsReadAsItWasBeforeAndNotRolled
     ASSERT_TRUE(read.ok()) << read.error().message;
     EXPECT_EQ(describeTree(read.value()), "Bookmarks Menu/\n  Before = https://before.example/\n");
     EXPECT_EQ(profileFiles(), before);
+}
+
+// Another program holds the database locked in the middle of a write transaction that
+// has already spilled pages to the files (a large import in the browser). The import does
+// not wait for the lock or read half of it: it reads the database as it was before the
+// transaction, and neither the writer's files nor its transaction are touched.
+TEST_F(FirefoxPlacesTest, AWriterHoldingItsLockMidTransactionIsReadAsBeforeIt)
+{
+    for (const std::string mode : { "DELETE", "WAL" }) {
+        SCOPED_TRACE(mode);
+        for (const auto& entry : fs::directory_iterator(folder.path())) {
+            fs::remove(entry.path());
+        }
+        {
+            PlacesFile places(path());
+            places.exec("PRAGMA page_size = 1024; PRAGMA journal_mode = " + mode);
+            places.roots();
+            places.link(10, 2, 0, "Before", "https://before.example/");
+        }
+        int toChild[2];
+        int fromChild[2];
+        ASSERT_EQ(::pipe(toChild), 0);
+        ASSERT_EQ(::pipe(fromChild), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            sqlite3* db = nullptr;
+            sqlite3_open(path().c_str(), &db);
+            sqlite3_exec(db, "PRAGMA cache_size = 5; BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr);
+            for (int i = 0; i < 3000; ++i) {
+                const std::string id = std::to_string(100 + i);
+                const std::string sql = "INSERT INTO moz_places (id, url, title) VALUES (" + id
+                    + ", 'https://x.example/" + id + "', '" + std::string(200, 'p')
+                    + "'); INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) VALUES (" + id + ", 1, "
+                    + id + ", 2, " + id + ", 'Uncommitted')";
+                sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+            }
+            char done = 'x';
+            (void)!::write(fromChild[1], &done, 1);
+            (void)!::read(toChild[0], &done, 1);  // holds the lock until told to end
+            const int rolledBack = sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+            ::_exit(rolledBack == SQLITE_OK ? 0 : 1);
+        }
+        char ready = 0;
+        ASSERT_EQ(::read(fromChild[0], &ready, 1), 1);
+        ::usleep(150000);  // older than a writer that might be mid-write
+        const std::map<std::string, std::string> before = profileFiles();
+        ASSERT_GT(before.at(mode == "WAL" ? "places.sqlite-wal" : "places.sqlite-journal").size(), 0u);
+
+        const Result<BookmarkTree> read = readFirefoxPlaces(path());
+        const std::map<std::string, std::string> after = profileFiles();
+        char end = 'e';
+        (void)!::write(toChild[1], &end, 1);
+        int status = -1;
+        ::waitpid(child, &status, 0);
+        for (int fd : { toChild[0], toChild[1], fromChild[0], fromChild[1] }) {
+            ::close(fd);
+        }
+        ASSERT_TRUE(read.ok()) << read.error().message;
+        EXPECT_EQ(describeTree(read.value()), "Bookmarks Menu/\n  Before = https://before.example/\n");
+        EXPECT_EQ(after, before);
+        // The writer could still end its own transaction.
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
 }
 
 }  // namespace
