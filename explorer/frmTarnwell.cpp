@@ -296,7 +296,13 @@ void frmTarnwell::reportOutOfMemory(Command id)
     try {
         m_panes->RefreshPanes(true);
     } catch (const std::bad_alloc&) {
-        // The panes keep what they showed; the next refresh shows the model.
+        // Still short of memory: shown again once the events that wait have run.
+        QTimer::singleShot(0, this, [this] {
+            try {
+                m_panes->RefreshPanes(true);
+            } catch (const std::bad_alloc&) {
+            }
+        });
     }
 }
 

@@ -107,7 +107,7 @@ private Q_SLOTS:
         QCOMPARE(QString::fromStdString(box.title), QStringLiteral("Error"));
         QCOMPARE(QString::fromStdString(box.text), QStringLiteral("Out of memory...\nCopy could not be completed."));
         QVERIFY(box.icon == MessageIcon::Critical);
-        QCOMPARE(rowTexts(), before);
+        QTRY_COMPARE(rowTexts(), before);
 
         // The clipboard still holds the small link, and the window pastes it.
         trigger(Command::Paste);
@@ -147,6 +147,7 @@ private Q_SLOTS:
         QCOMPARE(readBytes(path), bytes);
 
         // With memory to spare the same file opens.
+        m_world->fakes.messages.answerNext(Answer::No);
         m_world->fileDialogs.answerNext(path);
         trigger(Command::OpenFile);
         QCOMPARE(m_world->store.DatabasePath(), path);
@@ -170,7 +171,9 @@ private Q_SLOTS:
         // The window goes on: the next import of the file reads it.
         m_world->fileDialogs.answerNext(path);
         trigger(Command::ImportNetscape);
-        QCOMPARE(m_world->store.Root().SubFolders.back()->FolderItems.size(), size_t(1));
+        QCOMPARE(m_world->fakes.messages.shown.size(), size_t(1));
+        QCOMPARE(rowTexts(), QStringList { "A" });
+        QCOMPARE(m_world->store.Root().FolderItems.front()->Description.size(), BigText.size());
     }
 };
 
