@@ -1,17 +1,13 @@
 #include "explorer/frmTarnwell.h"
 
-#include <cmath>
 #include <new>
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCursor>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -23,6 +19,7 @@
 
 #include "explorer/BrowserCommands.h"
 #include "explorer/CVSplitter.h"
+#include "explorer/ColumnWidths.h"
 #include "explorer/CommandTable.h"
 #include "explorer/ContentsList.h"
 #include "explorer/ContentsModel.h"
@@ -36,8 +33,9 @@
 #include "explorer/Icons.h"
 #include "explorer/ImportExportCommands.h"
 #include "explorer/PaneInput.h"
-#include "explorer/ScreenPlacement.h"
+#include "explorer/TrayIcon.h"
 #include "explorer/UndoCommands.h"
+#include "explorer/WindowPlacement.h"
 #include "explorer/dialogs/frmAbout.h"
 #include "platform/EventPump.h"
 #include "platform/MessageBoxes.h"
@@ -90,6 +88,9 @@ frmTarnwell::frmTarnwell(const Services& services, QWidget* parent)
     buildPanes();
     buildStatusBar();
     connectOwnCommands();
+    m_columns = std::make_unique<ColumnWidths>(*ListView1(), m_settings, m_dialogs);
+    m_placement = std::make_unique<WindowPlacement>(*this, m_settings.geometry, m_dialogs);
+    m_tray = new TrayIcon(*this, *m_popups[4], *action(Command::TrayRestore), m_services.trayAvailable);
     // Room for the menu bar, the start of the toolbar and both panes with a few rows.
     setMinimumSize(toPixels(6600), toPixels(4800));
 
@@ -282,8 +283,8 @@ void frmTarnwell::connectOwnCommands()
     commands.connect(Command::HelpContents, [this] { ShowHelpContents(); });
     commands.connect(Command::About, [this] { ShowAbout(); });
     commands.connect(Command::PageWizard, [this] { ShowPageWizard(); });
-    commands.connect(Command::TrayRestore, [this] { m_trayCommand = 0; });
-    commands.connect(Command::TrayClose, [this] { m_trayCommand = 1; });
+    commands.connect(Command::TrayRestore, [this] { m_tray->setCommand(0); });
+    commands.connect(Command::TrayClose, [this] { m_tray->setCommand(1); });
 }
 
 void frmTarnwell::reportOutOfMemory(Command id)
@@ -376,11 +377,11 @@ void frmTarnwell::LayoutWindow()
         // Hidden into the tray only while there is one to bring it back from. Hidden once
         // the state change is over: showMinimized() shows the window after telling it.
         followTray();
-        if (m_tray) {
+        if (m_tray->icon()) {
             QMetaObject::invokeMethod(
                 this,
                 [this] {
-                    if (isMinimized() && m_tray) {
+                    if (isMinimized() && m_tray->icon()) {
                         hide();
                     }
                 },
@@ -549,192 +550,71 @@ void frmTarnwell::setClientById(int BrowserID)
     showClient(BrowserID);
 }
 
+QSystemTrayIcon* frmTarnwell::TN1() const
+{
+    return m_tray->icon();
+}
+
+int frmTarnwell::trayCommand() const
+{
+    return m_tray->command();
+}
+
 bool frmTarnwell::TrayAvailable() const
 {
-    return m_services.trayAvailable ? m_services.trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
+    return m_tray->available();
 }
 
 void frmTarnwell::setTrayFlag(int flag)
 {
     m_settings.options.TrayFlag = flag;
-    showTrayIcon(flag == 1 && TrayAvailable());
+    m_tray->setShown(flag == 1 && TrayAvailable());
 }
 
 void frmTarnwell::followTray()
 {
-    const bool shown = m_settings.options.TrayFlag == 1 && TrayAvailable();
-    if (shown == (m_tray != nullptr)) {
-        return;
-    }
-    showTrayIcon(shown);
-    if (!shown && isHidden() && m_loaded && !m_unloaded) {
+    if (m_tray->follow(m_settings.options.TrayFlag == 1) && isHidden() && m_loaded && !m_unloaded) {
         // The tray went away with the window in it: back on the task bar, minimised.
         showMinimized();
-    }
-}
-
-void frmTarnwell::showTrayIcon(bool shown)
-{
-    if (shown && !m_tray) {
-        m_tray = new QSystemTrayIcon(programIcon(), this);
-        m_tray->setObjectName(QStringLiteral("TN1"));
-        m_tray->setToolTip(tr("Brindlex"));
-        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::Context) {
-                showTrayPopup();
-            } else if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
-                showNormal();
-                raise();
-                activateWindow();
-            }
-        });
-        m_tray->show();
-    } else if (!shown && m_tray) {
-        m_tray->hide();
-        m_tray->deleteLater();
-        m_tray = nullptr;
-    }
-}
-
-void frmTarnwell::showTrayPopup()
-{
-    action(Command::TrayRestore)->setEnabled(isHidden() || isMinimized());
-    m_trayCommand = 2;
-    m_popups[4]->exec(QCursor::pos());
-    if (m_trayCommand == 0) {
-        showNormal();
-        raise();
-        activateWindow();
     }
 }
 
 void frmTarnwell::sizeTimerTick()
 {
     if (windowState() == Qt::WindowNoState && isVisible() && !m_isRestoring) {
-        settlePlacement();
-        const QRect shown(frameGeometry().topLeft(), size());
-        if (m_placement == Placement::Settled && shown != m_shownGeometry) {
-            m_shownGeometry = shown;
-            WindowGeometry& geometry = m_settings.geometry;
-            geometry.Top = static_cast<int>(std::lround(toTwips(shown.top())));
-            geometry.Left = static_cast<int>(std::lround(toTwips(shown.left())));
-            geometry.Height = static_cast<int>(std::lround(toTwips(shown.height())));
-            geometry.Width = static_cast<int>(std::lround(toTwips(shown.width())));
-        }
+        m_placement->follow();
     }
     // A tray can come or go while the program runs (a panel restarted, an extension
     // switched off); it is looked for every couple of seconds while the option is on.
-    if (m_settings.options.TrayFlag == 1 && ++m_trayTicks % 8 == 0) {
+    if (m_settings.options.TrayFlag == 1 && m_tray->lookDue()) {
         followTray();
     }
-    if (m_trayCommand == 1 && !inLongWork()) {
-        m_trayCommand = -1;
+    if (m_tray->command() == 1 && !inLongWork()) {
+        m_tray->setCommand(-1);
         close();
     }
-}
-
-void frmTarnwell::settlePlacement()
-{
-    if (m_placement == Placement::Settled) {
-        return;
-    }
-    const QRect frame = frameGeometry();
-    if (!m_placementChecked) {
-        // The frame the window manager gave may be larger than the one allowed for.
-        m_placementChecked = true;
-        if (const QScreen* screen = screenFor(frame)) {
-            const QRect placed = pulledOntoScreen(frame, screen->availableGeometry());
-            if (placed != frame) {
-                resize(placed.size() - (frame.size() - size()));
-                move(placed.topLeft());
-                m_placement = Placement::Placed;
-                return;  // settled at the next look, where the window manager put it
-            }
-        }
-    }
-    // Restored: the stored twips describe this place, and stay exactly as they are until
-    // the user moves or resizes the window. Placed: stored from here on.
-    m_shownGeometry = m_placement == Placement::Restored ? QRect(frame.topLeft(), size()) : QRect();
-    m_placement = Placement::Settled;
 }
 
 // ---------------------------------------------------------------------------------------
 // Start-up
 
-void frmTarnwell::applyColumnWidths()
-{
-    for (int n = 0; n < 6; ++n) {
-        m_columnPixels[n] = qMax(1, toPixels(m_settings.Columns[n]));
-        ListView1()->setColumnWidth(n, m_columnPixels[n]);
-    }
-    m_columnPixels[6] = toPixels(m_settings.Columns[6]);
-}
-
 void frmTarnwell::sizeUnstoredColumns()
 {
-    ContentsList* list = ListView1();
-    int widths[6];
-    bool sized[6];
-    for (int n = 0; n < 6; ++n) {
-        sized[n] = !m_settings.columnStored(n);
-        widths[n] = sized[n] ? list->typicalColumnWidth(n) : m_columnPixels[n];
-    }
     // The list's width once the window is shown: the window's less the tree beside it,
     // the list's frame and a vertical scroll bar.
-    int rest = width() - 2 * list->detailsView()->frameWidth() - style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    int rest
+        = width() - 2 * ListView1()->detailsView()->frameWidth() - style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     if (!m_settings.PaneMode) {
         rest -= qMax(1, toPixels(m_settings.geometry.TreeWidth)) + m_split->handleWidth();
     }
-    for (int n = 0; n < 4; ++n) {
-        rest -= widths[n];
-    }
-    if (sized[4] && sized[5]) {
-        const int url = qMax(widths[4], rest * 11 / 20);
-        widths[5] = qMax(widths[5], rest - url);
-        widths[4] = url;
-    } else if (sized[4]) {
-        widths[4] = qMax(widths[4], rest - widths[5]);
-    } else if (sized[5]) {
-        widths[5] = qMax(widths[5], rest - widths[4]);
-    }
-    for (int n = 0; n < 6; ++n) {
-        if (sized[n]) {
-            list->setColumnWidth(n, widths[n]);
-            m_columnPixels[n] = widths[n];
-            m_settings.Columns[n] = toTwips(widths[n]);
-        }
-    }
+    m_columns->sizeUnstored(rest);
 }
 
 void frmTarnwell::applyWindowGeometry()
 {
-    const WindowGeometry& geometry = m_settings.geometry;
     m_isRestoring = true;
-    m_placementChecked = false;
-    if (!m_settings.sizeStored()) {
-        // The first run: a share of the screen, in its middle.
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
-        resize(QSize(area.width() * 3 / 5, area.height() * 3 / 5).expandedTo(minimumSize()).boundedTo(area.size()));
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-        m_placement = Placement::Placed;
-    } else {
-        QSize size(toPixels(geometry.Width), toPixels(geometry.Height));
-        if (size.width() <= 0 || size.height() <= 0) {
-            size = this->size();
-        }
-        size = size.expandedTo(minimumSize());
-        // Stored on a larger screen, or at another scale: the frame (its title bar allowed
-        // for, the window manager has not framed the window yet) is pulled onto the screen.
-        const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
-        const QRect frame(QPoint(toPixels(geometry.Left), toPixels(geometry.Top)), size + QSize(0, title));
-        const QScreen* screen = screenFor(frame);
-        const QRect placed = screen ? pulledOntoScreen(frame, screen->availableGeometry()) : frame;
-        resize(placed.size() - QSize(0, title));
-        move(placed.topLeft());
-        m_placement = placed == frame ? Placement::Restored : Placement::Placed;
-    }
-    const int state = geometry.WindowState;
+    m_placement->restore(m_settings.sizeStored());
+    const int state = m_settings.geometry.WindowState;
     setWindowState(state == 2 ? Qt::WindowMaximized : state == 1 ? Qt::WindowMinimized : Qt::WindowNoState);
     m_isRestoring = false;
 }
@@ -757,7 +637,7 @@ void frmTarnwell::Load(const std::function<void(int)>& progress)
     step(25);
     step(30);
     step(35);
-    applyColumnWidths();
+    m_columns->apply();
     step(40);
 
     store().SetAutoAssign(m_settings.options.AutoAssign);
@@ -820,7 +700,7 @@ void frmTarnwell::Load(const std::function<void(int)>& progress)
         action(Command::SinglePane)->setChecked(true);
     }
     m_loaded = true;
-    if (m_settings.StartMin() && m_tray) {
+    if (m_settings.StartMin() && m_tray->icon()) {
         // Minimised into the tray: the window is never shown until the tray icon asks.
         setWindowState(windowState() | Qt::WindowMinimized);
     } else if (m_settings.StartMin() && m_settings.options.TrayFlag == 1) {
@@ -866,8 +746,8 @@ bool frmTarnwell::QueryUnload()
     }
     platform().events.processEvents();
     m_unloaded = true;
-    if (m_tray) {
-        m_tray->hide();
+    if (m_tray->icon()) {
+        m_tray->icon()->hide();
     }
     return true;
 }
@@ -875,14 +755,8 @@ bool frmTarnwell::QueryUnload()
 void frmTarnwell::writeSettings()
 {
     // What lives in the widgets goes to the settings first.
-    ContentsList* list = ListView1();
-    m_settings.ListViewMode = list->viewMode();
-    for (int n = 0; n < 6; ++n) {
-        // A column the user did not resize keeps its stored width exactly.
-        if (list->columnWidth(n) != m_columnPixels[n] && list->columnWidth(n) > 0) {
-            m_settings.Columns[n] = toTwips(list->columnWidth(n));
-        }
-    }
+    m_settings.ListViewMode = ListView1()->viewMode();
+    m_columns->store();
     const Qt::WindowStates state = windowState();
     m_settings.geometry.WindowState = (state & Qt::WindowMinimized) ? 1 : (state & Qt::WindowMaximized) ? 2 : 0;
     m_settings.write(store().DatabasePath());

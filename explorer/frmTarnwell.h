@@ -30,6 +30,7 @@ namespace brindlex {
 
 class BrowserCommands;
 class CVSplitter;
+class ColumnWidths;
 class CommandTable;
 class ContentsList;
 class DragDrop;
@@ -43,7 +44,9 @@ class ImportExportCommands;
 class LinkStore;
 class PaneInput;
 class SettingsStore;
+class TrayIcon;
 class UndoCommands;
+class WindowPlacement;
 
 // The main window: menus, toolbar, the panes, status bar, tray icon. It holds menus and
 // routing; the panes and their refresh are FolderPanes, the command groups are
@@ -154,8 +157,8 @@ public:
     ClientState& client() { return m_settings.client; }
     // Makes row `BrowserID` of the default-client table the default client and shows it.
     void setClientById(int BrowserID);
-    QSystemTrayIcon* TN1() const { return m_tray; }
-    int trayCommand() const { return m_trayCommand; }
+    QSystemTrayIcon* TN1() const;
+    int trayCommand() const;
 
     // Window helpers also used by dialogs (DialogHost).
     static void CenterWindow(QWidget* window) { DialogHost::CenterWindow(window); }
@@ -201,21 +204,14 @@ private:
     void connectOwnCommands();
     void reportOutOfMemory(Command id);
     void showTitle(const QString& path);
-    void showTrayPopup();
-    void showTrayIcon(bool shown);
     // The tray icon follows the desktop's tray: gone with it (a window hidden in it is
     // shown minimised), back with it.
     void followTray();
     void sizeTimerTick();
-    void applyColumnWidths();
-    // Columns whose widths no earlier run stored: their header and typical contents, the
-    // URL and the Description sharing what the others leave of the list's width.
+    // Sizes the columns no earlier run stored to the list's width once the window is shown.
     void sizeUnstoredColumns();
     void writeSettings();
     void applyWindowGeometry();
-    // Once the window manager has framed the shown window: a frame that reaches off the
-    // screen is brought onto it, and the place the twips describe is noted.
-    void settlePlacement();
     void setViewChecks(int mode);
     // The client button and status picture of the default client.
     void showClient(int BrowserID);
@@ -238,21 +234,12 @@ private:
     std::unique_ptr<CVSplitter> m_splitter;
     bool m_splitterActive = false;
     QLabel* m_panels[4] = {};
-    QSystemTrayIcon* m_tray = nullptr;  // TN1, present while TrayFlag is 1 and there is a tray
-    int m_trayTicks = 0;  // size timer ticks, to look for the tray every eighth
+    TrayIcon* m_tray = nullptr;  // a child of the window; TN1 is shown while TrayFlag is 1 and there is a tray
     QTimer* m_sizeTimer = nullptr;  // SizeTimer
     PaneInput* m_input = nullptr;  // a child of the window
     bool m_isRestoring = false;
-    // Where the window stands against its stored geometry: placed as the twips say
-    // (they stay exactly as stored while it stays there), placed by the program (the
-    // first run's size, a pull onto the screen: stored as soon as it is shown), or
-    // settled, when every move and resize by the user is stored.
-    enum class Placement { Restored, Placed, Settled };
-    Placement m_placement = Placement::Settled;
-    bool m_placementChecked = false;  // the shown frame was checked against the screen
-    QRect m_shownGeometry;  // frame position and size the stored twips describe
-    int m_trayCommand = -1;
-    int m_columnPixels[7] = {};  // the widths set from the stored twips, to tell a user's change
+    std::unique_ptr<WindowPlacement> m_placement;
+    std::unique_ptr<ColumnWidths> m_columns;
     bool m_loaded = false;  // Load has decided how the window is shown
     bool m_unloaded = false;
 
