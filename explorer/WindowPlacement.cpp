@@ -28,9 +28,8 @@ void WindowPlacement::restore(bool stored)
         // The first run: a share of the screen, in its middle.
         const QScreen* screen = QGuiApplication::primaryScreen();
         const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
-        window.resize(QSize(area.width() * 3 / 5, area.height() * 3 / 5)
-                          .expandedTo(window.minimumSize())
-                          .boundedTo(area.size()));
+        window.resize(
+            QSize(area.width() * 3 / 5, area.height() * 3 / 5).expandedTo(window.minimumSize()).boundedTo(area.size()));
         window.move(area.x() + (area.width() - window.width()) / 2, area.y() + (area.height() - window.height()) / 2);
         m_placement = Placement::Placed;
         return;
@@ -43,7 +42,8 @@ void WindowPlacement::restore(bool stored)
     // Stored on a larger screen, or at another scale: the frame (its title bar allowed
     // for, the window manager has not framed the window yet) is pulled onto the screen.
     const int title = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
-    const QRect frame(QPoint(m_units.toPixels(m_geometry.Left), m_units.toPixels(m_geometry.Top)), size + QSize(0, title));
+    const QRect frame(
+        QPoint(m_units.toPixels(m_geometry.Left), m_units.toPixels(m_geometry.Top)), size + QSize(0, title));
     const QScreen* screen = screenFor(frame);
     const QRect placed = screen ? pulledOntoScreen(frame, screen->availableGeometry()) : frame;
     window.resize(placed.size() - QSize(0, title));
