@@ -4,9 +4,11 @@
 
 #include "app/CommandLine.h"
 #include "app/Startup.h"
+#include "platform/LargePageHeap.h"
 
 int main(int argc, char** argv)
 {
+    brindlex::restartWithLargePageHeap(argv);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const brindlex::Result<brindlex::StartOptions> options = brindlex::parseCommandLine(args);
     if (!options.ok()) {

@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include "explorer/frmTarnwell.h"
+#include "platform/LargePageHeap.h"
 
 namespace brindlex::bench {
 
@@ -37,6 +38,8 @@ void WindowWorld::close(frmTarnwell& window)
 
 int runWindowBenchmarks(int argc, char** argv)
 {
+    // As the program itself starts.
+    restartWithLargePageHeap(argv);
     if (!std::getenv("QT_QPA_PLATFORM")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }

@@ -20,6 +20,7 @@
 #include "formats/NetscapeFormat.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
+#include "platform/LargePageHeap.h"
 #include "platform/Progress.h"
 #include "store/LinkStore.h"
 
@@ -193,6 +194,8 @@ bool childTimes(const char* self, int links, double& first, double& best)
 
 int main(int argc, char** argv)
 {
+    // As bdxtool and the program start.
+    brindlex::restartWithLargePageHeap(argv);
     if (argc == 4 && std::strcmp(argv[1], "--generate") == 0) {
         std::ofstream(argv[2], std::ios::binary) << bookmarkFile(std::stoi(argv[3]));
         return 0;

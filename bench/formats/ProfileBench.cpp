@@ -18,6 +18,7 @@
 #include "formats/ImportExport.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
+#include "platform/LargePageHeap.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Progress.h"
 #include "store/LinkStore.h"
@@ -266,6 +267,8 @@ BENCHMARK(ChromiumBookmarks)->Arg(100000)->Unit(benchmark::kMillisecond)->MinTim
 
 int main(int argc, char** argv)
 {
+    // As bdxtool and the program start.
+    brindlex::restartWithLargePageHeap(argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -14,6 +14,7 @@
 
 #include "bench/store/Generate.h"
 #include "fakes/FakePlatform.h"
+#include "platform/LargePageHeap.h"
 #include "store/Editing.h"
 #include "store/LinkStore.h"
 #include "store/UndoHistory.h"
@@ -315,4 +316,14 @@ BENCHMARK(BM_MillionLinks_Import1000Links)->Unit(benchmark::kMillisecond)->Itera
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    // As the program starts.
+    brindlex::restartWithLargePageHeap(argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

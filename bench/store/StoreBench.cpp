@@ -17,6 +17,7 @@
 
 #include "bench/store/Generate.h"
 #include "platform/Clock.h"
+#include "platform/LargePageHeap.h"
 #include "store/DatabaseFile.h"
 #include "store/LinkStore.h"
 
@@ -134,6 +135,8 @@ long childPeak(const char* self, const char* mode)
 
 int main(int argc, char** argv)
 {
+    // As bdxtool and the program start.
+    brindlex::restartWithLargePageHeap(argv);
     if (argc == 3 && std::strcmp(argv[1], "--idle") == 0) {
         std::printf("%ld\n", peakKb());
         return 0;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "platform/LargePageHeap.h"
 #include "store/LinkStore.h"
 #include "tools/bdxtool/Commands.h"
 
@@ -52,6 +53,7 @@ int run(int (*command)(const std::vector<std::string>&, brindlex::LinkStore&), c
 
 int main(int argc, char** argv)
 {
+    brindlex::restartWithLargePageHeap(argv);
     using namespace brindlex::bdxtool;
     const std::vector<std::string> all(argv + 1, argv + argc);
     if (all.empty()) {

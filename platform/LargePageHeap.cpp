@@ -1,0 +1,65 @@
+#include "platform/LargePageHeap.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace brindlex {
+
+namespace {
+
+constexpr const char* TunablesVariable = "GLIBC_TUNABLES";
+constexpr const char* HugeTlbTunable = "glibc.malloc.hugetlb=";
+// Set for the program started again: GLIBC_TUNABLES as it was, after "=" when it was set,
+// empty when it was not.
+constexpr const char* RestartVariable = "BRINDLEX_RESTARTED_TUNABLES";
+
+bool hugePagesOffered()
+{
+    std::ifstream setting("/sys/kernel/mm/transparent_hugepage/enabled");
+    std::string text;
+    if (!std::getline(setting, text))
+        return false;
+    return text.find("[never]") == std::string::npos;
+}
+
+void restoreTunables(const char* saved)
+{
+    if (saved[0] == '=')
+        setenv(TunablesVariable, saved + 1, 1);
+    else
+        unsetenv(TunablesVariable);
+    unsetenv(RestartVariable);
+}
+
+}  // namespace
+
+void restartWithLargePageHeap(char** argv)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    (void)argv;
+    return;
+#else
+    if (const char* saved = std::getenv(RestartVariable)) {
+        // This is the program started again: glibc has read the tunable.
+        const std::string kept = saved;
+        restoreTunables(kept.c_str());
+        return;
+    }
+    const char* tunables = std::getenv(TunablesVariable);
+    const std::string given = tunables ? tunables : "";
+    if (given.find(HugeTlbTunable) != std::string::npos || !hugePagesOffered())
+        return;
+    const std::string saved = tunables ? "=" + given : std::string();
+    const std::string wanted = given.empty() ? std::string(HugeTlbTunable) + "1" : given + ":" + HugeTlbTunable + "1";
+    if (setenv(RestartVariable, saved.c_str(), 1) != 0 || setenv(TunablesVariable, wanted.c_str(), 1) != 0) {
+        restoreTunables(saved.c_str());
+        return;
+    }
+    execv("/proc/self/exe", argv);
+    restoreTunables(saved.c_str());
+#endif
+}
+
+}  // namespace brindlex
