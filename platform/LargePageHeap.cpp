@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <sys/auxv.h>
 #include <unistd.h>
 
 namespace brindlex {
@@ -47,6 +48,11 @@ void restartWithLargePageHeap(char** argv)
         restoreTunables(kept.c_str());
         return;
     }
+    // Started by naming the dynamic loader (ld.so PROGRAM ...): /proc/self/exe is the
+    // loader, which the arguments main sees would not start again. The loader of a program
+    // started as usual sits at AT_BASE; one started as the program itself has none.
+    if (getauxval(AT_BASE) == 0)
+        return;
     const char* tunables = std::getenv(TunablesVariable);
     const std::string given = tunables ? tunables : "";
     if (given.find(HugeTlbTunable) != std::string::npos || !hugePagesOffered())

@@ -13,8 +13,8 @@ namespace brindlex {
 // read it, so that browsers and other programs started from it run as they would have.
 // Returns without starting again when the tunable is set already, when the system gives
 // no huge pages (transparent huge pages "never" or absent), in a sanitizer build (whose
-// allocator is not glibc's), or when the program cannot be started again; the program
-// then runs as it is.
+// allocator is not glibc's), when the program was started through the dynamic loader by
+// name, or when the program cannot be started again; the program then runs as it is.
 void restartWithLargePageHeap(char** argv);
 
 }  // namespace brindlex

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -48,6 +49,14 @@ TEST_F(LargePageHeapTest, AHugeTlbChoiceOfTheUserStands)
 {
     EXPECT_EQ(
         probe("GLIBC_TUNABLES=glibc.malloc.hugetlb=0"), "heap-huge=no\ntunables=glibc.malloc.hugetlb=0\nmarker=no\n");
+}
+
+TEST_F(LargePageHeapTest, StartedThroughTheDynamicLoaderItRunsAsItIs)
+{
+    const char* loader = "/lib64/ld-linux-x86-64.so.2";
+    if (!std::filesystem::exists(loader))
+        GTEST_SKIP() << "no x86-64 dynamic loader at " << loader;
+    EXPECT_EQ(probe(std::string("-u GLIBC_TUNABLES ") + loader), "heap-huge=no\ntunables=<unset>\nmarker=no\n");
 }
 
 }  // namespace
