@@ -8,6 +8,7 @@
 #include <iterator>
 #include <memory>
 #include <new>
+#include <optional>
 #include <sstream>
 #include <unordered_map>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "store/FileAccess.h"
 #include "store/Limits.h"
 #include "store/LineStream.h"
+#include "store/LinesAhead.h"
 #include "store/LinkStore.h"
 #include "store/MessageText.h"
 #include "store/OutputBuffer.h"
@@ -32,6 +34,10 @@ namespace brindlex {
 namespace {
 
 constexpr std::string_view VersionRecord = "\"Version: 1.1\"";
+// A file this large is read in two parts at once, each by a thread of its own.
+constexpr uint64_t SplitReadMinimum = uint64_t { 4 } << 20;
+// How far past the middle the first line start is looked for, in blocks of 64 KB.
+constexpr int SplitSearchBlocks = 16;
 
 Error formatError(std::string message)
 {
@@ -291,6 +297,22 @@ template <typename Lines> Error endError(const Lines& lines)
     return formatError("the file ends early, after line " + std::to_string(lines.number()));
 }
 
+// The entry of one entry record line, as the model holds it.
+Status readEntryLine(std::string_view line, DatabaseLayout layout, std::shared_ptr<FolderItem>& entry)
+{
+    auto item = std::make_shared<FolderItem>();
+    const Status parsed
+        = layout == DatabaseLayout::Current ? ParseItemLine(line, *item) : parseOlderItemLine(line, *item);
+    if (!parsed.ok()) {
+        return parsed;
+    }
+    if (item->URL.find("%!%") != std::string::npos) {
+        item->URL = DecodeQuoteMarks(item->URL);
+    }
+    entry = std::move(item);
+    return Status::Ok();
+}
+
 template <typename Lines>
 Status readEntries(
     Lines& lines, DatabaseLayout layout, long long count, Folder& into, bool root, std::vector<FolderEntryRef>& folders)
@@ -298,17 +320,18 @@ Status readEntries(
     into.FolderItems.reserve(static_cast<size_t>(std::clamp<long long>(count, 0, 1 << 16)));
     std::string_view line;
     for (long long i = 0; i < count; ++i) {
-        if (!lines.next(line)) {
-            return endError(lines);
+        std::shared_ptr<FolderItem> item;
+        bool made = false;
+        if constexpr (requires { lines.nextEntry(item); }) {
+            made = lines.nextEntry(item);
         }
-        auto item = std::make_shared<FolderItem>();
-        const Status parsed
-            = layout == DatabaseLayout::Current ? ParseItemLine(line, *item) : parseOlderItemLine(line, *item);
-        if (!parsed.ok()) {
-            return lineError(lines, parsed.error());
-        }
-        if (item->URL.find("%!%") != std::string::npos) {
-            item->URL = DecodeQuoteMarks(item->URL);
+        if (!made) {
+            if (!lines.next(line)) {
+                return endError(lines);
+            }
+            if (const Status parsed = readEntryLine(line, layout, item); !parsed.ok()) {
+                return lineError(lines, parsed.error());
+            }
         }
         if (item->IsFolder) {
             folders.push_back({ root ? nullptr : &into, item.get() });
@@ -399,6 +422,137 @@ private:
     LineStream m_lines;
     bool m_notUtf8 = false;
     size_t m_number = 0;
+};
+
+// What the thread reading the back of a file makes of a line: the entry of an entry
+// record; any other line of UTF-8 is kept as text; the first that is not ends the back.
+LinesAhead::Verdict entryAhead(std::string_view line, std::shared_ptr<FolderItem>& entry)
+{
+    if (!isAscii(line) && !isValidUtf8(line)) {
+        return LinesAhead::Verdict::Stop;
+    }
+    return readEntryLine(line, DatabaseLayout::Current, entry).ok() ? LinesAhead::Verdict::Entry
+                                                                    : LinesAhead::Verdict::Text;
+}
+
+// The lines of a database file read in two parts at once: the front by this thread, as
+// StreamLines reads them, the back by a LinesAhead, which makes every entry record it meets
+// into its entry. It is used in order as StreamLines is; nextEntry() hands over an entry
+// the other thread made. When what that thread guessed is not what the reader wants (a line
+// made into an entry where the reader wants the line itself, a back it could not read to
+// the end), the lines end there and mismatch() says so: the file is then read again in
+// one part, which tells exactly what is wrong.
+class SplitLines
+{
+public:
+    // `back` is where a line starts, past the first one.
+    SplitLines(const InputFile& file, uint64_t back)
+        : m_file(file)
+        , m_back(back)
+        , m_frontPart(file, 0, back)
+        , m_frontStream(&m_frontPart)
+        , m_front(m_frontStream)
+    {
+    }
+
+    bool next(std::string_view& line)
+    {
+        if (!m_inBack) {
+            if (m_pending) {
+                m_pending = false;
+                line = m_pendingLine;
+                return true;
+            }
+            if (nextInFront(line)) {
+                return true;
+            }
+            if (!enterBack()) {
+                return false;
+            }
+        }
+        auto& entries = m_ahead->entries();
+        if (m_at == entries.size()) {
+            m_mismatch = !m_ahead->complete();
+            return false;
+        }
+        if (entries[m_at] != nullptr) {
+            m_mismatch = true;
+            return false;
+        }
+        line = m_ahead->texts()[m_text++];
+        ++m_at;
+        return true;
+    }
+
+    // The entry of the next line when the other thread made it, taken; false leaves that
+    // line to next().
+    bool nextEntry(std::shared_ptr<FolderItem>& entry)
+    {
+        if (!m_inBack) {
+            if (m_pending) {
+                return false;
+            }
+            if (nextInFront(m_pendingLine)) {
+                m_pending = true;
+                return false;
+            }
+            if (!enterBack()) {
+                return false;
+            }
+        }
+        auto& entries = m_ahead->entries();
+        if (m_at == entries.size() || entries[m_at] == nullptr) {
+            return false;
+        }
+        entry = std::move(entries[m_at++]);
+        return true;
+    }
+
+    size_t number() const { return m_front.number() - (m_pending ? 1 : 0) + m_at; }
+    bool tooLong() const { return !m_inBack && m_front.tooLong(); }
+    // True when the lines ended where the file does not: read it again in one part.
+    bool mismatch() const { return m_mismatch; }
+
+private:
+    bool nextInFront(std::string_view& line)
+    {
+        if (!m_front.next(line)) {
+            return false;
+        }
+        if (m_front.number() == 1) {
+            // The back is read for entry records of the current layout only; an older file
+            // is read in one part.
+            if (detectLayout(line) == DatabaseLayout::Current) {
+                m_ahead = std::make_unique<LinesAhead>(m_file, m_back, entryAhead);
+            }
+        }
+        return true;
+    }
+
+    // Past the front, which ended at the back's first line unless it could not be read.
+    bool enterBack()
+    {
+        if (m_front.notUtf8() || m_front.tooLong() || m_frontPart.failed() || m_ahead == nullptr) {
+            m_mismatch = true;
+            return false;
+        }
+        m_ahead->finish();
+        m_inBack = true;
+        return true;
+    }
+
+    const InputFile& m_file;
+    uint64_t m_back;
+    FilePart m_frontPart;
+    std::istream m_frontStream;
+    StreamLines m_front;
+    std::unique_ptr<LinesAhead> m_ahead;
+    std::string_view m_pendingLine;  // a front line read by nextEntry() for next()
+    bool m_pending = false;
+    bool m_inBack = false;
+    bool m_mismatch = false;
+    size_t m_at = 0;  // the next line of the back
+    size_t m_text = 0;  // the next of the back's lines kept as text
 };
 
 template <typename Lines> Result<ParsedDatabase> parseDatabase(Lines& lines)
@@ -892,9 +1046,50 @@ Result<DatabaseLayout> readDatabaseBytes(std::string& bytes, LinkStore& store, b
 
 }  // namespace
 
+std::optional<Result<DatabaseLayout>> readDatabaseInParts(
+    const InputFile& in, LinkStore& store, bool import, size_t* placedAtLimit, uint64_t splitAt)
+{
+    // The back starts at the first line that starts at `splitAt` or after it, past the
+    // first line of the file.
+    uint64_t at = std::max<uint64_t>(splitAt, 1) - 1;
+    uint64_t back = 0;
+    std::vector<char> block(1 << 16);
+    for (int blocks = 0; back == 0 && blocks < SplitSearchBlocks; ++blocks) {
+        const long long n = in.readAt(at, block.data(), block.size());
+        if (n <= 0) {
+            return std::nullopt;
+        }
+        const auto* newline = static_cast<const char*>(std::memchr(block.data(), '\n', static_cast<size_t>(n)));
+        if (newline != nullptr) {
+            back = at + static_cast<uint64_t>(newline - block.data()) + 1;
+        }
+        at += static_cast<uint64_t>(n);
+    }
+    if (back == 0) {
+        return std::nullopt;
+    }
+    Result<ParsedDatabase> parsed = Error {};
+    {
+        SplitLines lines(in, back);
+        parsed = parseDatabase(lines);
+        if (!parsed.ok() || lines.mismatch()) {
+            return std::nullopt;
+        }
+    }
+    return applyDatabase(parsed, store, import, placedAtLimit);
+}
+
 Result<DatabaseLayout> readDatabase(std::istream& in, LinkStore& store, bool import, size_t* placedAtLimit)
 {
     const std::istream::pos_type start = in.tellg();
+    // A large file is read in two parts at once; should that not work out, in one.
+    if (const auto* file = dynamic_cast<const InputFile*>(&in);
+        file != nullptr && start == std::istream::pos_type(0) && file->size() >= SplitReadMinimum) {
+        if (std::optional<Result<DatabaseLayout>> read
+            = readDatabaseInParts(*file, store, import, placedAtLimit, file->size() / 2)) {
+            return std::move(*read);
+        }
+    }
     if (start != std::istream::pos_type(-1)) {
         StreamLines lines(in);
         Result<ParsedDatabase> parsed = parseDatabase(lines);

@@ -1,5 +1,7 @@
 #pragma once
+#include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +12,7 @@ namespace brindlex {
 class EventPump;
 class Folder;
 class FolderItem;
+class InputFile;
 class LinkStore;
 class MessageBoxes;
 
@@ -41,6 +44,13 @@ struct DatabaseContext
 // (unknown or looping parents, repeated ids) end up at the top level.
 [[nodiscard]] Result<DatabaseLayout> readDatabaseText(
     std::string_view text, LinkStore& store, bool import, size_t* placedAtLimit = nullptr);
+// readDatabase of a large file: its lines from the first line start at `splitAt` or past
+// it are read by a thread of their own while this one reads the lines before. Nothing when
+// that did not work out (a file with an error, not UTF-8, of the older layout, or with no
+// line start there); the store is then as it was, and readDatabase reads the file in one
+// part.
+[[nodiscard]] std::optional<Result<DatabaseLayout>> readDatabaseInParts(
+    const InputFile& in, LinkStore& store, bool import, size_t* placedAtLimit, uint64_t splitAt);
 // The layout by the first field of the file: "Version:" and more means the current one.
 DatabaseLayout detectLayout(std::string_view text);
 // The bytes of a file, or why it cannot be read.

@@ -147,6 +147,19 @@ public:
     }
     uint64_t size() const { return m_size; }
     const std::string& error() const { return m_error; }
+    long long readAt(uint64_t offset, char* data, size_t size) const
+    {
+        if (m_fd < 0) {
+            errno = EBADF;
+            return -1;
+        }
+        while (true) {
+            const ssize_t n = ::pread(m_fd, data, size, static_cast<off_t>(offset));
+            if (n >= 0 || errno != EINTR) {
+                return n;
+            }
+        }
+    }
 
 protected:
     int_type underflow() override
@@ -270,6 +283,11 @@ uint64_t InputFile::size() const
 std::string InputFile::readError() const
 {
     return m_buffer->error();
+}
+
+long long InputFile::readAt(uint64_t offset, char* data, size_t size) const
+{
+    return m_buffer->readAt(offset, data, size);
 }
 
 Result<std::string> readRegularFile(const std::string& path)

@@ -36,6 +36,10 @@ public:
     uint64_t size() const;
     // Why the last read failed (errno text), or "" when it did not.
     std::string readError() const;
+    // Reads up to `size` bytes from `offset` on without moving the stream, so that another
+    // thread may read one part of the file while this one reads another. The count (0 at
+    // the end), or -1 with errno set.
+    long long readAt(uint64_t offset, char* data, size_t size) const;
 
 private:
     class Buffer;
