@@ -15,6 +15,7 @@ namespace brindlex {
 // no huge pages (transparent huge pages "never" or absent), in a sanitizer build (whose
 // allocator is not glibc's), when the program was started through the dynamic loader by
 // name, or when the program cannot be started again; the program then runs as it is.
+// Either way (but for a sanitizer build) the heap is set to grow in large steps.
 void restartWithLargePageHeap(char** argv);
 
 }  // namespace brindlex
