@@ -1,15 +1,22 @@
 #include "store/AtomicFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <ctime>
+#include <deque>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
+#include <mutex>
 #include <ostream>
 #include <random>
 #include <streambuf>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -21,7 +28,12 @@ namespace {
 
 constexpr std::string_view TemporaryMark = ".tmp~";
 constexpr size_t RandomLetters = TemporarySuffixLength - TemporaryMark.size();
-constexpr size_t BufferSize = 1 << 16;
+constexpr size_t BufferSize = 1 << 20;
+// Full buffers waiting for the writing thread; the one who fills them waits beyond that.
+constexpr size_t MaxQueuedBuffers = 3;
+// Every this many bytes the writing thread hands what it wrote to the disk, so that the
+// sync of commit() waits only for the last of them.
+constexpr off_t WriteBehindBytes = off_t { 8 } << 20;
 constexpr time_t StaleSeconds = 60;
 
 static_assert(RandomLetters == 12);
@@ -132,18 +144,132 @@ int writeAll(int fd, const char* data, size_t size)
     return 0;
 }
 
+// A buffer of the file's bytes: `size` of them are in use.
+struct Block
+{
+    std::unique_ptr<char[]> data;
+    size_t size = 0;
+};
+
+Block newBlock()
+{
+    return Block { std::make_unique_for_overwrite<char[]>(BufferSize), 0 };
+}
+
+// Writes the blocks handed to it, in order, on a thread of its own: the system copies one
+// into the file while the caller fills the next. Every WriteBehindBytes it also starts the
+// disk on what it has written, without waiting for it.
+class BackgroundWriter
+{
+public:
+    explicit BackgroundWriter(int fd)
+        : m_fd(fd)
+        , m_thread([this] { run(); })
+    {
+    }
+    ~BackgroundWriter() { finish(true); }
+    BackgroundWriter(const BackgroundWriter&) = delete;
+    BackgroundWriter& operator=(const BackgroundWriter&) = delete;
+
+    // Takes a full block; returns an empty one to fill, waiting while the queue is full.
+    Block hand(Block full)
+    {
+        std::unique_lock lock(m_mutex);
+        m_queue.push_back(std::move(full));
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return !m_spare.empty() || m_queue.size() < MaxQueuedBuffers; });
+        if (m_spare.empty()) {
+            lock.unlock();
+            return newBlock();
+        }
+        Block empty = std::move(m_spare.back());
+        m_spare.pop_back();
+        empty.size = 0;
+        return empty;
+    }
+
+    // The first errno a write failed with, or 0.
+    int error() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_error;
+    }
+
+    // Waits for everything handed over to be written (or, with `drop`, only for the write
+    // under way); returns error().
+    int finish(bool drop)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_done = true;
+            if (drop) {
+                m_queue.clear();
+            }
+        }
+        m_changed.notify_all();
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+        return error();
+    }
+
+private:
+    void run()
+    {
+        off_t written = 0;
+        off_t handedToDisk = 0;
+        std::unique_lock lock(m_mutex);
+        while (true) {
+            m_changed.wait(lock, [&] { return !m_queue.empty() || m_done; });
+            if (m_queue.empty()) {
+                return;
+            }
+            Block block = std::move(m_queue.front());
+            m_queue.pop_front();
+            const bool failed = m_error != 0;
+            lock.unlock();
+            int error = 0;
+            if (!failed) {
+                error = writeAll(m_fd, block.data.get(), block.size);
+                written += static_cast<off_t>(block.size);
+                if (error == 0 && written - handedToDisk >= WriteBehindBytes) {
+                    // Only a start: a failure shows at the sync.
+                    (void)::sync_file_range(m_fd, handedToDisk, written - handedToDisk, SYNC_FILE_RANGE_WRITE);
+                    handedToDisk = written;
+                }
+            }
+            lock.lock();
+            if (error != 0 && m_error == 0) {
+                m_error = error;
+            }
+            m_spare.push_back(std::move(block));
+            m_changed.notify_all();
+        }
+    }
+
+    int m_fd;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Block> m_queue;
+    std::vector<Block> m_spare;
+    int m_error = 0;
+    bool m_done = false;
+    std::thread m_thread;  // last: it starts once everything it uses is made
+};
+
 }  // namespace
 
 // The temporary file and its buffer. The buffer is the stream's put area, so write() and
-// stream() fill the same bytes in order.
+// stream() fill the same bytes in order. A file larger than one buffer is written by a
+// BackgroundWriter, which the first full buffer starts.
 class AtomicFile::Impl : public std::streambuf
 {
 public:
     Impl()
         : m_stream(this)
-        , m_buffer(BufferSize)
+        , m_block(newBlock())
     {
-        setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
+        resetPutArea();
     }
     ~Impl() override { discard(); }
 
@@ -201,7 +327,7 @@ public:
             return fail(error);
         }
         m_stream.clear();
-        setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
+        resetPutArea();
         return Status::Ok();
     }
 
@@ -225,7 +351,13 @@ public:
             (void)failWith("the file could not be written");
         }
         if (m_error == 0) {
-            flushBuffer();
+            flushBuffer(false);
+        }
+        if (m_writer != nullptr) {
+            if (const int error = m_writer->finish(false); error != 0) {
+                setError(error);
+            }
+            m_writer.reset();
         }
         if (m_error == 0 && m_existed) {
             // The owner first: changing it clears set-id bits that the mode then restores.
@@ -271,6 +403,10 @@ public:
 
     void discard()
     {
+        if (m_writer != nullptr) {
+            (void)m_writer->finish(true);
+            m_writer.reset();
+        }
         if (m_fd >= 0) {
             ::close(m_fd);
             m_fd = -1;
@@ -280,7 +416,7 @@ public:
         }
         m_temporary.clear();
         closeFolder();
-        setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
+        resetPutArea();
     }
 
     Status status() const
@@ -297,7 +433,7 @@ public:
 protected:
     int_type overflow(int_type c) override
     {
-        if (!flushBuffer()) {
+        if (!flushBuffer(true)) {
             return traits_type::eof();
         }
         if (!traits_type::eq_int_type(c, traits_type::eof())) {
@@ -309,32 +445,31 @@ protected:
 
     std::streamsize xsputn(const char* s, std::streamsize n) override
     {
-        const auto size = static_cast<size_t>(n);
-        const auto room = static_cast<size_t>(epptr() - pptr());
-        if (size <= room) {
-            std::memcpy(pptr(), s, size);
-            pbump(static_cast<int>(size));
-            return n;
-        }
-        if (!flushBuffer()) {
-            return 0;
-        }
-        if (size >= m_buffer.size()) {
-            if (const int error = writeAll(m_fd, s, size); error != 0) {
-                setError(error);
-                return 0;
+        auto left = static_cast<size_t>(n);
+        while (true) {
+            const auto room = static_cast<size_t>(epptr() - pptr());
+            const size_t take = std::min(left, room);
+            std::memcpy(pptr(), s, take);
+            pbump(static_cast<int>(take));
+            s += take;
+            left -= take;
+            if (left == 0) {
+                return n;
             }
-            return n;
+            if (!flushBuffer(true)) {
+                return n - static_cast<std::streamsize>(left);
+            }
         }
-        std::memcpy(pptr(), s, size);
-        pbump(static_cast<int>(size));
-        return n;
     }
 
-    int sync() override { return flushBuffer() ? 0 : -1; }
+    int sync() override { return flushBuffer(false) ? 0 : -1; }
 
 private:
-    bool flushBuffer()
+    void resetPutArea() { setp(m_block.data.get(), m_block.data.get() + BufferSize); }
+
+    // Passes the buffer's bytes on: to the writing thread, which a full buffer starts, or
+    // straight to the file while there is none (a small file never has one).
+    bool flushBuffer(bool full)
     {
         if (m_error != 0 || m_fd < 0) {
             if (m_error == 0) {
@@ -342,12 +477,26 @@ private:
             }
             return false;
         }
-        const auto size = static_cast<size_t>(pptr() - pbase());
-        setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
-        if (const int error = writeAll(m_fd, m_buffer.data(), size); error != 0) {
+        m_block.size = static_cast<size_t>(pptr() - pbase());
+        if (m_writer == nullptr && full) {
+            try {
+                m_writer = std::make_unique<BackgroundWriter>(m_fd);
+            } catch (const std::system_error&) {
+                // No thread to be had: the file is written here.
+            }
+        }
+        if (m_writer != nullptr) {
+            if (const int error = m_writer->error(); error != 0) {
+                setError(error);
+                return false;
+            }
+            m_block = m_writer->hand(std::move(m_block));
+        } else if (const int error = writeAll(m_fd, m_block.data.get(), m_block.size); error != 0) {
             setError(error);
+            resetPutArea();
             return false;
         }
+        resetPutArea();
         return true;
     }
 
@@ -385,7 +534,8 @@ private:
     }
 
     std::ostream m_stream;
-    std::vector<char> m_buffer;
+    Block m_block;  // the put area
+    std::unique_ptr<BackgroundWriter> m_writer;
     std::string m_path;  // as the caller named it, for messages
     std::string m_resolved;
     std::string m_name;  // the target's name in its real folder

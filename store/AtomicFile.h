@@ -43,8 +43,9 @@ public:
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     [[nodiscard]] Status open(const std::string& path, FileRole role);
-    // Appends bytes through a 64 KB buffer; a chunk larger than the buffer goes straight
-    // to the file. After a failure every later call fails the same way.
+    // Appends bytes through a 1 MiB buffer. Once a buffer is full a thread of the file's own
+    // writes the buffers while the caller fills the next, so a failed write may be told by
+    // a later call or by commit(). After a failure every later call fails the same way.
     [[nodiscard]] Status write(std::string_view bytes);
     // The same file as a stream, for writers that take one; it shares write()'s buffer.
     // A failed write sets the stream's badbit, and commit() reports why.

@@ -92,6 +92,55 @@ TEST_F(AtomicFileTest, ChunksAndStreamWritesArriveInOrderOnlyAtCommit)
     EXPECT_EQ(dir.names(), std::set<std::string> { "db.bdx" });
 }
 
+// A file of many buffers is written by the file's own thread while the caller goes on: the
+// bytes still arrive whole and in order, through both ways in, and a file given up half
+// way leaves nothing behind.
+TEST_F(AtomicFileTest, ManyBuffersArriveInOrderAndAGivenUpFileLeavesNothing)
+{
+    std::string expected;
+    uint32_t seed = 1;
+    const auto chunk = [&] {
+        seed = seed * 1103515245 + 12345;
+        const size_t size = (seed >> 8) % 300000;  // from nothing to a quarter of a buffer
+        std::string bytes(size, '\0');
+        for (size_t i = 0; i < size; ++i) {
+            bytes[i] = static_cast<char>('a' + (i * 7 + seed) % 26);
+        }
+        return bytes;
+    };
+    const std::string path = dir.write("db.bdx", "old");
+    AtomicFile file;
+    ASSERT_TRUE(file.open(path, FileRole::Database).ok());
+    for (int i = 0; expected.size() < (size_t { 12 } << 20); ++i) {
+        const std::string bytes = chunk();
+        if (i % 3 == 0) {
+            file.stream() << bytes;
+        } else {
+            ASSERT_TRUE(file.write(bytes).ok());
+        }
+        expected += bytes;
+    }
+    ASSERT_TRUE(file.write(std::string(3 << 20, 'z')).ok());  // several buffers in one call
+    expected += std::string(3 << 20, 'z');
+    EXPECT_EQ(TempFolder::read(path), "old");
+    ASSERT_TRUE(file.commit().ok());
+    EXPECT_TRUE(TempFolder::read(path) == expected);
+    EXPECT_EQ(dir.names(), std::set<std::string> { "db.bdx" });
+
+    for (const bool byDiscard : { true, false }) {
+        AtomicFile dropped;
+        ASSERT_TRUE(dropped.open(path, FileRole::Database).ok());
+        ASSERT_TRUE(dropped.write(std::string(5 << 20, 'x')).ok());
+        if (byDiscard) {
+            dropped.discard();
+            EXPECT_FALSE(dropped.commit().ok());
+        }
+        // or the object's end, without a commit
+    }
+    EXPECT_TRUE(TempFolder::read(path) == expected);
+    EXPECT_EQ(dir.names(), std::set<std::string> { "db.bdx" });
+}
+
 TEST_F(AtomicFileTest, ModesOfNewAndExistingFiles)
 {
     const mode_t previous = ::umask(022);
@@ -224,32 +273,37 @@ TEST_F(AtomicFileTest, FailedRenameOverTheDatabaseKeepsItsBytesAndRemovesTheTemp
 }
 
 // Fills a small file system: a tmpfs in a private mount namespace when the test may
-// mount one, else a file size limit, which fails write() in the same place.
+// mount one, else a file size limit, which fails write() in the same place. The small
+// file fails in the caller's own write, the large one in the file's writing thread.
 TEST_F(AtomicFileTest, FullFileSystemLeavesTheOldFileAndSaysWhy)
 {
-    const std::string answer = test::runInChild([&]() -> std::string {
-        std::string reason = "No space left on device";
-        const bool mounted = ::unshare(CLONE_NEWNS) == 0
-            && ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
-            && ::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, "size=64k") == 0;
-        const std::string path = dir.write("db.bdx", std::string(20000, 'o'));
-        if (!mounted) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit { 40000, 40000 };
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            reason = "File too large";
-        }
-        const Status full = save(path, std::string(100000, 'n'));
-        std::string out = mounted ? "tmpfs|" : "rlimit|";
-        out += full.ok()                                                     ? "saved"
-            : full.error().message == "Cannot write " + path + ": " + reason ? "told"
-                                                                             : full.error().message;
-        out += TempFolder::read(path) == std::string(20000, 'o') ? "|kept" : "|changed";
-        out += temporaries(dir, "db.bdx").empty() ? "|clean" : "|left";
-        return out;
-    });
-    std::cout << "full file system injected by " << answer.substr(0, answer.find('|')) << "\n";
-    EXPECT_EQ(answer.substr(answer.find('|') + 1), "told|kept|clean");
+    for (const size_t room : { size_t { 64 } << 10, size_t { 3 } << 20 }) {
+        SCOPED_TRACE(room);
+        const std::string answer = test::runInChild([&]() -> std::string {
+            std::string reason = "No space left on device";
+            const std::string size = "size=" + std::to_string(room);
+            const bool mounted = ::unshare(CLONE_NEWNS) == 0
+                && ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
+                && ::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, size.c_str()) == 0;
+            const std::string path = dir.write("db.bdx", std::string(20000, 'o'));
+            if (!mounted) {
+                std::signal(SIGXFSZ, SIG_IGN);
+                const rlimit limit { room * 5 / 8, room * 5 / 8 };
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+                reason = "File too large";
+            }
+            const Status full = save(path, std::string(room * 3 / 2, 'n'));
+            std::string out = mounted ? "tmpfs|" : "rlimit|";
+            out += full.ok()                                                     ? "saved"
+                : full.error().message == "Cannot write " + path + ": " + reason ? "told"
+                                                                                 : full.error().message;
+            out += TempFolder::read(path) == std::string(20000, 'o') ? "|kept" : "|changed";
+            out += temporaries(dir, "db.bdx").empty() ? "|clean" : "|left";
+            return out;
+        });
+        std::cout << "full file system injected by " << answer.substr(0, answer.find('|')) << "\n";
+        EXPECT_EQ(answer.substr(answer.find('|') + 1), "told|kept|clean");
+    }
 }
 
 TEST_F(AtomicFileTest, KilledSaveLeavesTheOldFileAndTheNextSaveRemovesItsTemporary)
