@@ -29,7 +29,7 @@ World::World(std::string commandLine)
 Services World::services()
 {
     return Services { store, Platform { clipboard, *shownMessages, clock, programs, events }, settings, fileDialogs,
-        programDir, commandLine, newDatabase };
+        programDir, commandLine, newDatabase, {} };
 }
 
 }  // namespace brindlex

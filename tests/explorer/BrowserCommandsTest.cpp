@@ -150,7 +150,7 @@ private Q_SLOTS:
         test::FakeWorld& fakes = m_world->fakes;
         const Services services { m_world->store,
             Platform { fakes.clipboard, fakes.messages, fakes.clock, fakes.programs, events }, *m_world->settings,
-            m_world->fileDialogs, m_world->homePath(), {} };
+            m_world->fileDialogs, m_world->homePath(), {}, false, {} };
         loadWithLink(services);
         m_world->store.CurrentFolder().FolderItems[0]->Client = "Iexplore";
         m_window->SetSendCommands(true);
@@ -204,7 +204,7 @@ private Q_SLOTS:
         test::FakeWorld& fakes = m_world->fakes;
         const Services services { m_world->store,
             Platform { fakes.clipboard, fakes.messages, fakes.clock, starter, fakes.events }, *m_world->settings,
-            m_world->fileDialogs, m_world->homePath(), {} };
+            m_world->fileDialogs, m_world->homePath(), {}, false, {} };
         loadWithLink(services);
 
         m_window->OpenSelectedRow();

@@ -34,9 +34,8 @@ public:
 
     Services services()
     {
-        Services services { store, fakes.platform(), *settings, fileDialogs, homePath(), commandLine };
-        services.trayAvailable = [this] { return trayAvailable; };
-        return services;
+        return Services { store, fakes.platform(), *settings, fileDialogs, homePath(), commandLine, false,
+            [this] { return trayAvailable; } };
     }
     std::string homePath() const { return home.path().toStdString(); }
     // A second store on the same file, as the next start of the program sees it.

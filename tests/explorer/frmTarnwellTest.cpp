@@ -290,7 +290,7 @@ private Q_SLOTS:
         CountingSettings counting(*m_world->settings);
         const Services services = m_world->services();
         open(Services { services.store, services.platform, counting, services.fileDialogs, services.programDir,
-            services.commandLine });
+            services.commandLine, services.newDatabase, services.trayAvailable });
         m_window->SetViewMode(0);
         counting.lone = 0;
         counting.batches = 0;

@@ -216,7 +216,7 @@ private Q_SLOTS:
         test::FakeWorld& fakes = world.fakes;
         const Services services { world.store,
             Platform { fakes.clipboard, fakes.messages, fakes.clock, starter, fakes.events }, *world.settings,
-            world.fileDialogs, world.homePath(), {} };
+            world.fileDialogs, world.homePath(), {}, false, {} };
         frmTarnwell window(services);
         window.Load();
         world.store.CreateEntry(false, m_server->url("/four"), 5, "Fourth", "Http", "");
