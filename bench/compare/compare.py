@@ -11,7 +11,7 @@ runs once as Brindlex and once as its peer, one after the other (A B A B ...), e
 fresh process; the figures are the medians over the rounds: wall and CPU seconds (user
 plus system, which a busy machine does not inflate) and the peak resident memory of the
 process. A ratio is the median of the per-round ratios, so that a drift of the machine's
-speed during the run cancels out.
+speed during the run cancels out. Every run starts with nothing left to write to the disk.
 """
 import argparse
 import json
@@ -29,6 +29,9 @@ def run(argv, before=None):
     """Runs argv once; returns (wall seconds, cpu seconds, peak RSS in MiB)."""
     if before:
         before()
+    # What the commands before this one left unwritten (a peer's output is never synced)
+    # goes to the disk first: a command that syncs its own file would otherwise wait for it.
+    os.sync()
     start = time.perf_counter()
     with open(os.devnull, "wb") as null:
         proc = subprocess.Popen(argv, stdout=null, stderr=subprocess.PIPE)
