@@ -80,6 +80,7 @@ LinesAhead::LinesAhead(const InputFile& file, uint64_t begin, Look look)
 
 LinesAhead::~LinesAhead()
 {
+    m_cancelled = true;
     if (m_thread.joinable()) {
         m_thread.join();
     }
@@ -106,6 +107,10 @@ void LinesAhead::run()
         std::string_view line;
         bool stopped = false;
         while (lines.next(line)) {
+            if (m_cancelled.load(std::memory_order_relaxed)) {
+                stopped = true;
+                break;
+            }
             std::shared_ptr<FolderItem> entry;
             const Verdict verdict = m_look(line, entry);
             if (verdict == Verdict::Stop) {

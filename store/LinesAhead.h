@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -48,6 +49,7 @@ public:
 
     // The file must stay open until finish(); `look` is called on the thread.
     LinesAhead(const InputFile& file, uint64_t begin, Look look);
+    // Stops the thread at the next line (the caller has given up) and waits for it.
     ~LinesAhead();
     LinesAhead(const LinesAhead&) = delete;
     LinesAhead& operator=(const LinesAhead&) = delete;
@@ -71,6 +73,7 @@ private:
     std::vector<std::shared_ptr<FolderItem>> m_entries;
     std::vector<std::string> m_texts;
     bool m_complete = false;
+    std::atomic<bool> m_cancelled { false };
     std::exception_ptr m_thrown;
     std::thread m_thread;  // last: started once everything it uses is made
 };
