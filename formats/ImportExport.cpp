@@ -341,7 +341,8 @@ Status importFile(LinkStore& store, ImportKind kind, const std::string& path, co
     // starts above the limit; then the pass below, which looks at every entry of the
     // model, would find nothing among them.
     const bool placesItself = kind == ImportKind::Netscape && store.FolderDepth(store.CurrentFolder()) < MaxFolderDepth;
-    Status read = runReader(store, kind, in, context);
+    Status read = kind == ImportKind::Netscape ? ImportNetscapeText(text, path, store, context)
+                                               : runReader(store, kind, in, context);
     // A read error (or a line too long to take) is what went wrong, whatever the reader
     // made of the text ending early.
     if (text.readFailed()) {

@@ -1,6 +1,8 @@
 #include "formats/NetscapeFormat.h"
 
 #include <algorithm>
+#include <cstring>
+#include <istream>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -10,10 +12,14 @@
 #include "platform/EventPump.h"
 #include "platform/Progress.h"
 #include "store/DateTime.h"
+#include "store/FileAccess.h"
 #include "store/Limits.h"
 #include "store/LineStream.h"
+#include "store/LinesAhead.h"
 #include "store/LinkStore.h"
 #include "store/ListRow.h"
+#include "store/TextEncoding.h"
+#include "store/TextFile.h"
 #include "store/TextRules.h"
 
 namespace brindlex {
@@ -227,11 +233,160 @@ void setDate(FolderItem& item, Folder* folder, const std::optional<DateTime>& da
     }
 }
 
-}  // namespace
-
-Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext& context)
+// What a link line says of its link. The views look into the line, or into the decoded
+// copies held here, so the parts are filled in place and never moved.
+struct AnchorParts
 {
-    LineStream lines(in);
+    std::string_view url;
+    std::string_view name;
+    size_t gt = npos;  // the ">" that ends the anchor's tag
+    std::optional<DateTime> date;
+    std::string urlText;
+    std::string nameText;
+};
+
+// Reads the link whose "<DT><A" stands at `p` of `line`; what is wrong with it, or null.
+const char* readAnchor(std::string_view line, size_t p, LocalTimes& times, AnchorParts& parts)
+{
+    std::string_view rawUrl;
+    if (!findHrefValue(line, p, rawUrl)) {
+        // Without an HREF the URL is the first double-quoted value of the line.
+        const size_t q1 = line.find('"');
+        const size_t q2 = q1 == npos ? npos : line.find('"', q1 + 1);
+        if (q2 == npos) {
+            return "A link without a quoted address";
+        }
+        rawUrl = line.substr(q1 + 1, q2 - q1 - 1);
+    }
+    parts.url = decoded(rawUrl, parts.urlText);
+    std::string_view rawName;
+    if (!textAfterTag(line, p + 6, rawName, parts.gt)) {
+        return "A link without its closing tag";
+    }
+    parts.name = decoded(rawName, parts.nameText);
+    parts.date = dateAttribute(line.substr(p, parts.gt - p), "ADD_DATE", times);
+    return nullptr;
+}
+
+// What stands for a link line made into a link ahead of time: the reader finds in it
+// all that such a line tells it besides the link (no description, heading or list, and
+// nothing but blanks before the "<DT>", which the reader's white-space folding drops).
+constexpr std::string_view LinkMadeAhead = "<DT><A";
+
+// Makes the link of `line` on the thread that reads a file's back part, as the reader
+// would make it from the same line, when the line is a plain link line (nearly all are);
+// other lines are kept as text for the reader. A line that is not UTF-8 would be decoded
+// first, which the thread does not do, so it ends the look ahead there.
+LinesAhead::Verdict makeLinkAhead(std::string_view line, std::shared_ptr<FolderItem>& entry, LocalTimes& times)
+{
+    if (!isValidUtf8(line)) {
+        return LinesAhead::Verdict::Stop;
+    }
+    const LineTags tags(line);
+    const size_t p = tags.anchor;
+    if (p == npos || tags.description != npos || tags.title != npos || tags.heading != npos || tags.listEnd != npos
+        || line.find('<') != p || line.find("<DL>") != npos || line.find_first_not_of(" \t") != p) {
+        return LinesAhead::Verdict::Text;
+    }
+    AnchorParts parts;
+    if (readAnchor(line, p, times, parts) != nullptr || parts.name.empty() || parts.name.find('"') != npos) {
+        return LinesAhead::Verdict::Text;
+    }
+    entry = std::make_shared<FolderItem>();
+    entry->Caption = parts.name;
+    entry->URL = QuotesToApostrophes(parts.url);
+    entry->URLType = ClassifyURL(parts.url);
+    if (parts.date) {
+        entry->MDate = *parts.date;
+    }
+    return LinesAhead::Verdict::Entry;
+}
+
+// The lines the reader goes through: those of one stream, or those of a file read in
+// two parts, the front one here and the back one by a LinesAhead, which has made most of
+// its link lines into links already.
+class NetscapeLines
+{
+public:
+    explicit NetscapeLines(std::istream& in)
+        : m_in(in)
+        , m_front(in)
+    {
+    }
+    // `text` is the stream's buffer, ended where `ahead` starts.
+    NetscapeLines(std::istream& in, TextFileBuf& text, LinesAhead& ahead, uint64_t split)
+        : m_in(in)
+        , m_front(in)
+        , m_text(&text)
+        , m_ahead(&ahead)
+        , m_split(split)
+    {
+    }
+
+    bool next(std::string_view& line)
+    {
+        m_link = nullptr;
+        switch (m_phase) {
+        case Phase::Front:
+            if (m_front.next(line)) {
+                return true;
+            }
+            if (m_ahead == nullptr || m_text->readFailed() || m_front.tooLong()) {
+                return false;
+            }
+            m_ahead->finish();
+            if (!m_ahead->complete()) {
+                // Something in the back part it could not take: the file is read on from
+                // there as a whole is.
+                m_phase = Phase::Rest;
+                if (!m_text->restartAt(m_split, m_text->linesHanded()).ok()) {
+                    return false;
+                }
+                m_rest.emplace(m_in);
+                return m_rest->next(line);
+            }
+            m_phase = Phase::Ahead;
+            [[fallthrough]];
+        case Phase::Ahead: {
+            std::vector<std::shared_ptr<FolderItem>>& entries = m_ahead->entries();
+            if (m_entry == entries.size()) {
+                return false;
+            }
+            std::shared_ptr<FolderItem>& entry = entries[m_entry++];
+            if (entry) {
+                m_link = std::move(entry);
+                line = LinkMadeAhead;
+            } else {
+                line = m_ahead->texts()[m_textLine++];
+            }
+            return true;
+        }
+        case Phase::Rest:
+            return m_rest->next(line);
+        }
+        return false;
+    }
+    // The link made ahead of time from the line next() gave last, or null.
+    std::shared_ptr<FolderItem> takeLink() { return std::move(m_link); }
+
+private:
+    enum class Phase { Front, Ahead, Rest };
+
+    std::istream& m_in;
+    LineStream m_front;
+    TextFileBuf* m_text = nullptr;
+    LinesAhead* m_ahead = nullptr;
+    uint64_t m_split = 0;
+    Phase m_phase = Phase::Front;
+    size_t m_entry = 0;  // the next of the look ahead's lines
+    size_t m_textLine = 0;  // the next of its lines kept as text
+    std::shared_ptr<FolderItem> m_link;
+    std::optional<LineStream> m_rest;
+};
+
+// Reads a Netscape bookmark file's lines into the store (see ImportNetscapeFile).
+Status readNetscape(NetscapeLines& lines, LinkStore& store, const ReadContext& context)
+{
     const std::shared_ptr<Folder> start = store.CurrentFolderPtr();
     // The folders to make current again as each nested list closes, with their levels.
     std::vector<std::pair<std::shared_ptr<Folder>, int>> open;
@@ -411,37 +566,31 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
         p = tags.anchor;
         if (p != npos) {
             context.progress.setValue(25);
-            std::string_view rawUrl;
-            if (!findHrefValue(line, p, rawUrl)) {
-                // Without an HREF the URL is the first double-quoted value of the line.
-                const size_t q1 = line.find('"');
-                const size_t q2 = q1 == npos ? npos : line.find('"', q1 + 1);
-                if (q2 == npos) {
-                    return fail("A link without a quoted address");
+            std::shared_ptr<FolderItem> madeAhead = lines.takeLink();
+            AnchorParts parts;
+            if (!madeAhead) {
+                if (const char* wrong = readAnchor(line, p, times, parts)) {
+                    return fail(wrong);
                 }
-                rawUrl = line.substr(q1 + 1, q2 - q1 - 1);
             }
-            std::string urlText;
-            const std::string_view url = decoded(rawUrl, urlText);
             context.progress.setValue(50);
-            std::string_view rawName;
-            size_t gt = npos;
-            if (!textAfterTag(line, p + 6, rawName, gt)) {
-                return fail("A link without its closing tag");
-            }
-            std::string nameText;
-            const std::string_view name = decoded(rawName, nameText);
             context.progress.setValue(75);
             label.assign("Importing URL ");
-            label += name;
+            label += madeAhead ? std::string_view(madeAhead->Caption) : parts.name;
             context.progress.setLabel(label);
             context.events.processEvents();
-            store.CreateEntry(false, url, 5, name, ClassifyURL(url), "");
+            if (madeAhead) {
+                // Nothing follows the link on its line; a <DD> on the next describes it.
+                described = &store.AdoptLink(std::move(madeAhead), 5);
+                context.progress.setValue(100);
+                continue;
+            }
+            store.CreateEntry(false, parts.url, 5, parts.name, ClassifyURL(parts.url), "");
             FolderItem& item = *store.CurrentFolder().FolderItems.back();
-            setDate(item, nullptr, dateAttribute(line.substr(p, gt - p), "ADD_DATE", times));
+            setDate(item, nullptr, parts.date);
             context.progress.setValue(100);
             // Most files put the description on the next line; some on the anchor's own.
-            const size_t dd = line.find("<DD>", gt);
+            const size_t dd = line.find("<DD>", parts.gt);
             if (dd == npos) {
                 described = &item;
             } else if (describe(item, line.substr(dd + 4))) {
@@ -460,6 +609,59 @@ Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext&
     }
     store.SetCurrentFolder(*start);
     return Status::Ok();
+}
+
+// Where the first line that starts at or after `at` (at least 1) starts, or nullopt when
+// none does or the file cannot be read.
+std::optional<uint64_t> lineStartFrom(const InputFile& file, uint64_t at)
+{
+    char block[1 << 16];
+    for (uint64_t offset = at - 1; offset < file.size();) {
+        const long long got = file.readAt(offset, block, sizeof block);
+        if (got <= 0) {
+            return std::nullopt;
+        }
+        const auto* newline = static_cast<const char*>(std::memchr(block, '\n', static_cast<size_t>(got)));
+        if (newline != nullptr) {
+            return offset + static_cast<uint64_t>(newline - block) + 1;
+        }
+        offset += static_cast<uint64_t>(got);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext& context)
+{
+    NetscapeLines lines(in);
+    return readNetscape(lines, store, context);
+}
+
+Status ImportNetscapeText(
+    TextFileBuf& text, const std::string& path, LinkStore& store, const ReadContext& context, uint64_t splitAt)
+{
+    std::istream in(&text);
+    InputFile file;
+    std::optional<uint64_t> split;
+    if (text.charset() == Charset::Utf8 && file.open(path).ok()) {
+        if (splitAt == 0 && file.size() >= NetscapeSplitSize) {
+            splitAt = file.size() / 2;
+        }
+        if (splitAt > 0) {
+            split = lineStartFrom(file, splitAt);
+        }
+    }
+    if (!split || *split >= file.size()) {
+        return ImportNetscapeFile(in, store, context);
+    }
+    text.setEnd(*split);
+    LinesAhead ahead(
+        file, *split, [times = LocalTimes()](std::string_view line, std::shared_ptr<FolderItem>& entry) mutable {
+            return makeLinkAhead(line, entry, times);
+        });
+    NetscapeLines lines(in, text, ahead, *split);
+    return readNetscape(lines, store, context);
 }
 
 void WriteNetscapeFolder(std::ostream& out, LinkStore& store, Folder& folder, int level)

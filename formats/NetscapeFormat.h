@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <iosfwd>
 #include <span>
 #include <string>
@@ -10,6 +11,7 @@ namespace brindlex {
 
 class Folder;
 class LinkStore;
+class TextFileBuf;
 struct ListRow;
 
 // Reads a Netscape bookmark file (decoded text) and adds its folders and links to
@@ -19,6 +21,15 @@ struct ListRow;
 // <DD> line after an entry becomes its Description. On a malformed line the error names
 // it and what was added before stays.
 [[nodiscard]] Status ImportNetscapeFile(std::istream& in, LinkStore& store, const ReadContext& context);
+// The size from which ImportNetscapeText reads a file in two parts.
+constexpr uint64_t NetscapeSplitSize = uint64_t { 4 } << 20;
+// As ImportNetscapeFile, of the file at `path` opened as `text` and not yet read. A
+// UTF-8 file of NetscapeSplitSize or more (or any, from the first line that starts at
+// or after `splitAt` when that is not 0) is read in two parts at once: a thread makes
+// the links of the back part while this one reads the front. The result is the same
+// as ImportNetscapeFile's; read errors are left in `text`, as there.
+[[nodiscard]] Status ImportNetscapeText(
+    TextFileBuf& text, const std::string& path, LinkStore& store, const ReadContext& context, uint64_t splitAt = 0);
 
 // Writes a whole bookmark file for `range`, declared UTF-8, with each entry's MDate as
 // ADD_DATE and a <DD> line for each description. Ranges 0 and 1 take the contents list's

@@ -86,17 +86,7 @@ const std::string& LinkStore::CreateEntry(bool IsFolder, std::string_view URL, i
     std::string description = Description.empty() ? std::string() : StripLineBreaks(QuotesToApostrophes(Description));
     if (!IsFolder) {
         item->URL = QuotesToApostrophes(URL);
-        if (m_autoAssign == 1 && Icon != Image::Folder) {
-            item->Client = m_defaultClient;
-            item->Icon = ClientIcon(m_defaultClient);
-        } else if (m_autoAssign >= 2 && m_autoAssign <= 7) {
-            const ClientRow& assigned = entryClient(m_autoAssign - 2);
-            item->Client = assigned.Service;
-            item->Icon = imageNumber(assigned.EntryIcon);
-        } else {
-            item->Client = "None";
-            item->Icon = Icon;
-        }
+        assignClient(*item, Icon);
         item->URLType = URLType;
         item->Description = std::move(description);  // only a folder uses it again below
     }
@@ -117,6 +107,38 @@ const std::string& LinkStore::CreateEntry(bool IsFolder, std::string_view URL, i
         }
     }
     return made.IID;
+}
+
+// The client (and with it the icon) a new link gets under the AutoAssign mode.
+void LinkStore::assignClient(FolderItem& item, int Icon)
+{
+    if (m_autoAssign == 1 && Icon != Image::Folder) {
+        item.Client = m_defaultClient;
+        item.Icon = ClientIcon(m_defaultClient);
+    } else if (m_autoAssign >= 2 && m_autoAssign <= 7) {
+        const ClientRow& assigned = entryClient(m_autoAssign - 2);
+        item.Client = assigned.Service;
+        item.Icon = imageNumber(assigned.EntryIcon);
+    } else {
+        item.Client = "None";
+        item.Icon = Icon;
+    }
+}
+
+FolderItem& LinkStore::AdoptLink(std::shared_ptr<FolderItem> link, int Icon)
+{
+    if (m_entryCounter > 1000) {
+        m_entryCounter = 0;
+    }
+    const DateTime now = m_clock.now();
+    link->IID = issueId(m_entryCounter, now);
+    link->IsFolder = false;
+    if (link->MDate.isNull()) {
+        link->MDate = now.dateOnly();
+    }
+    assignClient(*link, Icon);
+    m_current->FolderItems.push_back(std::move(link));
+    return *m_current->FolderItems.back();
 }
 
 std::string LinkStore::DefaultCaption(bool isFolder) const

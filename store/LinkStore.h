@@ -80,6 +80,11 @@ public:
     // which lives as long as the entry.
     const std::string& CreateEntry(bool IsFolder, std::string_view URL, int Icon, std::string_view Caption,
         std::string_view URLType, std::string_view Description);
+    // Puts a link made ahead of time (on another thread, say) in CurrentFolder, as
+    // CreateEntry(false, URL, Icon, Caption, URLType, "") would make it: `link` already
+    // holds what CreateEntry makes of those (a Caption that is not empty, without double
+    // quotes); its IID, client and icon are given here, and its MDate, unless it has one.
+    FolderItem& AdoptLink(std::shared_ptr<FolderItem> link, int Icon);
     std::string DefaultCaption(bool isFolder) const;
     // Appends a new Folder to the flat list; returns its 1-based position there.
     size_t AddLoadedFolder(
@@ -152,6 +157,7 @@ public:
 
 private:
     void releaseModel();
+    void assignClient(FolderItem& item, int Icon);
     std::string issueId(int& counter, const DateTime& now);
     void ensureFolderIndex() const;
     void ensureIdSet();

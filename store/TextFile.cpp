@@ -66,10 +66,13 @@ bool TextFileBuf::readMore()
         // One line longer than a block; never more room than the longest line accepted.
         m_raw.resize(std::min(m_raw.size() * 2, MaxLineBytes + 1));
     }
+    const size_t room = static_cast<size_t>(std::min<uint64_t>(m_raw.size() - m_rawEnd, m_end - m_filePos));
     ssize_t got = 0;
-    do {
-        got = ::read(m_fd, m_raw.data() + m_rawEnd, m_raw.size() - m_rawEnd);
-    } while (got < 0 && errno == EINTR);
+    if (room > 0) {
+        do {
+            got = ::read(m_fd, m_raw.data() + m_rawEnd, room);
+        } while (got < 0 && errno == EINTR);
+    }
     if (got <= 0) {
         m_atEnd = true;
         m_readFailed = got < 0;
@@ -79,7 +82,38 @@ bool TextFileBuf::readMore()
         return false;
     }
     m_rawEnd += static_cast<size_t>(got);
+    m_filePos += static_cast<uint64_t>(got);
     return true;
+}
+
+void TextFileBuf::setEnd(uint64_t end)
+{
+    m_end = end;
+    if (m_filePos > end) {
+        // What was read past the end (the look for a charset reads ahead) is let go.
+        const uint64_t over = std::min<uint64_t>(m_filePos - end, m_rawEnd - m_rawBegin);
+        m_rawEnd -= static_cast<size_t>(over);
+        m_filePos = end;
+    }
+}
+
+Status TextFileBuf::restartAt(uint64_t offset, size_t linesBefore)
+{
+    if (m_fd < 0 || ::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) < 0) {
+        m_readFailed = true;
+        m_readError = m_fd < 0 ? "the file is not open" : std::strerror(errno);
+        m_atEnd = true;
+        return Error { ErrorKind::Io, m_readError };
+    }
+    m_filePos = offset;
+    m_end = UINT64_MAX;
+    m_rawBegin = 0;
+    m_rawEnd = 0;
+    m_atEnd = false;
+    m_first = false;
+    m_linesHanded = linesBefore;
+    setg(nullptr, nullptr, nullptr);
+    return Status::Ok();
 }
 
 bool TextFileBuf::nextBlock(std::string_view& block)

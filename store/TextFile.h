@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <streambuf>
 #include <string>
 #include <string_view>
@@ -37,6 +38,15 @@ public:
     // valid until the next call.
     bool nextBlock(std::string_view& block);
 
+    // Ends the text at file offset `end` (the start of a line), as if the file ended
+    // there, so that another reader can take the lines after it.
+    void setEnd(uint64_t end);
+    // Goes on from file offset `offset` (the start of a line) to the file's end, as if
+    // `linesBefore` lines had been handed out before it; what was held is dropped.
+    [[nodiscard]] Status restartAt(uint64_t offset, size_t linesBefore);
+    // The line ends handed out so far.
+    size_t linesHanded() const { return m_linesHanded; }
+
 protected:
     int_type underflow() override;
 
@@ -44,6 +54,8 @@ private:
     bool readMore();
 
     int m_fd = -1;
+    uint64_t m_filePos = 0;  // the file offset just after the last byte read
+    uint64_t m_end = UINT64_MAX;  // where the text ends, when setEnd cut it short
     Charset m_charset = Charset::Utf8;
     bool m_atEnd = false;
     bool m_readFailed = false;
