@@ -48,8 +48,8 @@ std::string imported(const std::string& path, uint64_t splitAt, int autoAssign =
 std::string everyKindOfLine(const std::string& end)
 {
     std::string text = "\xEF\xBB\xBF<!DOCTYPE NETSCAPE-Bookmark-file-1>" + end
-        + "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">" + end
-        + "<TITLE>Bookmarks</TITLE>" + end + "<H1>Bookmarks</H1>" + end + "<DL><p>" + end;
+        + "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">" + end + "<TITLE>Bookmarks</TITLE>"
+        + end + "<H1>Bookmarks</H1>" + end + "<DL><p>" + end;
     for (int i = 0; i < 6; ++i) {
         const std::string n = std::to_string(i);
         text += "    <DT><H3 ADD_DATE=\"160000000" + n + "\" LAST_MODIFIED=\"1600000100\">Folder " + n + "</H3>" + end;
