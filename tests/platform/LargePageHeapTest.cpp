@@ -38,17 +38,17 @@ protected:
 
 TEST_F(LargePageHeapTest, HeapOnHugePagesAndTheEnvironmentAsGiven)
 {
-    EXPECT_EQ(probe("-u GLIBC_TUNABLES"), "heap-huge=yes\ntunables=<unset>\nmarker=no\n");
+    EXPECT_EQ(probe("-u GLIBC_TUNABLES"), "heap-huge=yes\nthread-heap-huge=yes\ntunables=<unset>\nmarker=no\n");
     // Other tunables are kept, and come back exactly as they were given.
     EXPECT_EQ(probe("GLIBC_TUNABLES=glibc.malloc.tcache_count=0"),
-        "heap-huge=yes\ntunables=glibc.malloc.tcache_count=0\nmarker=no\n");
-    EXPECT_EQ(probe("GLIBC_TUNABLES="), "heap-huge=yes\ntunables=\nmarker=no\n");
+        "heap-huge=yes\nthread-heap-huge=yes\ntunables=glibc.malloc.tcache_count=0\nmarker=no\n");
+    EXPECT_EQ(probe("GLIBC_TUNABLES="), "heap-huge=yes\nthread-heap-huge=yes\ntunables=\nmarker=no\n");
 }
 
 TEST_F(LargePageHeapTest, AHugeTlbChoiceOfTheUserStands)
 {
-    EXPECT_EQ(
-        probe("GLIBC_TUNABLES=glibc.malloc.hugetlb=0"), "heap-huge=no\ntunables=glibc.malloc.hugetlb=0\nmarker=no\n");
+    EXPECT_EQ(probe("GLIBC_TUNABLES=glibc.malloc.hugetlb=0"),
+        "heap-huge=no\nthread-heap-huge=no\ntunables=glibc.malloc.hugetlb=0\nmarker=no\n");
 }
 
 TEST_F(LargePageHeapTest, StartedThroughTheDynamicLoaderItRunsAsItIs)
@@ -56,7 +56,8 @@ TEST_F(LargePageHeapTest, StartedThroughTheDynamicLoaderItRunsAsItIs)
     const char* loader = "/lib64/ld-linux-x86-64.so.2";
     if (!std::filesystem::exists(loader))
         GTEST_SKIP() << "no x86-64 dynamic loader at " << loader;
-    EXPECT_EQ(probe(std::string("-u GLIBC_TUNABLES ") + loader), "heap-huge=no\ntunables=<unset>\nmarker=no\n");
+    EXPECT_EQ(probe(std::string("-u GLIBC_TUNABLES ") + loader),
+        "heap-huge=no\nthread-heap-huge=no\ntunables=<unset>\nmarker=no\n");
 }
 
 }  // namespace
