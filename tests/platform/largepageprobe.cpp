@@ -62,8 +62,8 @@ int main(int, char** argv)
             inHeap = false;
         }
     }
-    // About 48 MiB of small blocks in a thread: past the 32 MiB its heap is first made with,
-    // within the 64 MiB a thread heap can hold.
+    // About 48 MiB of small blocks in a thread: within the 64 MiB a thread heap can hold, and
+    // well past the part of it that a smaller pad would have made at first.
     bool threadHuge = false;
     std::thread([&threadHuge] {
         std::vector<std::unique_ptr<char[]>> threadBlocks;
