@@ -1,6 +1,7 @@
 #include "platform/LargePageHeap.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <malloc.h>
 #include <string>
@@ -24,9 +25,9 @@ constexpr const char* RestartVariable = "BRINDLEX_RESTARTED_TUNABLES";
 // faults instead of 32,000.
 constexpr int HeapGrowthPad = 64 << 20;
 
-bool hugePagesOffered()
+bool hugePagesOffered(const std::filesystem::path& sys)
 {
-    std::ifstream setting("/sys/kernel/mm/transparent_hugepage/enabled");
+    std::ifstream setting(sys / "kernel/mm/transparent_hugepage/enabled");
     std::string text;
     if (!std::getline(setting, text))
         return false;
@@ -44,10 +45,29 @@ void restoreTunables(const char* saved)
 
 }  // namespace
 
-void restartWithLargePageHeap(char** argv)
+bool freePagesGoBackToHost(const std::filesystem::path& sys)
+{
+    // A virtio memory balloon offering VIRTIO_BALLOON_F_REPORTING (feature bit 5). Its
+    // "features" file holds one '0' or '1' per feature bit, bit 0 first.
+    constexpr std::size_t ReportingBit = 5;
+    std::error_code error;
+    std::filesystem::directory_iterator devices(sys / "bus/virtio/drivers/virtio_balloon", error);
+    for (; !error && devices != std::filesystem::directory_iterator(); devices.increment(error)) {
+        if (devices->path().filename().string().rfind("virtio", 0) != 0)
+            continue;
+        std::ifstream file(devices->path() / "features");
+        std::string features;
+        if (std::getline(file, features) && features.size() > ReportingBit && features[ReportingBit] == '1')
+            return true;
+    }
+    return false;
+}
+
+void restartWithLargePageHeap(char** argv, const char* sys)
 {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     (void)argv;
+    (void)sys;
     return;
 #else
     // A heap that grows by 64 MiB at a time asks the system for memory a few dozen times
@@ -67,7 +87,7 @@ void restartWithLargePageHeap(char** argv)
         return;
     const char* tunables = std::getenv(TunablesVariable);
     const std::string given = tunables ? tunables : "";
-    if (given.find(HugeTlbTunable) != std::string::npos || !hugePagesOffered())
+    if (given.find(HugeTlbTunable) != std::string::npos || !hugePagesOffered(sys) || freePagesGoBackToHost(sys))
         return;
     const std::string saved = tunables ? "=" + given : std::string();
     const std::string wanted = given.empty() ? std::string(HugeTlbTunable) + "1" : given + ":" + HugeTlbTunable + "1";

@@ -1,4 +1,5 @@
-// Starts as bdxtool and the program do, fills the heap with small blocks as a model does,
+// Starts as bdxtool and the program do (with sysfs taken from the folder named by its
+// argument, when it has one), fills the heap with small blocks as a model does,
 // and prints what LargePageHeapTest checks: whether the heap was backed by huge pages on
 // request, whether a thread's heap was too all through (past the part it took when it was
 // made), GLIBC_TUNABLES as the program sees it, and whether the restart left its mark.
@@ -45,9 +46,9 @@ void fill(std::vector<std::unique_ptr<char[]>>& blocks, int count)
 
 }  // namespace
 
-int main(int, char** argv)
+int main(int argc, char** argv)
 {
-    brindlex::restartWithLargePageHeap(argv);
+    brindlex::restartWithLargePageHeap(argv, argc > 1 ? argv[1] : "/sys");
     std::vector<std::unique_ptr<char[]>> blocks;
     fill(blocks, 200000);
     // VmFlags "hg": the area was given MADV_HUGEPAGE.
