@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <istream>
 #include <iterator>
+#include <ostream>
 
 #include "store/TextRules.h"
 
@@ -148,6 +149,66 @@ std::string oneLine(std::string_view text)
         return std::string(text);
     }
     return LineBreaksToBlank(text);
+}
+
+namespace {
+
+// Writes `text` with each run of line breaks as one blank and each character `reference`
+// gives a text for replaced by that text; the rest goes out in runs as it stands.
+template <typename Reference> void putOneLine(std::ostream& out, std::string_view text, Reference reference)
+{
+    size_t plain = 0;  // where the run not written yet starts
+    bool inBreak = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        std::string_view replacement;
+        if (c == '\r' || c == '\n') {
+            replacement = inBreak ? std::string_view() : std::string_view(" ");
+            inBreak = true;
+        } else {
+            inBreak = false;
+            replacement = reference(c);
+            if (replacement.empty()) {
+                continue;
+            }
+        }
+        out.write(text.data() + plain, static_cast<std::streamsize>(i - plain));
+        out.write(replacement.data(), static_cast<std::streamsize>(replacement.size()));
+        plain = i + 1;
+    }
+    out.write(text.data() + plain, static_cast<std::streamsize>(text.size() - plain));
+}
+
+}  // namespace
+
+void putHtmlTextLine(std::ostream& out, std::string_view text)
+{
+    putOneLine(out, text, [](char c) {
+        switch (c) {
+        case '&':
+            return std::string_view("&amp;");
+        case '<':
+            return std::string_view("&lt;");
+        case '>':
+            return std::string_view("&gt;");
+        default:
+            return std::string_view();
+        }
+    });
+}
+
+void putHtmlAttributeLine(std::ostream& out, std::string_view text)
+{
+    putOneLine(out, text, [](char c) {
+        switch (c) {
+        case '&':
+            return std::string_view("&amp;");
+        case '"':
+            return std::string_view("&quot;");
+        default:
+            return std::string_view();
+        }
+    });
 }
 
 Error formatError(std::string message)

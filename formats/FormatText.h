@@ -37,6 +37,10 @@ std::string escapeHtmlText(std::string_view text);
 std::string escapeHtmlAttribute(std::string_view text);
 // Each run of line breaks becomes one blank, so that a written value stays on its line.
 std::string oneLine(std::string_view text);
+// Write escapeHtmlText(oneLine(text)) and escapeHtmlAttribute(oneLine(text)) to `out`
+// without making either string: an export writes a million of them.
+void putHtmlTextLine(std::ostream& out, std::string_view text);
+void putHtmlAttributeLine(std::ostream& out, std::string_view text);
 
 // The error a reader returns for a file it cannot read on.
 Error formatError(std::string message);

@@ -58,20 +58,26 @@ void writeDescription(
     std::ostream& out, const NestedListFormat& format, const std::string& indent, std::string_view description)
 {
     if (format.datesAndDescriptions && !description.empty()) {
-        out << indent << "<DD>" << escapeHtmlText(oneLine(description)) << "\r\n";
+        out << indent << "<DD>";
+        putHtmlTextLine(out, description);
+        out << "\r\n";
     }
 }
 
 void writeLinkLine(std::ostream& out, const NestedListFormat& format, const std::string& indent, std::string_view url,
     std::string_view name, const DateTime& added, std::string_view description)
 {
-    out << indent << format.item << "<A HREF=\"" << escapeHtmlAttribute(oneLine(url)) << "\" ADD_DATE=\"";
+    out << indent << format.item << "<A HREF=\"";
+    putHtmlAttributeLine(out, url);
+    out << "\" ADD_DATE=\"";
     if (format.datesAndDescriptions) {
         out << addDate(added);
     } else {
         out << '0';
     }
-    out << "\" LAST_VISIT=\"0\" LAST_MODIFIED=\"0\">" << escapeHtmlText(oneLine(name)) << "</A>\r\n";
+    out << "\" LAST_VISIT=\"0\" LAST_MODIFIED=\"0\">";
+    putHtmlTextLine(out, name);
+    out << "</A>\r\n";
     writeDescription(out, format, indent, description);
 }
 
@@ -81,7 +87,9 @@ void writeHeading(std::ostream& out, const NestedListFormat& format, const std::
     if (format.datesAndDescriptions) {
         out << " ADD_DATE=\"" << addDate(folder.MDate) << '"';
     }
-    out << '>' << escapeHtmlText(oneLine(folder.Caption)) << "</H3>\r\n";
+    out << '>';
+    putHtmlTextLine(out, folder.Caption);
+    out << "</H3>\r\n";
     writeDescription(out, format, indent, folder.Description);
 }
 

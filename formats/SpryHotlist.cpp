@@ -36,7 +36,11 @@ Status writeResult(std::ostream& out)
 
 void writeSpyglassLink(std::ostream& out, std::string_view url, std::string_view name)
 {
-    out << "<a href=\"" << escapeHtmlAttribute(oneLine(url)) << "\">" << escapeHtmlText(oneLine(name)) << "</a><p>\r\n";
+    out << "<a href=\"";
+    putHtmlAttributeLine(out, url);
+    out << "\">";
+    putHtmlTextLine(out, name);
+    out << "</a><p>\r\n";
 }
 
 // The folders below `top` at any depth, in the order of the root's flat list, found by

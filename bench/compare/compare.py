@@ -159,11 +159,11 @@ def main():
 
     if "100k" in sizes and "1m" in sizes:
         print()
-        print("growth 100k -> 1m (cpu, medians)")
+        print("growth 100k -> 1m (medians)         wall      cpu")
         for name in ("import", "info", "export netscape", "export bdx"):
-            a = median([x[1] for x in by_name[name + " 100k"].a])
-            b = median([x[1] for x in by_name[name + " 1m"].a])
-            print("  %-24s %6.2f x" % (name, b / a))
+            small, large = by_name[name + " 100k"].a, by_name[name + " 1m"].a
+            wall, cpu = (median([x[i] for x in large]) / median([x[i] for x in small]) for i in range(2))
+            print("  %-24s %6.2f x %7.2f x" % (name, wall, cpu))
 
     if "100k" in sizes and (args.window_bench or args.explorer_bench):
         print()
