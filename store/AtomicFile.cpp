@@ -20,6 +20,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/LargePageHeap.h"
 #include "store/FileAccess.h"
 
 namespace brindlex {
@@ -124,11 +125,23 @@ size_t removeStaleIn(int folderFd, const std::string& name)
     return removed;
 }
 
+// The most one write(2) hands the system. The page cache takes the bytes of one write in
+// folios as large as the write, up to 2 MiB. Where free memory goes back to the host, a
+// large folio is nearly always memory the host took back and must supply again, while
+// small ones come from what the guest still holds: writing a 234 MB export in 16 KiB
+// pieces took 1.1 s against 1.4 s (and up to 2.4 s) in 1 MiB ones.
+size_t writePiece()
+{
+    static const size_t piece = freePagesGoBackToHost("/sys") ? size_t { 16 } << 10 : BufferSize;
+    return piece;
+}
+
 // Writes all of `size` bytes; 0 or an errno.
 int writeAll(int fd, const char* data, size_t size)
 {
+    const size_t piece = writePiece();
     while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
+        const ssize_t n = ::write(fd, data, std::min(size, piece));
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
