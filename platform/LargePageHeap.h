@@ -23,9 +23,10 @@ bool freePagesGoBackToHost(const std::filesystem::path& sys);
 // read it, so that browsers and other programs started from it run as they would have.
 // Returns without starting again when the tunable is set already, when the system gives
 // no huge pages (transparent huge pages "never" or absent) or they do not pay
-// (freePagesGoBackToHost), in a sanitizer build (whose allocator is not glibc's), when the program was started through
-// the dynamic loader by name, or when the program cannot be started again; the program then runs as it is. Either way
-// (but for a sanitizer build) the heap is set to grow in large steps. `sys` is where sysfs is mounted.
+// (freePagesGoBackToHost), in a sanitizer build (whose allocator is not glibc's), when
+// the program was started through the dynamic loader by name, or when the program cannot
+// be started again; the program then runs as it is. Either way (but for a sanitizer
+// build) the heap is set to grow in large steps. `sys` is where sysfs is mounted.
 void restartWithLargePageHeap(char** argv, const char* sys = "/sys");
 
 }  // namespace brindlex
